@@ -1,0 +1,23 @@
+-- The three tables of Lumora's books. Every text column holds the Base64 form
+-- of the text's GB18030 bytes; Program_Date holds yyyy-mm-dd text.
+CREATE TABLE Users_Table (
+  User_Name     TEXT NOT NULL,
+  User_Password TEXT NOT NULL
+);
+CREATE TABLE Programs_Table (
+  Out_Program_Names TEXT NOT NULL DEFAULT '',
+  In_Program_Names  TEXT NOT NULL DEFAULT '',
+  User_Name         TEXT NOT NULL
+);
+CREATE TABLE All_Table (
+  ID            INTEGER PRIMARY KEY AUTOINCREMENT,
+  Program_Date  TEXT NOT NULL,
+  Program_Type  TEXT NOT NULL,
+  Program_Name  TEXT NOT NULL,
+  Program_Money NUMERIC NOT NULL,
+  Program_Memo  TEXT NOT NULL DEFAULT '',
+  User_Name     TEXT NOT NULL
+);
+CREATE INDEX All_Table_User_Date ON All_Table (User_Name, Program_Date, Program_Type, ID);
+CREATE INDEX Users_Table_Name ON Users_Table (User_Name);
+CREATE INDEX Programs_Table_Name ON Programs_Table (User_Name);

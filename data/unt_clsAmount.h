@@ -1,0 +1,16 @@
+#pragma once
+// Amount texts: every amount the program shows or stores is "%0.2f" text.
+#include <QString>
+
+enum class TAmountCheck { Ok, BadFormat, NotPositive };
+
+// Typed amounts are completed the same way wherever they are entered: "0" in
+// front, then "00" when a point is present or ".00" when not. The result must
+// be a plain number (C locale) greater than 0; on Ok, Amount holds "%0.2f".
+TAmountCheck NormaliseAmount(const QString &Typed, QString &Amount);
+
+// "%0.2f", never "-0.00": sums like 0.30 - 0.10 - 0.20 land a hair below zero.
+QString FormatMoney(double Value);
+
+// Reads an amount text the store or a list produced back as a number.
+double ParseMoney(const QString &Text);

@@ -1,0 +1,17 @@
+#include "data/unt_clsClock.h"
+
+namespace {
+QDate FixedToday;
+}
+
+namespace Clock {
+QDate Today()
+{
+    return FixedToday.isValid() ? FixedToday : QDate::currentDate();
+}
+
+void SetToday(const QDate &Date)
+{
+    FixedToday = Date;
+}
+} // namespace Clock

@@ -1,0 +1,375 @@
+#include "data/unt_clsDatabaseUser.h"
+
+#include "data/unt_clsAmount.h"
+#include "data/unt_clsBase64.h"
+#include "data/unt_clsSqlite.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QHash>
+
+#include <sodium.h>
+
+using Base64::DecodeText;
+using Base64::EncodeText;
+
+namespace {
+const QString ExpenseType = QStringLiteral("支出");
+const QString ExpenseListKind = QStringLiteral("支出项目名称");
+QString DefaultFileOverride;
+
+// Passwords are kept only as salted Argon2id hashes.
+QString HashPassword(const QString &Password)
+{
+    if (sodium_init() < 0)
+        throw std::runtime_error("libsodium could not be initialised");
+    const QByteArray bytes = Password.toUtf8();
+    char hash[crypto_pwhash_STRBYTES];
+    if (crypto_pwhash_str(hash, bytes.constData(), quint64(bytes.size()), crypto_pwhash_OPSLIMIT_INTERACTIVE,
+                          crypto_pwhash_MEMLIMIT_INTERACTIVE) != 0)
+        throw std::runtime_error("没有足够的内存来保护密码。");
+    return QString::fromLatin1(hash);
+}
+
+bool PasswordMatches(const QString &Hash, const QString &Password)
+{
+    if (sodium_init() < 0)
+        throw std::runtime_error("libsodium could not be initialised");
+    const QByteArray stored = Hash.toLatin1();
+    const QByteArray bytes = Password.toUtf8();
+    return crypto_pwhash_str_verify(stored.constData(), bytes.constData(), quint64(bytes.size())) == 0;
+}
+
+// The stored hash of the first row of this name whose password matches, or
+// an empty text when none does.
+QString MatchingHash(TclsConnection &Db, const QString &EncodedName, const QString &Password)
+{
+    QStringList hashes;
+    for (auto rs = Db.Query("select User_Password from Users_Table where User_Name=?", {EncodedName});
+         !rs.Eof(); rs.MoveNext())
+        hashes << rs.Field(0);
+    for (const QString &hash : hashes)
+        if (PasswordMatches(hash, Password))
+            return hash;
+    return {};
+}
+
+// Re-inserting the row makes it the newest one, which the login list shows first.
+void ReplaceUserRow(TclsConnection &Db, const QString &EncodedName, const QString &Hash)
+{
+    TclsTransaction transaction(Db);
+    Db.Execute("delete from Users_Table where User_Name=?", {EncodedName});
+    Db.Execute("insert into Users_Table (User_Name,User_Password) values (?,?)", {EncodedName, Hash});
+    transaction.Commit();
+}
+
+QString DateText(const QDate &Date)
+{
+    return Date.toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+void RequireDecimal(const QString &Money)
+{
+    if (!IsPlainDecimal(Money))
+        throw TclsDatabaseError(QStringLiteral("金额“%1”不是有效的数字，记录没有保存。").arg(Money).toStdString(), 0);
+}
+
+void RequireId(const QString &ID)
+{
+    if (!IsPlainInteger(ID))
+        throw TclsDatabaseError(QStringLiteral("记录编号“%1”无效。").arg(ID).toStdString(), 0);
+}
+
+// Names and types repeat endlessly across a ledger; decode each stored form once.
+class TDecodeCache {
+public:
+    const QString &Decode(const QString &Stored)
+    {
+        auto it = FCache.find(Stored);
+        if (it == FCache.end())
+            it = FCache.insert(Stored, DecodeText(Stored));
+        return it.value();
+    }
+
+private:
+    QHash<QString, QString> FCache;
+};
+} // namespace
+
+TclsDatabaseUser::TclsDatabaseUser() : FDatabaseFile(DefaultDatabaseFile()) {}
+
+TclsDatabaseUser::TclsDatabaseUser(const QString &DatabaseFile) : FDatabaseFile(DatabaseFile) {}
+
+QString TclsDatabaseUser::DefaultDatabaseFile()
+{
+    if (!DefaultFileOverride.isEmpty())
+        return DefaultFileOverride;
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/Database/pondo.sjk");
+}
+
+void TclsDatabaseUser::SetDefaultDatabaseFile(const QString &File)
+{
+    DefaultFileOverride = File;
+}
+
+// ---- users -----------------------------------------------------------------
+
+QStringList TclsDatabaseUser::GetUserNames()
+{
+    TclsConnection db(FDatabaseFile);
+    QStringList names;
+    for (auto rs = db.Query("select User_Name from Users_Table order by rowid desc"); !rs.Eof(); rs.MoveNext())
+        names << DecodeText(rs.Field(0));
+    return names;
+}
+
+bool TclsDatabaseUser::CheckLogin(const QString &UserName, const QString &Password)
+{
+    const QString name = EncodeText(UserName);
+    TclsConnection db(FDatabaseFile);
+    const QString hash = MatchingHash(db, name, Password);
+    if (hash.isEmpty())
+        return false;
+    ReplaceUserRow(db, name, hash);
+    return true;
+}
+
+bool TclsDatabaseUser::AddUser(const QString &UserName, const QString &Password)
+{
+    const QString name = EncodeText(UserName);
+    TclsConnection db(FDatabaseFile);
+    auto taken = [&] { return !db.Query("select 1 from Users_Table where User_Name=?", {name}).Eof(); };
+    if (taken())
+        return false;
+    const QString hash = HashPassword(Password);
+    const QString outNames = EncodeText(LoadTextResource(QStringLiteral("out_txt")));
+    const QString inNames = EncodeText(LoadTextResource(QStringLiteral("In_txt")));
+    TclsTransaction transaction(db);
+    if (taken()) // another copy of the program may have been quicker
+        return false;
+    db.Execute("insert into Users_Table (User_Name,User_Password) values (?,?)", {name, hash});
+    db.Execute("insert into Programs_Table (Out_Program_Names,In_Program_Names,User_Name) values (?,?,?)",
+               {outNames, inNames, name});
+    transaction.Commit();
+    return true;
+}
+
+bool TclsDatabaseUser::ChangePassword(const QString &UserName, const QString &OldPassword,
+                                      const QString &NewPassword)
+{
+    const QString name = EncodeText(UserName);
+    TclsConnection db(FDatabaseFile);
+    if (MatchingHash(db, name, OldPassword).isEmpty())
+        return false;
+    ReplaceUserRow(db, name, HashPassword(NewPassword));
+    return true;
+}
+
+bool TclsDatabaseUser::DeleteUser(const QString &UserName, const QString &Password)
+{
+    const QString name = EncodeText(UserName);
+    TclsConnection db(FDatabaseFile);
+    if (MatchingHash(db, name, Password).isEmpty())
+        return false;
+    TclsTransaction transaction(db);
+    db.Execute("delete from Users_Table where User_Name=?", {name});
+    db.Execute("delete from All_Table where User_Name=?", {name});
+    db.Execute("delete from Programs_Table where User_Name=?", {name});
+    transaction.Commit();
+    return true;
+}
+
+QString TclsDatabaseUser::LoadTextResource(const QString &Name)
+{
+    const QDir dir(QStringLiteral(":/text"));
+    for (const QString &entry : dir.entryList(QDir::Files)) {
+        if (entry.compare(Name, Qt::CaseInsensitive) != 0)
+            continue;
+        QFile file(dir.filePath(entry));
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(file.readAll());
+    }
+    return {};
+}
+
+// ---- category lists ----------------------------------------------------------
+
+void TclsDatabaseUser::GetProgramNames(const QString &UserName, QStringList &OutNames, QStringList &InNames)
+{
+    TclsConnection db(FDatabaseFile);
+    QString outText, inText;
+    for (auto rs = db.Query("select Out_Program_Names,In_Program_Names from Programs_Table where User_Name=? "
+                            "order by rowid",
+                            {EncodeText(UserName)});
+         !rs.Eof(); rs.MoveNext()) {
+        outText = DecodeText(rs.Field(0));
+        inText = DecodeText(rs.Field(1));
+    }
+    OutNames = SplitLines(outText);
+    InNames = SplitLines(inText);
+}
+
+void TclsDatabaseUser::SetProgramNames(const QString &UserName, const QString &ListKind, const QString &NamesText)
+{
+    TclsConnection db(FDatabaseFile);
+    const char *sql = ListKind == ExpenseListKind
+                          ? "update Programs_Table set Out_Program_Names=? where User_Name=?"
+                          : "update Programs_Table set In_Program_Names=? where User_Name=?";
+    db.Execute(sql, {EncodeText(NamesText), EncodeText(UserName)});
+}
+
+QStringList TclsDatabaseUser::SplitLines(const QString &Text)
+{
+    auto isBlank = [](const QString &s) {
+        for (const QChar c : s)
+            if (c.unicode() > 32)
+                return false;
+        return true;
+    };
+    QStringList lines;
+    qsizetype pos = 0;
+    while (pos < Text.size()) {
+        const qsizetype cr = Text.indexOf(QLatin1Char('\r'), pos);
+        const QString line = Text.mid(pos, cr < 0 ? -1 : cr - pos);
+        if (!isBlank(line))
+            lines << line;
+        if (cr < 0)
+            break;
+        pos = cr + 2; // the CR and the LF after it
+    }
+    return lines;
+}
+
+// ---- ledger ------------------------------------------------------------------
+
+void TclsDatabaseUser::AddRecords(const QString &UserName, const QString &ProgramType, const QStringList &Dates,
+                                  const QStringList &Names, const QStringList &Moneys, const QStringList &Memos)
+{
+    const qsizetype n = Dates.size();
+    if (n == 0)
+        return;
+    if (Names.size() < n || Moneys.size() < n || Memos.size() < n)
+        throw TclsDatabaseError("AddRecords: the lists are of different lengths", 0);
+    for (qsizetype i = 0; i < n; ++i) {
+        RequireDecimal(Moneys[i]);
+        if (!QDate::fromString(Dates[i], QStringLiteral("yyyy-MM-dd")).isValid())
+            throw TclsDatabaseError(QStringLiteral("日期“%1”无效。").arg(Dates[i]).toStdString(), 0);
+    }
+    const QString user = EncodeText(UserName);
+    const QString type = EncodeText(ProgramType);
+    TclsConnection db(FDatabaseFile);
+    TclsTransaction transaction(db); // all the rows or none of them
+    for (qsizetype i = 0; i < n; ++i)
+        db.Execute("insert into All_Table (Program_Date,Program_Type,Program_Name,Program_Money,Program_Memo,"
+                   "User_Name) values (?,?,?,?,?,?)",
+                   {Dates[i], type, EncodeText(Names[i]), Moneys[i], EncodeText(Memos[i]), user});
+    transaction.Commit();
+}
+
+void TclsDatabaseUser::GetDayRecords(const QString &UserName, const QDate &DateFrom, const QDate &DateTo,
+                                     DayLists &Days, DetailLists &Details)
+{
+    for (auto &list : Days)
+        list.clear();
+    for (auto &list : Details)
+        list.clear();
+    const qint64 dayCount = DateFrom.daysTo(DateTo);
+    if (dayCount < 0 || !DateFrom.isValid())
+        return;
+    const QString expense = EncodeText(ExpenseType);
+    TclsConnection db(FDatabaseFile);
+    // One query for the whole range; the stored type's order puts a day's
+    // expenses before its income, each in the order they were entered.
+    auto rs = db.Query("select ID,Program_Date,Program_Type,Program_Name,Program_Money,Program_Memo "
+                       "from All_Table where User_Name=? and Program_Date>=? and Program_Date<=? "
+                       "order by Program_Date asc,Program_Type asc,ID asc",
+                       {EncodeText(UserName), DateText(DateFrom), DateText(DateTo)});
+    TDecodeCache types, names;
+    for (auto &list : Days)
+        list.reserve(dayCount + 1);
+    for (qint64 k = 0; k <= dayCount; ++k) {
+        const QString day = DateText(DateFrom.addDays(k));
+        double out = 0, in = 0;
+        while (!rs.Eof()) {
+            const QString date = rs.Field(1);
+            if (date > day)
+                break;
+            if (date == day) {
+                const QString storedType = rs.Field(2);
+                const double money = rs.FieldDouble(4);
+                (storedType == expense ? out : in) += money;
+                Details[0] << rs.Field(0);
+                Details[1] << day;
+                Details[2] << types.Decode(storedType);
+                Details[3] << names.Decode(rs.Field(3));
+                Details[4] << FormatMoney(money);
+                Details[5] << DecodeText(rs.Field(5));
+            }
+            rs.MoveNext();
+        }
+        Days[0] << day;
+        Days[1] << FormatMoney(out);
+        Days[2] << FormatMoney(in);
+        Days[3] << FormatMoney(in - out);
+    }
+}
+
+void TclsDatabaseUser::DeleteRecord(const QString &ID)
+{
+    RequireId(ID);
+    TclsConnection db(FDatabaseFile);
+    db.Execute("delete from All_Table where ID=?", {ID.toLongLong()});
+}
+
+void TclsDatabaseUser::UpdateRecord(const QString &ID, const QString &Name, const QString &Money,
+                                    const QString &Memo)
+{
+    RequireId(ID);
+    RequireDecimal(Money);
+    TclsConnection db(FDatabaseFile);
+    db.Execute("update All_Table set Program_Name=?,Program_Money=?,Program_Memo=? where ID=?",
+               {EncodeText(Name), Money, EncodeText(Memo), ID.toLongLong()});
+}
+
+void TclsDatabaseUser::GetProgramTotals(const QString &UserName, const QString &ProgramType,
+                                        const QDate &DateFrom, const QDate &DateTo, TotalsLists &Totals)
+{
+    for (auto &list : Totals)
+        list.clear();
+    if (DateFrom.daysTo(DateTo) < 0)
+        return;
+    TclsConnection db(FDatabaseFile);
+    double grand = 0;
+    QStringList order; // stored names, first appearance first
+    QHash<QString, double> sums;
+    for (auto rs = db.Query("select Program_Name,Program_Money from All_Table where User_Name=? and "
+                            "Program_Type=? and Program_Date>=? and Program_Date<=? order by ID",
+                            {EncodeText(UserName), EncodeText(ProgramType), DateText(DateFrom), DateText(DateTo)});
+         !rs.Eof(); rs.MoveNext()) {
+        const QString name = rs.Field(0);
+        const double money = rs.FieldDouble(1);
+        grand += money;
+        auto it = sums.find(name);
+        if (it == sums.end()) {
+            order << name;
+            sums.insert(name, money);
+        } else {
+            it.value() += money;
+        }
+    }
+    for (const QString &name : order) {
+        const double total = sums.value(name);
+        Totals[0] << DecodeText(name);
+        Totals[1] << FormatMoney(total);
+        Totals[2] << FormatMoney(grand > 0 ? total * 100 / grand : 0);
+    }
+    // Largest first by plain exchange; equal totals never change places.
+    const qsizetype n = Totals[0].size();
+    for (qsizetype i = 0; i + 1 < n; ++i)
+        for (qsizetype j = i + 1; j < n; ++j)
+            if (ParseMoney(Totals[1][i]) < ParseMoney(Totals[1][j]))
+                for (auto &list : Totals)
+                    list.swapItemsAt(i, j);
+}

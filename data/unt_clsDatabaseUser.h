@@ -1,0 +1,48 @@
+#pragma once
+// The household's books: users, their category lists and their ledger. This
+// class owns every statement; windows only ever see plain texts and lists.
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+using DayLists = std::array<QStringList, 4>;    // date, expense total, income total, balance
+using DetailLists = std::array<QStringList, 6>; // ID, date, type, name, amount, memo
+using TotalsLists = std::array<QStringList, 3>; // name, total, percent
+
+class TclsConnection;
+
+class TclsDatabaseUser {
+public:
+    TclsDatabaseUser(); // <executable dir>/Database/pondo.sjk
+    explicit TclsDatabaseUser(const QString &DatabaseFile);
+
+    QStringList GetUserNames();
+    bool CheckLogin(const QString &UserName, const QString &Password);
+    bool AddUser(const QString &UserName, const QString &Password);
+    bool ChangePassword(const QString &UserName, const QString &OldPassword, const QString &NewPassword);
+    bool DeleteUser(const QString &UserName, const QString &Password);
+    static QString LoadTextResource(const QString &Name);
+
+    void GetProgramNames(const QString &UserName, QStringList &OutNames, QStringList &InNames);
+    void SetProgramNames(const QString &UserName, const QString &ListKind, const QString &NamesText);
+    static QStringList SplitLines(const QString &Text);
+
+    void AddRecords(const QString &UserName, const QString &ProgramType, const QStringList &Dates,
+                    const QStringList &Names, const QStringList &Moneys, const QStringList &Memos);
+    void GetDayRecords(const QString &UserName, const QDate &DateFrom, const QDate &DateTo, DayLists &Days,
+                       DetailLists &Details);
+    void DeleteRecord(const QString &ID);
+    void UpdateRecord(const QString &ID, const QString &Name, const QString &Money, const QString &Memo);
+    void GetProgramTotals(const QString &UserName, const QString &ProgramType, const QDate &DateFrom,
+                          const QDate &DateTo, TotalsLists &Totals);
+
+    QString DatabaseFile() const { return FDatabaseFile; }
+    // The file the no-argument constructor uses; tests point it elsewhere.
+    static QString DefaultDatabaseFile();
+    static void SetDefaultDatabaseFile(const QString &File);
+
+private:
+    QString FDatabaseFile;
+};

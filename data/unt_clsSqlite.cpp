@@ -1,0 +1,218 @@
+#include "data/unt_clsSqlite.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <sqlite3.h>
+
+namespace {
+int BusyTimeoutMs = 3000;
+
+std::string MessageFor(const QString &Prefix, const char *Detail)
+{
+    return (Prefix + QString::fromUtf8(Detail ? Detail : "")).toStdString();
+}
+} // namespace
+
+// ---- record set ----------------------------------------------------------
+
+TclsRecordSet::TclsRecordSet(sqlite3 *Db, sqlite3_stmt *Statement) : FDb(Db), FStatement(Statement)
+{
+    const int n = sqlite3_column_count(FStatement);
+    for (int i = 0; i < n; ++i)
+        FColumns.insert(QString::fromUtf8(sqlite3_column_name(FStatement, i)), i);
+    Step();
+}
+
+TclsRecordSet::TclsRecordSet(TclsRecordSet &&Other) noexcept
+    : FDb(Other.FDb), FStatement(Other.FStatement), FEof(Other.FEof), FColumns(std::move(Other.FColumns))
+{
+    Other.FStatement = nullptr;
+    Other.FEof = true;
+}
+
+TclsRecordSet::~TclsRecordSet()
+{
+    sqlite3_finalize(FStatement);
+}
+
+void TclsRecordSet::Step()
+{
+    const int rc = sqlite3_step(FStatement);
+    if (rc == SQLITE_ROW) {
+        FEof = false;
+        return;
+    }
+    FEof = true;
+    if (rc != SQLITE_DONE)
+        throw TclsDatabaseError(MessageFor(QStringLiteral("数据库读取失败："), sqlite3_errmsg(FDb)), rc);
+}
+
+void TclsRecordSet::MoveNext()
+{
+    if (!FEof)
+        Step();
+}
+
+int TclsRecordSet::ColumnIndex(const QString &Column) const
+{
+    const auto it = FColumns.constFind(Column);
+    if (it == FColumns.constEnd())
+        throw TclsDatabaseError(("no such column: " + Column).toStdString(), SQLITE_ERROR);
+    return it.value();
+}
+
+QString TclsRecordSet::Field(int Column) const
+{
+    if (FEof)
+        throw TclsDatabaseError("no current row", SQLITE_MISUSE);
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(FStatement, Column));
+    if (!text)
+        return {};
+    return QString::fromUtf8(text, sqlite3_column_bytes(FStatement, Column));
+}
+
+QString TclsRecordSet::Field(const QString &Column) const
+{
+    return Field(ColumnIndex(Column));
+}
+
+double TclsRecordSet::FieldDouble(int Column) const
+{
+    if (FEof)
+        throw TclsDatabaseError("no current row", SQLITE_MISUSE);
+    return sqlite3_column_double(FStatement, Column);
+}
+
+// ---- connection ----------------------------------------------------------
+
+void TclsConnection::SetBusyTimeout(int Milliseconds)
+{
+    BusyTimeoutMs = Milliseconds;
+}
+
+TclsConnection::TclsConnection(const QString &File) : FFile(File)
+{
+    const QString prefix = QStringLiteral("无法打开数据库文件“%1”：").arg(QFileInfo(File).absoluteFilePath());
+    // Without SQLITE_OPEN_CREATE a missing file is refused rather than made
+    // anew, so a moved or deleted database never turns into empty books.
+    const int rc = sqlite3_open_v2(File.toUtf8().constData(), &FDb, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        const std::string message = MessageFor(prefix, FDb ? sqlite3_errmsg(FDb) : sqlite3_errstr(rc));
+        sqlite3_close(FDb);
+        FDb = nullptr;
+        throw TclsDatabaseError(message, rc);
+    }
+    sqlite3_extended_result_codes(FDb, 1);
+    sqlite3_busy_timeout(FDb, BusyTimeoutMs);
+}
+
+TclsConnection::~TclsConnection()
+{
+    sqlite3_close_v2(FDb);
+}
+
+void TclsConnection::Fail(int Code, const char *What)
+{
+    throw TclsDatabaseError(
+        MessageFor(QStringLiteral("数据库操作失败（%1）：").arg(QFileInfo(FFile).fileName()),
+                   What ? What : sqlite3_errmsg(FDb)),
+        Code);
+}
+
+sqlite3_stmt *TclsConnection::Prepare(const char *Sql, const TclsSqlValues &Values)
+{
+    sqlite3_stmt *statement = nullptr;
+    int rc = sqlite3_prepare_v2(FDb, Sql, -1, &statement, nullptr);
+    if (rc != SQLITE_OK)
+        Fail(rc);
+    for (size_t i = 0; i < Values.size() && rc == SQLITE_OK; ++i) {
+        const QVariant &v = Values[i];
+        const int at = int(i) + 1;
+        switch (v.typeId()) {
+        case QMetaType::LongLong:
+        case QMetaType::Int:
+            rc = sqlite3_bind_int64(statement, at, v.toLongLong());
+            break;
+        case QMetaType::Double:
+            rc = sqlite3_bind_double(statement, at, v.toDouble());
+            break;
+        default: {
+            const QByteArray text = v.toString().toUtf8();
+            rc = sqlite3_bind_text(statement, at, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        }
+        }
+    }
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        Fail(rc);
+    }
+    return statement;
+}
+
+void TclsConnection::Execute(const char *Sql, const TclsSqlValues &Values)
+{
+    sqlite3_stmt *statement = Prepare(Sql, Values);
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+    }
+    sqlite3_finalize(statement);
+    if (rc != SQLITE_DONE)
+        Fail(rc);
+}
+
+TclsRecordSet TclsConnection::Query(const char *Sql, const TclsSqlValues &Values)
+{
+    return TclsRecordSet(FDb, Prepare(Sql, Values));
+}
+
+void TclsConnection::ExecuteScript(const char *Sql)
+{
+    char *error = nullptr;
+    const int rc = sqlite3_exec(FDb, Sql, nullptr, nullptr, &error);
+    if (rc != SQLITE_OK) {
+        const std::string message = error ? error : sqlite3_errmsg(FDb);
+        sqlite3_free(error);
+        Fail(rc, message.c_str());
+    }
+}
+
+qint64 TclsConnection::LastInsertId() const
+{
+    return sqlite3_last_insert_rowid(FDb);
+}
+
+// ---- transaction ---------------------------------------------------------
+
+TclsTransaction::TclsTransaction(TclsConnection &Connection) : FConnection(Connection)
+{
+    // IMMEDIATE takes the write lock at once, so the busy timeout applies
+    // here rather than failing half-way through the work.
+    FConnection.Execute("BEGIN IMMEDIATE");
+}
+
+TclsTransaction::~TclsTransaction()
+{
+    if (!FDone)
+        sqlite3_exec(FConnection.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void TclsTransaction::Commit()
+{
+    FConnection.Execute("COMMIT");
+    FDone = true;
+}
+
+// ---- value checks ----------------------------------------------------------
+
+bool IsPlainDecimal(const QString &Text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[+-]?([0-9]+(\\.[0-9]*)?|\\.[0-9]+)$"));
+    return pattern.match(Text).hasMatch();
+}
+
+bool IsPlainInteger(const QString &Text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[0-9]{1,18}$"));
+    return pattern.match(Text).hasMatch();
+}

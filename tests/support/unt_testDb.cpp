@@ -1,0 +1,45 @@
+#include "tests/support/unt_testDb.h"
+
+#include "data/unt_clsSqlite.h"
+
+#include <QFile>
+
+#include <sqlite3.h>
+#include <stdexcept>
+
+void MakeDatabaseFile(const QString &File)
+{
+    QFile schema(QStringLiteral(LUMORA_SCHEMA_FILE));
+    if (!schema.open(QIODevice::ReadOnly))
+        throw std::runtime_error("schema missing");
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2(File.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    const int rc = sqlite3_exec(db, schema.readAll().constData(), nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    if (rc != SQLITE_OK)
+        throw std::runtime_error("schema failed");
+}
+
+TTestDb::TTestDb() : FDir(std::make_unique<QTemporaryDir>())
+{
+    FFile = FDir->path() + QStringLiteral("/pondo.sjk");
+    MakeDatabaseFile(FFile);
+}
+
+void TTestDb::Exec(const QString &Sql) const
+{
+    TclsConnection db(FFile);
+    db.ExecuteScript(Sql.toUtf8().constData());
+}
+
+qint64 TTestDb::Count(const QString &Sql) const
+{
+    return Text(Sql).toLongLong();
+}
+
+QString TTestDb::Text(const QString &Sql) const
+{
+    TclsConnection db(FFile);
+    auto rs = db.Query(Sql.toUtf8().constData());
+    return rs.Eof() ? QString() : rs.Field(0);
+}

@@ -1,0 +1,321 @@
+// The data store on fresh temporary databases: results, orders, the stored
+// form, and what happens when the database fails part-way.
+#include "data/unt_clsBase64.h"
+#include "data/unt_clsDatabaseUser.h"
+#include "data/unt_clsSqlite.h"
+#include "tests/support/unt_testDb.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QtTest>
+
+#include <sqlite3.h>
+
+class TestStore : public QObject {
+    Q_OBJECT
+
+    static QDate D(const char *Text) { return QDate::fromString(QString::fromLatin1(Text), "yyyy-MM-dd"); }
+
+private slots:
+    void initTestCase() { TclsConnection::SetBusyTimeout(200); }
+
+    void codecLineBreaks()
+    {
+        // 57 bytes make exactly 76 characters, which still get their CR LF.
+        const QByteArray b57(57, 'a');
+        const QByteArray e57 = Base64::EncodeBytes(b57);
+        QCOMPARE(e57.size(), 78);
+        QVERIFY(e57.endsWith("\r\n"));
+        const QByteArray e114 = Base64::EncodeBytes(QByteArray(114, 'b'));
+        QCOMPARE(e114.count("\r\n"), 2);
+        QVERIFY(e114.endsWith("\r\n"));
+        QVERIFY(!Base64::EncodeBytes(QByteArray(54, 'c')).contains('\r'));
+        QCOMPARE(Base64::EncodeBytes(QByteArray()), QByteArray());
+        QCOMPARE(Base64::DecodeBytes(e57), b57);
+        QCOMPARE(Base64::EncodeBytes("Ma"), QByteArray("TWE="));
+        QCOMPARE(Base64::EncodeBytes("M"), QByteArray("TQ=="));
+        QCOMPARE(Base64::DecodeBytes("T\r\nW E=!junk"), QByteArray("Ma"));
+    }
+
+    void codecTexts()
+    {
+        // 支出 in GBK is D6 A7 B3 F6; GB18030 keeps those bytes.
+        QCOMPARE(Base64::EncodeText(QStringLiteral("支出")), QStringLiteral("1qez9g=="));
+        for (const QString &text : {QStringLiteral("it's \"quoted\""), QStringLiteral("早饭😀𠀀"),
+                                    QString(), QStringLiteral("a\r\nb")})
+            QCOMPARE(Base64::DecodeText(Base64::EncodeText(text)), text);
+    }
+
+    void usersOrderAndLogin()
+    {
+        TTestDb t;
+        TclsDatabaseUser db(t.File());
+        QVERIFY(db.GetUserNames().isEmpty());
+        QVERIFY(db.AddUser("A", "pa"));
+        QVERIFY(db.AddUser("B", "pb"));
+        QCOMPARE(db.GetUserNames(), QStringList({"B", "A"}));
+        QVERIFY(!db.CheckLogin("A", "wrong"));
+        QCOMPARE(db.GetUserNames(), QStringList({"B", "A"}));
+        QVERIFY(db.CheckLogin("A", "pa"));
+        QCOMPARE(db.GetUserNames(), QStringList({"A", "B"}));
+        QVERIFY(!db.CheckLogin("a", "pa")); // names are exact
+        QVERIFY(!db.AddUser("A", "other"));
+        QCOMPARE(t.Count("select count(*) from Users_Table"), 2);
+        QCOMPARE(t.Count("select count(*) from Programs_Table"), 2);
+        // Only a salted hash is stored, never the password itself.
+        const QString stored = t.Text("select User_Password from Users_Table limit 1");
+        QVERIFY(stored.startsWith("$argon2id$"));
+        QVERIFY(db.AddUser("  ", "x")); // blanks are a name like any other
+        QVERIFY(db.CheckLogin("  ", "x"));
+    }
+
+    void changeAndDeleteUser()
+    {
+        TTestDb t;
+        TclsDatabaseUser db(t.File());
+        QVERIFY(db.AddUser("A", "old"));
+        QVERIFY(db.AddUser("B", "pb"));
+        QVERIFY(!db.ChangePassword("A", "bad", "new"));
+        QVERIFY(db.CheckLogin("A", "old"));
+        QVERIFY(db.ChangePassword("A", "old", "new"));
+        QVERIFY(!db.CheckLogin("A", "old"));
+        QVERIFY(db.CheckLogin("A", "new"));
+        db.AddRecords("A", "支出", {"2026-01-01"}, {"早饭"}, {"3.00"}, {""});
+        db.AddRecords("B", "支出", {"2026-01-01"}, {"早饭"}, {"4.00"}, {""});
+        QVERIFY(!db.DeleteUser("A", "old"));
+        QCOMPARE(t.Count("select count(*) from All_Table"), 2);
+        QVERIFY(db.DeleteUser("A", "new"));
+        QCOMPARE(db.GetUserNames(), QStringList({"B"}));
+        QCOMPARE(t.Count("select count(*) from All_Table"), 1);
+        QCOMPARE(t.Count("select count(*) from Programs_Table"), 1);
+        QStringList out, in;
+        db.GetProgramNames("B", out, in);
+        QCOMPARE(out.size(), 33);
+    }
+
+    void categoryLists()
+    {
+        TTestDb t;
+        TclsDatabaseUser db(t.File());
+        QVERIFY(db.AddUser("U", "p"));
+        QStringList out, in;
+        db.GetProgramNames("U", out, in);
+        QCOMPARE(out.size(), 33);
+        QCOMPARE(out.first(), QStringLiteral("早饭"));
+        QCOMPARE(out.last(), QStringLiteral("其他支出"));
+        QCOMPARE(in.size(), 9);
+        QCOMPARE(in.last(), QStringLiteral("其他收入"));
+        db.SetProgramNames("U", "支出项目名称", "a\r\n\r\n   \r\n  b \r\nc\r\n");
+        db.GetProgramNames("U", out, in);
+        QCOMPARE(out, QStringList({"a", "  b ", "c"}));
+        QCOMPARE(in.size(), 9);
+        db.SetProgramNames("U", "收入项目名称", "");
+        db.GetProgramNames("U", out, in);
+        QVERIFY(in.isEmpty());
+        QCOMPARE(out.size(), 3);
+        db.GetProgramNames("nobody", out, in);
+        QVERIFY(out.isEmpty() && in.isEmpty());
+        QCOMPARE(TclsDatabaseUser::LoadTextResource("out_TXT").count("\r\n"), 32);
+        QVERIFY(TclsDatabaseUser::LoadTextResource("none").isEmpty());
+    }
+
+    void dayRecords()
+    {
+        TTestDb t;
+        TclsDatabaseUser db(t.File());
+        DayLists days;
+        DetailLists details;
+        db.GetDayRecords("U", D("2026-03-05"), D("2026-03-05"), days, details);
+        QCOMPARE(days[0], QStringList{"2026-03-05"});
+        QCOMPARE(days[1], QStringList{"0.00"});
+        QCOMPARE(days[3], QStringList{"0.00"});
+        QVERIFY(details[0].isEmpty());
+
+        db.AddRecords("U", "收入", {"2026-03-02"}, {"工资"}, {"25.50"}, {"it's"});
+        db.AddRecords("U", "支出", {"2026-03-02", "2026-03-03"}, {"早饭", "午饭"}, {"10.00", "30.00"},
+                      {"", "x"});
+        db.AddRecords("V", "支出", {"2026-03-02"}, {"别人的"}, {"99.00"}, {""});
+        db.GetDayRecords("U", QDateTime(D("2026-03-01"), QTime(23, 0)).date(), D("2026-03-03"), days, details);
+        QCOMPARE(days[0], QStringList({"2026-03-01", "2026-03-02", "2026-03-03"}));
+        QCOMPARE(days[1], QStringList({"0.00", "10.00", "30.00"}));
+        QCOMPARE(days[2], QStringList({"0.00", "25.50", "0.00"}));
+        QCOMPARE(days[3], QStringList({"0.00", "15.50", "-30.00"}));
+        QCOMPARE(details[2], QStringList({"支出", "收入", "支出"})); // the expense first
+        QCOMPARE(details[3], QStringList({"早饭", "工资", "午饭"}));
+        QCOMPARE(details[4], QStringList({"10.00", "25.50", "30.00"}));
+        QCOMPARE(details[5], QStringList({"", "it's", "x"}));
+        QCOMPARE(details[1], QStringList({"2026-03-02", "2026-03-02", "2026-03-03"}));
+
+        db.GetDayRecords("U", D("2026-03-03"), D("2026-03-02"), days, details);
+        QVERIFY(days[0].isEmpty() && details[0].isEmpty());
+    }
+
+    void noNegativeZero()
+    {
+        TTestDb t;
+        TclsDatabaseUser db(t.File());
+        db.AddRecords("U", "收入", {"2026-01-01"}, {"a"}, {"0.30"}, {""});
+        db.AddRecords("U", "支出", {"2026-01-01", "2026-01-01"}, {"b", "c"}, {"0.10", "0.20"}, {"", ""});
+        DayLists days;
+        DetailLists details;
+        db.GetDayRecords("U", D("2026-01-01"), D("2026-01-01"), days, details);
+        QCOMPARE(days[3], QStringList{"0.00"});
+    }
+
+    void updateAndDelete()
+    {
+        TTestDb t;
+        TclsDatabaseUser db(t.File());
+        db.AddRecords("U", "支出", {"2026-02-01", "2026-02-01"}, {"a", "b"}, {"1.00", "2.00"}, {"m", "n"});
+        DayLists days;
+        DetailLists details;
+        db.GetDayRecords("U", D("2026-02-01"), D("2026-02-01"), days, details);
+        const QString id = details[0][0];
+        db.UpdateRecord(id, "新'名", "25.00", "");
+        db.GetDayRecords("U", D("2026-02-01"), D("2026-02-01"), days, details);
+        QCOMPARE(details[3], QStringList({"新'名", "b"}));
+        QCOMPARE(details[4], QStringList({"25.00", "2.00"}));
+        QCOMPARE(details[5], QStringList({"", "n"}));
+        QCOMPARE(details[1][0], QStringLiteral("2026-02-01"));
+        QCOMPARE(details[2][0], QStringLiteral("支出"));
+        db.DeleteRecord(id);
+        db.DeleteRecord(id); // gone already: nothing happens
+        db.DeleteRecord("999999");
+        QCOMPARE(t.Count("select count(*) from All_Table"), 1);
+        // IDs are never reused, so a stale one can never hit a newer record.
+        db.AddRecords("U", "支出", {"2026-02-01"}, {"c"}, {"3.00"}, {""});
+        QVERIFY(t.Count("select max(ID) from All_Table") > id.toLongLong() + 1);
+        QVERIFY_THROWS_EXCEPTION(std::exception, db.DeleteRecord("1 or 1=1"));
+        QVERIFY_THROWS_EXCEPTION(std::exception, db.UpdateRecord(details[0][1], "x", "abc", ""));
+        QCOMPARE(t.Count("select count(*) from All_Table"), 2);
+    }
+
+    void programTotals()
+    {
+        TTestDb t;
+        TclsDatabaseUser db(t.File());
+        db.AddRecords("U", "支出", {"2026-04-01", "2026-04-02", "2026-04-03", "2026-04-03"},
+                      {"x", "y", "z", "y"}, {"5.00", "3.00", "5.00", "4.00"}, {"", "", "", ""});
+        db.AddRecords("U", "收入", {"2026-04-01"}, {"x"}, {"100.00"}, {""});
+        TotalsLists totals;
+        db.GetProgramTotals("U", "支出", D("2026-04-01"), D("2026-04-03"), totals);
+        QCOMPARE(totals[0], QStringList({"y", "x", "z"}));
+        QCOMPARE(totals[1], QStringList({"7.00", "5.00", "5.00"}));
+        QCOMPARE(totals[2], QStringList({"41.18", "29.41", "29.41"}));
+        db.GetProgramTotals("U", "支出", D("2026-04-02"), D("2026-04-02"), totals);
+        QCOMPARE(totals[2], QStringList{"100.00"});
+        db.GetProgramTotals("U", "支出", D("2026-04-03"), D("2026-04-02"), totals);
+        QVERIFY(totals[0].isEmpty());
+        db.GetProgramTotals("U", "收入", D("2026-05-01"), D("2026-05-02"), totals);
+        QVERIFY(totals[0].isEmpty());
+    }
+
+    void longTextsKeepLineBreaks()
+    {
+        TTestDb t;
+        TclsDatabaseUser db(t.File());
+        const QString memo57(57, QLatin1Char('m'));
+        db.AddRecords("U", "支出", {"2026-01-01"}, {"a"}, {"1.00"}, {memo57});
+        QVERIFY(t.Text("select Program_Memo from All_Table").endsWith("\r\n"));
+        DayLists days;
+        DetailLists details;
+        db.GetDayRecords("U", D("2026-01-01"), D("2026-01-01"), days, details);
+        QCOMPARE(details[5][0], memo57);
+        db.AddRecords("U", "支出", {}, {}, {}, {});
+        QCOMPARE(t.Count("select count(*) from All_Table"), 1);
+    }
+
+    void missingFileIsNeverCreated()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.path() + "/pondo.sjk";
+        TclsDatabaseUser db(file); // constructing touches nothing
+        try {
+            db.GetUserNames();
+            QFAIL("no error");
+        } catch (const std::exception &e) {
+            const QString message = QString::fromUtf8(e.what());
+            QVERIFY(message.contains("无法打开数据库文件"));
+            QVERIFY(message.contains(file));
+        }
+        QVERIFY(!QFile::exists(file));
+    }
+
+    void failedAddRecordsSavesNothing()
+    {
+        TTestDb t;
+        TclsDatabaseUser db(t.File());
+        db.AddRecords("U", "支出", {"2026-01-01"}, {"kept"}, {"1.00"}, {""});
+        // The third insert fails: the two before it must not stay behind.
+        t.Exec("create trigger boom before insert on All_Table when "
+               "(select count(*) from All_Table) >= 3 begin select raise(abort, 'disk trouble'); end;");
+        QVERIFY_THROWS_EXCEPTION(std::exception,
+                                 db.AddRecords("U", "支出", {"2026-01-02", "2026-01-02", "2026-01-02"},
+                                               {"a", "b", "c"}, {"1.00", "2.00", "3.00"}, {"", "", ""}));
+        QCOMPARE(t.Count("select count(*) from All_Table"), 1);
+        // A text that is not a number is refused before anything is written.
+        t.Exec("drop trigger boom;");
+        QVERIFY_THROWS_EXCEPTION(std::exception, db.AddRecords("U", "支出", {"2026-01-02", "2026-01-02"},
+                                                               {"a", "b"}, {"1.00", "1.0'); --"}, {"", ""}));
+        QCOMPARE(t.Count("select count(*) from All_Table"), 1);
+    }
+
+    void lockedDatabase()
+    {
+        TTestDb t;
+        TclsDatabaseUser db(t.File());
+        QVERIFY(db.AddUser("U", "p"));
+        TclsConnection other(t.File());
+        other.Execute("BEGIN EXCLUSIVE");
+        try {
+            db.AddRecords("U", "支出", {"2026-01-01"}, {"a"}, {"1.00"}, {""});
+            QFAIL("no error");
+        } catch (const std::exception &e) {
+            QVERIFY(QString::fromUtf8(e.what()).contains("locked"));
+        }
+        // A failed login must not take the account with it.
+        QVERIFY_THROWS_EXCEPTION(std::exception, db.CheckLogin("U", "p"));
+        other.Execute("ROLLBACK");
+        QVERIFY(db.CheckLogin("U", "p"));
+        QCOMPARE(t.Count("select count(*) from All_Table"), 0);
+    }
+
+    void readOnlyAndFullDisk()
+    {
+        // Root ignores file modes, so use a small tmpfs of our own.
+        QTemporaryDir mountPoint;
+        const QString dir = mountPoint.path();
+        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=200k", "tmpfs", dir}) != 0)
+            QSKIP("mounting a tmpfs is not permitted here");
+        auto unmount = qScopeGuard([&] { QProcess::execute("umount", {dir}); });
+        const QString file = dir + "/pondo.sjk";
+        MakeDatabaseFile(file);
+        TclsDatabaseUser db(file);
+        QVERIFY(db.AddUser("U", "p"));
+        // Fill the disk: a big batch must fail as a whole.
+        QStringList dates, names, moneys, memos;
+        for (int i = 0; i < 3000; ++i) {
+            dates << "2026-01-01";
+            names << "n";
+            moneys << "1.00";
+            memos << QString(200, QLatin1Char('m'));
+        }
+        QVERIFY_THROWS_EXCEPTION(std::exception, db.AddRecords("U", "支出", dates, names, moneys, memos));
+        {
+            TclsConnection check(file);
+            QCOMPARE(check.Query("select count(*) from All_Table").Field(0), QStringLiteral("0"));
+        }
+        QVERIFY(db.CheckLogin("U", "p"));
+        QCOMPARE(QProcess::execute("mount", {"-o", "remount,ro", dir}), 0);
+        try {
+            db.AddRecords("U", "支出", {"2026-01-01"}, {"a"}, {"1.00"}, {""});
+            QFAIL("no error");
+        } catch (const std::exception &e) {
+            QVERIFY(QString::fromUtf8(e.what()).contains("readonly"));
+        }
+        QCOMPARE(db.GetUserNames(), QStringList{"U"});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStore)
+#include "test_store.moc"
