@@ -3,6 +3,8 @@
 #include <QRegularExpression>
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 
 TAmountCheck NormaliseAmount(const QString &Typed, QString &Amount)
 {
@@ -24,10 +26,13 @@ TAmountCheck NormaliseAmount(const QString &Typed, QString &Amount)
 
 QString FormatMoney(double Value)
 {
-    QString text = QString::asprintf("%.2f", Value);
-    if (text == QLatin1String("-0.00"))
-        text = QStringLiteral("0.00");
-    return text;
+    char buffer[64];
+    const int n = std::snprintf(buffer, sizeof buffer, "%.2f", Value);
+    if (n == 5 && std::strcmp(buffer, "-0.00") == 0)
+        return QStringLiteral("0.00");
+    if (n < 0 || n >= int(sizeof buffer))
+        return QString::asprintf("%.2f", Value);
+    return QString::fromLatin1(buffer, n);
 }
 
 double ParseMoney(const QString &Text)

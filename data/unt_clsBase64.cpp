@@ -102,13 +102,25 @@ QByteArray DecodeBytes(const QByteArray &Text)
 
 // Qt 6.4's string converters know only the Unicode encodings, so the
 // conversion goes through the C library's iconv, which has GB18030 built in.
-static QByteArray Convert(const char *To, const char *From, const QByteArray &In)
+static QByteArray Convert(bool ToGB18030, const QByteArray &In)
 {
     if (In.isEmpty())
         return {};
-    iconv_t cd = iconv_open(To, From);
+    // Opening a converter costs more than most conversions: keep one per direction.
+    struct TConverter {
+        iconv_t Handle;
+        TConverter(const char *To, const char *From) : Handle(iconv_open(To, From)) {}
+        ~TConverter()
+        {
+            if (Handle != reinterpret_cast<iconv_t>(-1))
+                iconv_close(Handle);
+        }
+    };
+    thread_local TConverter toGB("GB18030", "UTF-8"), fromGB("UTF-8", "GB18030");
+    iconv_t cd = ToGB18030 ? toGB.Handle : fromGB.Handle;
     if (cd == reinterpret_cast<iconv_t>(-1))
         throw std::runtime_error("GB18030 conversion is not available");
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
     QByteArray out(In.size() * 4 + 16, Qt::Uninitialized);
     char *inPtr = const_cast<char *>(In.constData());
     size_t inLeft = size_t(In.size());
@@ -130,19 +142,31 @@ static QByteArray Convert(const char *To, const char *From, const QByteArray &In
         --inLeft;
     }
     iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
-    iconv_close(cd);
     out.resize(outPtr - out.data());
     return out;
 }
 
+static bool IsAscii(const QByteArray &Bytes)
+{
+    for (const char c : Bytes)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
 QByteArray ToGB18030(const QString &Text)
 {
-    return Convert("GB18030", "UTF-8", Text.toUtf8());
+    const QByteArray utf8 = Text.toUtf8();
+    if (IsAscii(utf8))
+        return utf8; // GB18030 is ASCII there
+    return Convert(true, utf8);
 }
 
 QString FromGB18030(const QByteArray &Bytes)
 {
-    return QString::fromUtf8(Convert("UTF-8", "GB18030", Bytes));
+    if (IsAscii(Bytes))
+        return QString::fromLatin1(Bytes);
+    return QString::fromUtf8(Convert(false, Bytes));
 }
 
 QString EncodeText(const QString &Text)

@@ -289,14 +289,17 @@ void TclsDatabaseUser::GetDayRecords(const QString &UserName, const QDate &DateF
     TDecodeCache types, names;
     for (auto &list : Days)
         list.reserve(dayCount + 1);
+    for (auto &list : Details)
+        list.reserve(dayCount * 4);
     for (qint64 k = 0; k <= dayCount; ++k) {
         const QString day = DateText(DateFrom.addDays(k));
+        const QByteArray dayBytes = day.toLatin1();
         double out = 0, in = 0;
         while (!rs.Eof()) {
-            const QString date = rs.Field(1);
-            if (date > day)
+            const QByteArrayView date = rs.RawField(1);
+            if (date.compare(dayBytes) > 0)
                 break;
-            if (date == day) {
+            if (date == dayBytes) {
                 const QString storedType = rs.Field(2);
                 const double money = rs.FieldDouble(4);
                 (storedType == expense ? out : in) += money;
@@ -305,7 +308,9 @@ void TclsDatabaseUser::GetDayRecords(const QString &UserName, const QDate &DateF
                 Details[2] << types.Decode(storedType);
                 Details[3] << names.Decode(rs.Field(3));
                 Details[4] << FormatMoney(money);
-                Details[5] << DecodeText(rs.Field(5));
+                const QByteArrayView memo = rs.RawField(5);
+                Details[5] << (memo.isEmpty() ? QString()
+                                              : Base64::FromGB18030(Base64::DecodeBytes(memo.toByteArray())));
             }
             rs.MoveNext();
         }

@@ -77,6 +77,14 @@ QString TclsRecordSet::Field(const QString &Column) const
     return Field(ColumnIndex(Column));
 }
 
+QByteArrayView TclsRecordSet::RawField(int Column) const
+{
+    if (FEof)
+        throw TclsDatabaseError("no current row", SQLITE_MISUSE);
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(FStatement, Column));
+    return QByteArrayView(text, text ? sqlite3_column_bytes(FStatement, Column) : 0);
+}
+
 double TclsRecordSet::FieldDouble(int Column) const
 {
     if (FEof)

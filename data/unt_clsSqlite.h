@@ -1,6 +1,7 @@
 #pragma once
 // Thin RAII wrapper over the SQLite C library: the only code that talks to
 // SQLite. Values always travel as bound parameters, never inside the text.
+#include <QByteArrayView>
 #include <QHash>
 #include <QString>
 #include <QVariant>
@@ -39,6 +40,8 @@ public:
     QString Field(const QString &Column) const;
     QString Field(int Column) const;
     double FieldDouble(int Column) const;
+    // The column's UTF-8 bytes, valid until the next MoveNext.
+    QByteArrayView RawField(int Column) const;
     int ColumnIndex(const QString &Column) const;
 
 private:
