@@ -1,0 +1,77 @@
+#include "app/unt_clsMessages.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QMessageBox>
+#include <QPushButton>
+
+bool ShowMessage(QWidget *Parent, const QString &Title, const QString &Text, TMessageStyle Style)
+{
+    QMessageBox::Icon icon = QMessageBox::Warning;
+    switch (Style) {
+    case TMessageStyle::Warning:
+        icon = QMessageBox::Warning;
+        break;
+    case TMessageStyle::Question:
+        icon = QMessageBox::Question;
+        break;
+    case TMessageStyle::Information:
+        icon = QMessageBox::Information;
+        break;
+    case TMessageStyle::Error:
+        icon = QMessageBox::Critical;
+        break;
+    }
+    QMessageBox box(icon, Title, Text, QMessageBox::NoButton, Parent);
+    if (Style == TMessageStyle::Question) {
+        box.addButton(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
+        box.addButton(QMessageBox::No)->setText(QStringLiteral("否(&N)"));
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+    } else {
+        box.addButton(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+        box.setDefaultButton(QMessageBox::Ok);
+    }
+    return box.exec() != QMessageBox::No;
+}
+
+void ShowError(QWidget *Parent, const std::exception &Error)
+{
+    ShowMessage(Parent, ApplicationTitle(), QString::fromUtf8(Error.what()), TMessageStyle::Error);
+}
+
+TclsWaitCursor::TclsWaitCursor()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+TclsWaitCursor::~TclsWaitCursor()
+{
+    QApplication::restoreOverrideCursor();
+}
+
+QFont ProgramFont()
+{
+    const QStringList families = QFontDatabase::families();
+    QString chosen = QStringLiteral("AR PL UMing CN");
+    for (const QString &name : {QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("AR PL UMing CN"),
+                                QStringLiteral("Noto Sans Mono CJK SC")})
+        if (families.contains(name, Qt::CaseInsensitive)) {
+            chosen = name;
+            break;
+        }
+    QFont font(chosen);
+    font.setPixelSize(12);
+    return font;
+}
+
+void ApplyProgramFont()
+{
+    QApplication::setFont(ProgramFont());
+}
+
+QString ApplicationTitle()
+{
+    const QString name = QApplication::applicationDisplayName();
+    return name.isEmpty() ? QStringLiteral("Lumora") : name;
+}

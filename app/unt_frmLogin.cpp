@@ -1,0 +1,133 @@
+#include "app/unt_frmLogin.h"
+
+#include "app/unt_clsMessages.h"
+#include "app/unt_frmSplash.h"
+#include "panels/unt_frmAccount.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScopeGuard>
+
+namespace {
+QLabel *MakeLabel(QWidget *Parent, const char *Name, const QString &Text, int X, int Y)
+{
+    auto *label = new QLabel(Text, Parent);
+    label->setObjectName(QLatin1String(Name));
+    label->adjustSize();
+    label->move(X, Y);
+    return label;
+}
+} // namespace
+
+TfrmLogin::TfrmLogin(QWidget *Parent)
+    : QDialog(Parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+{
+    setObjectName(QStringLiteral("frmLogin"));
+    setFixedSize(376, 197);
+    MakeLabel(this, "lblNotice1", QStringLiteral("1.如果第一次使用，请点“用户”按钮。"), 17, 19);
+    MakeLabel(this, "lblNotice2", QStringLiteral("2.得到用户名和密码后，即可在此登录。"), 17, 39);
+    MakeLabel(this, "lblNotice3", QStringLiteral("3.如果多用户使用，请重复步骤1和步骤2。"), 17, 60);
+    MakeLabel(this, "lblNotice4", QStringLiteral("4.如果想修改密码，也请点“用户”按钮。"), 17, 81);
+    MakeLabel(this, "lblUserName", QStringLiteral("用户名："), 17, 124);
+    MakeLabel(this, "lblPassword", QStringLiteral("密  码："), 17, 158);
+
+    edtPassword = new QLineEdit(this);
+    edtPassword->setObjectName(QStringLiteral("edtPassword"));
+    edtPassword->setGeometry(75, 154, 281, 20);
+    edtPassword->setEchoMode(QLineEdit::Password);
+    edtPassword->setMaxLength(16);
+
+    btnOK = new QPushButton(QStringLiteral("登录(&O)"), this);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnOK->setGeometry(281, 14, 75, 23);
+    btnOK->setDefault(true);
+    btnCancel = new QPushButton(QStringLiteral("取消(&C)"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCancel->setGeometry(281, 45, 75, 23);
+    btnAccount = new QPushButton(QStringLiteral("用户(&U)"), this);
+    btnAccount->setObjectName(QStringLiteral("btnAccount"));
+    btnAccount->setGeometry(281, 76, 75, 23);
+
+    cboUserName = new QComboBox(this);
+    cboUserName->setObjectName(QStringLiteral("cboUserName"));
+    cboUserName->setGeometry(75, 120, 281, 20);
+    cboUserName->setFocusPolicy(Qt::ClickFocus);
+
+    setTabOrder(edtPassword, btnOK);
+    setTabOrder(btnOK, btnCancel);
+    setTabOrder(btnCancel, btnAccount);
+    edtPassword->setFocus();
+
+    connect(btnOK, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { btnOKClick(); }); });
+    connect(btnCancel, &QPushButton::clicked, this, &TfrmLogin::btnCancelClick);
+    connect(btnAccount, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { btnAccountClick(); }); });
+    connect(cboUserName, &QComboBox::activated, this, &TfrmLogin::cboUserNameClick);
+    setWindowTitle(ApplicationTitle() + QStringLiteral(" - 登录"));
+}
+
+TfrmLogin::~TfrmLogin() = default;
+
+void TfrmLogin::FormCreate()
+{
+    setWindowTitle(ApplicationTitle() + QStringLiteral(" - 登录"));
+    TfrmSplash splash;
+    splash.show();
+    QApplication::processEvents();
+    Database = std::make_unique<TclsDatabaseUser>();
+    // The splash goes whatever happens; a store error is shown by the caller.
+    auto hide = qScopeGuard([&] { splash.close(); });
+    FillUserNames();
+}
+
+void TfrmLogin::FillUserNames()
+{
+    cboUserName->clear();
+    cboUserName->addItems(Database->GetUserNames());
+    if (cboUserName->count() > 0)
+        cboUserName->setCurrentIndex(0);
+}
+
+void TfrmLogin::cboUserNameClick()
+{
+    edtPassword->setFocus();
+}
+
+void TfrmLogin::btnOKClick()
+{
+    UserName = cboUserName->currentText();
+    const QString password = edtPassword->text();
+    if (UserName.trimmed().isEmpty()) {
+        ShowMessage(this, ApplicationTitle(), QStringLiteral("没有用户名，无法登录！"), TMessageStyle::Warning);
+        edtPassword->setFocus();
+        return;
+    }
+    bool ok = false;
+    {
+        btnOK->setEnabled(false);
+        auto enable = qScopeGuard([this] { btnOK->setEnabled(true); });
+        TclsWaitCursor wait;
+        ok = Database->CheckLogin(UserName, password);
+    }
+    if (ok) {
+        accept();
+        return;
+    }
+    ShowMessage(this, ApplicationTitle(), QStringLiteral("登录密码错误！"), TMessageStyle::Error);
+    edtPassword->setFocus();
+}
+
+void TfrmLogin::btnCancelClick()
+{
+    reject();
+}
+
+void TfrmLogin::btnAccountClick()
+{
+    TfrmAccount account(this);
+    account.FormCreate();
+    if (account.exec() == QDialog::Accepted)
+        FillUserNames();
+}

@@ -1,0 +1,143 @@
+#pragma once
+// The one top-level window: skin, user label, panel switch, and the three
+// work panels. The panels' operations are members here; their code lives
+// with each panel (panels/, reports/).
+#include "app/unt_clsMessages.h"
+#include "data/unt_clsDatabaseUser.h"
+
+#include <QHash>
+#include <QPointer>
+#include <QWidget>
+
+#include <memory>
+
+class QComboBox;
+class QDateEdit;
+class QFileDialog;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QRadioButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TShape;
+class TclsButtonCreator;
+
+// The controls of one entry panel; the expense and income panels are twins.
+struct TEntryPanel {
+    bool Expense = true;
+    QDateEdit *Date = nullptr;
+    QComboBox *Name = nullptr;
+    QLineEdit *Money = nullptr;
+    QPlainTextEdit *Memo = nullptr;
+    QTreeWidget *List = nullptr;
+    QLabel *Total = nullptr;
+    QString Prefix() const { return Expense ? QStringLiteral("Out") : QStringLiteral("In"); }
+    QString Type() const { return Expense ? QStringLiteral("支出") : QStringLiteral("收入"); }
+};
+
+class TfrmMain : public QWidget {
+    Q_OBJECT
+public:
+    explicit TfrmMain(QWidget *Parent = nullptr);
+    ~TfrmMain() override;
+
+    // Runs the login and sets the window up; false when the login was cancelled.
+    bool FormCreate();
+    bool Login();
+    void SetupAfterLogin();
+    void ddeServerExecuteMacro(const QStringList &Msg);
+
+    QString CurrentUser;
+    std::unique_ptr<TclsDatabaseUser> Database;
+    QString AppTitle;
+    QPointer<QWidget> ActiveDialog;
+    int GuardFlag = 0;
+
+    // A modal box of the main window; true for Yes.
+    bool Say(const QString &Text, TMessageStyle Style);
+
+    // Shape buttons and panel switching.
+    void ShapeButtonClick(QObject *Sender);
+    void SelectPanel(QRadioButton *Sender);
+    TclsButtonCreator *Button(const QString &Name) const { return FButtons.value(Name); }
+
+    // Entry panels.
+    void Out_Edit() { Entry_Edit(FOut); }
+    void Out_Add() { Entry_Add(FOut); }
+    void Out_Delete() { Entry_Delete(FOut); }
+    bool Out_Finish() { return Entry_Finish(FOut); }
+    void Out_ShowTotal() { Entry_ShowTotal(FOut); }
+    void In_Edit() { Entry_Edit(FIn); }
+    void In_Add() { Entry_Add(FIn); }
+    void In_Delete() { Entry_Delete(FIn); }
+    bool In_Finish() { return Entry_Finish(FIn); }
+    void In_ShowTotal() { Entry_ShowTotal(FIn); }
+    QComboBox *NameCombo(bool Expense) const { return Expense ? FOut.Name : FIn.Name; }
+
+    // Browse panel.
+    void InAndOut_View();
+    void InAndOut_ShowTotals();
+    void lvwInAndOut_List1SelectItem(QTreeWidgetItem *Item);
+    void InAndOut_Delete();
+    void InAndOut_Modify();
+    void InAndOut_SyncLists(const QString &Action);
+    void InAndOut_More();
+    void mnuInAndOut_More_ShowRecordClick();
+    void ShowProgramTotal(const QString &ProgramType);
+    QTreeWidget *DetailList() const { return lvwInAndOut_List2; }
+    // The range of the browse panel's pickers, and its check with the warning.
+    QDate RangeStart() const;
+    QDate RangeEnd() const;
+    bool RangeIsValid();
+    QMenu *MoreMenu() const { return mnuInAndOut_More; }
+    QFileDialog *SaveDialog() const { return dlgSave; }
+    DayLists Days;
+    DetailLists Details;
+
+protected:
+    void closeEvent(QCloseEvent *Event) override;
+    void showEvent(QShowEvent *Event) override;
+    bool eventFilter(QObject *Watched, QEvent *Event) override;
+
+private:
+    void BuildShell();
+    void BuildEntryPanel(TEntryPanel &Panel, QWidget *Host);
+    void BuildBrowsePanel(QWidget *Host);
+    void MakeShapePair(QWidget *Host, const QString &Key, const QString &Caption, int X, int Y, int W, int H);
+    bool CaptionButtonEvent(QObject *Watched, QEvent *Event);
+    bool EntryKeyEvent(QObject *Watched, QKeyEvent *Event);
+    // Opens a dialog as the one a second start brings to the front.
+    int ExecDialog(QWidget *Dialog);
+
+    void Entry_Edit(TEntryPanel &Panel);
+    void Entry_Add(TEntryPanel &Panel);
+    void Entry_Delete(TEntryPanel &Panel);
+    bool Entry_Finish(TEntryPanel &Panel);
+    void Entry_ShowTotal(TEntryPanel &Panel);
+    void FillDayRows();
+    void ConnectMoreMenu();
+    void ConnectOutputItems();
+
+    QWidget *imgBackground;
+    TShape *shpMinimize, *shpClose;
+    QLabel *lblMinimize, *lblClose, *lblUserName;
+    QRadioButton *rdoOut, *rdoIn, *rdoInAndOut;
+    QWidget *pnlOut, *pnlIn, *pnlInAndOut;
+    TEntryPanel FOut, FIn;
+    QDateEdit *dtpInAndOut_Date1, *dtpInAndOut_Date2;
+    QLabel *lblInAndOut_Days, *lblInAndOut_Surplus, *lblInAndOut_OutMoney1, *lblInAndOut_OutMoney2,
+        *lblInAndOut_InMoney1, *lblInAndOut_InMoney2;
+    QTreeWidget *lvwInAndOut_List1, *lvwInAndOut_List2;
+    QListWidget *lstInAndOut_List2_ID;
+    QMenu *mnuInAndOut_More;
+    QFileDialog *dlgSave;
+    struct TShapePair {
+        TShape *Shape;
+        QLabel *Label;
+    };
+    QHash<QString, TShapePair> FPairs;
+    QHash<QString, TclsButtonCreator *> FButtons;
+};

@@ -1,0 +1,295 @@
+// The browse panel: one View reads the whole range; selecting a day,
+// deleting and modifying then keep the lists and labels in step in memory.
+#include "app/unt_clsWidgets.h"
+#include "app/unt_frmMain.h"
+#include "data/unt_clsAmount.h"
+#include "panels/unt_clsButtonCreator.h"
+#include "panels/unt_frmModifyRecord.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QDateEdit>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QScopeGuard>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <algorithm>
+
+namespace {
+const int SurplusRight = 604, OutPerDayRight = 219, InPerDayRight = 453;
+
+QAction *AddAction(QMenu *Menu, const char *Name, const QString &Caption)
+{
+    QAction *action = Menu->addAction(Caption);
+    action->setObjectName(QLatin1String(Name));
+    return action;
+}
+
+QMenu *AddSubmenu(QMenu *Menu, const char *Name, const QString &Caption)
+{
+    QMenu *sub = Menu->addMenu(Caption);
+    sub->setObjectName(QLatin1String(Name));
+    sub->menuAction()->setObjectName(QLatin1String(Name));
+    return sub;
+}
+
+// The detail entries of one day: the lists are grouped by day in date order.
+std::pair<qsizetype, qsizetype> DayRange(const QStringList &Dates, const QString &Day)
+{
+    const auto first = std::lower_bound(Dates.begin(), Dates.end(), Day);
+    const auto last = std::upper_bound(first, Dates.end(), Day);
+    return {first - Dates.begin(), last - Dates.begin()};
+}
+} // namespace
+
+void TfrmMain::BuildBrowsePanel(QWidget *Host)
+{
+    dtpInAndOut_Date1 = MakeDatePicker(Host, QStringLiteral("dtpInAndOut_Date1"), 12, 8, 112, 20);
+    MakeLabel(Host, QStringLiteral("lblInAndOut_Separator"), QStringLiteral("-"), 132, 12);
+    dtpInAndOut_Date2 = MakeDatePicker(Host, QStringLiteral("dtpInAndOut_Date2"), 147, 8, 112, 20);
+    MakeShapePair(Host, QStringLiteral("InAndOut_View"), QStringLiteral("查看"), 271, 7, 57, 22);
+    MakeShapePair(Host, QStringLiteral("InAndOut_More"), QStringLiteral("↓"), 333, 7, 16, 22);
+    lblInAndOut_Days = MakeLabel(Host, QStringLiteral("lblInAndOut_Days"), QStringLiteral("查询天数：0"), 375, 12, Maroon);
+    lblInAndOut_Surplus = MakeLabel(Host, QStringLiteral("lblInAndOut_Surplus"), QString(), 544, 12, Maroon);
+    lvwInAndOut_List1 = MakeListView(Host, QStringLiteral("lvwInAndOut_List1"), 12, 37, 593, 133,
+                                     {{QStringLiteral("日期"), 186},
+                                      {QStringLiteral("支出"), 186, true},
+                                      {QStringLiteral("收入"), 188, true}});
+    lvwInAndOut_List2 = MakeListView(Host, QStringLiteral("lvwInAndOut_List2"), 12, 179, 593, 157,
+                                     {{QStringLiteral("日期"), 85},
+                                      {QStringLiteral("类别"), 55},
+                                      {QStringLiteral("项目"), 135},
+                                      {QStringLiteral("金额"), 80, true},
+                                      {QStringLiteral("备注"), 205}});
+    lstInAndOut_List2_ID = new QListWidget(Host);
+    lstInAndOut_List2_ID->setObjectName(QStringLiteral("lstInAndOut_List2_ID"));
+    lstInAndOut_List2_ID->setFocusPolicy(Qt::NoFocus);
+    lstInAndOut_List2_ID->hide();
+    lblInAndOut_OutMoney1 =
+        MakeLabel(Host, QStringLiteral("lblInAndOut_OutMoney1"), QStringLiteral("支出合计：0.00"), 13, 349, Maroon);
+    lblInAndOut_OutMoney2 = MakeLabel(Host, QStringLiteral("lblInAndOut_OutMoney2"), QString(), 177, 349, Maroon);
+    lblInAndOut_InMoney1 =
+        MakeLabel(Host, QStringLiteral("lblInAndOut_InMoney1"), QStringLiteral("收入合计：0.00"), 246, 349, Maroon);
+    lblInAndOut_InMoney2 = MakeLabel(Host, QStringLiteral("lblInAndOut_InMoney2"), QString(), 411, 349, Maroon);
+    SetRightAlignedText(lblInAndOut_Surplus, QStringLiteral("结余：0.00"), SurplusRight);
+    SetRightAlignedText(lblInAndOut_OutMoney2, QStringLiteral("0.00/天"), OutPerDayRight);
+    SetRightAlignedText(lblInAndOut_InMoney2, QStringLiteral("0.00/天"), InPerDayRight);
+    MakeShapePair(Host, QStringLiteral("InAndOut_Delete"), QStringLiteral("删除"), 483, 344, 57, 22);
+    MakeShapePair(Host, QStringLiteral("InAndOut_Modify"), QStringLiteral("修改"), 547, 344, 57, 22);
+    Host->setTabOrder(dtpInAndOut_Date1, dtpInAndOut_Date2);
+    Host->setTabOrder(dtpInAndOut_Date2, lvwInAndOut_List1);
+    Host->setTabOrder(lvwInAndOut_List1, lvwInAndOut_List2);
+    connect(lvwInAndOut_List1, &QTreeWidget::itemSelectionChanged, this, [this] {
+        const QList<QTreeWidgetItem *> selected = lvwInAndOut_List1->selectedItems();
+        if (!selected.isEmpty())
+            lvwInAndOut_List1SelectItem(selected.first());
+    });
+
+    mnuInAndOut_More = new QMenu(this);
+    mnuInAndOut_More->setObjectName(QStringLiteral("mnuInAndOut_More"));
+    AddAction(mnuInAndOut_More, "mnuInAndOut_More_ShowRecord", QStringLiteral("详细显示每天所有收支记录(&S)..."));
+    mnuInAndOut_More->addSeparator();
+    AddAction(mnuInAndOut_More, "mnuInAndOut_More_OutTotal", QStringLiteral("统计各个支出项目所占比例(&O)..."));
+    AddAction(mnuInAndOut_More, "mnuInAndOut_More_InTotal", QStringLiteral("统计各个收入项目所占比例(&I)..."));
+    mnuInAndOut_More->addSeparator();
+    const QString layout1 = QStringLiteral("格式Ⅰ：日期、类别、项目、金额、备注(&1)...");
+    const QString layout2 = QStringLiteral("格式Ⅱ：日期、项目、收入、支出、备注(&2)...");
+    struct TSub {
+        const char *Name;
+        const char *Caption;
+    };
+    const TSub subs[] = {{"mnuInAndOut_More_Print", "打印(&P)"},
+                         {"mnuInAndOut_More_Preview", "打印预览(&V)"},
+                         {"mnuInAndOut_More_SaveAsExcel", "导出为Excel文件(&E)"},
+                         {"mnuInAndOut_More_SaveAsTxt", "导出为文本文件(&T)"}};
+    for (const TSub &sub : subs) {
+        if (qstrcmp(sub.Name, "mnuInAndOut_More_SaveAsExcel") == 0)
+            mnuInAndOut_More->addSeparator();
+        QMenu *menu = AddSubmenu(mnuInAndOut_More, sub.Name, QString::fromUtf8(sub.Caption));
+        AddAction(menu, (QByteArray(sub.Name) + "_1").constData(), layout1);
+        AddAction(menu, (QByteArray(sub.Name) + "_2").constData(), layout2);
+    }
+    ConnectMoreMenu();
+}
+
+QDate TfrmMain::RangeStart() const
+{
+    return dtpInAndOut_Date1->date();
+}
+
+QDate TfrmMain::RangeEnd() const
+{
+    return dtpInAndOut_Date2->date();
+}
+
+bool TfrmMain::RangeIsValid()
+{
+    if (RangeStart().daysTo(RangeEnd()) >= 0)
+        return true;
+    Say(QStringLiteral("查看起始日期不能大于截止日期！"), TMessageStyle::Warning);
+    return false;
+}
+
+void TfrmMain::InAndOut_View()
+{
+    if (!RangeIsValid())
+        return;
+    {
+        TclsButtonCreator *view = Button(QStringLiteral("InAndOut_View"));
+        view->SetEnabled(false);
+        auto enable = qScopeGuard([view] { view->SetEnabled(true); });
+        TclsWaitCursor wait;
+        QApplication::processEvents();
+        DayLists days;
+        DetailLists details;
+        Database->GetDayRecords(CurrentUser, RangeStart(), RangeEnd(), days, details);
+        Days = std::move(days);
+        Details = std::move(details);
+        FillDayRows();
+        InAndOut_ShowTotals();
+    }
+    // The last day is selected (which shows its records), focused and
+    // scrolled into view once the list has been laid out.
+    lvwInAndOut_List1->setFocus();
+    if (QTreeWidgetItem *last = lvwInAndOut_List1->topLevelItem(lvwInAndOut_List1->topLevelItemCount() - 1)) {
+        lvwInAndOut_List1->setCurrentItem(last);
+        QTimer::singleShot(0, lvwInAndOut_List1, [this] {
+            if (QTreeWidgetItem *item = lvwInAndOut_List1->currentItem())
+                lvwInAndOut_List1->scrollToItem(item);
+        });
+    }
+}
+
+void TfrmMain::FillDayRows()
+{
+    // One batch: a ten-year range is thousands of rows.
+    lvwInAndOut_List1->setUpdatesEnabled(false);
+    auto restore = qScopeGuard([this] { lvwInAndOut_List1->setUpdatesEnabled(true); });
+    lvwInAndOut_List1->clear();
+    QList<QTreeWidgetItem *> rows;
+    rows.reserve(Days[0].size());
+    for (qsizetype i = 0; i < Days[0].size(); ++i)
+        rows << MakeRow(lvwInAndOut_List1, {Days[0][i], Days[1][i], Days[2][i]});
+    lvwInAndOut_List1->addTopLevelItems(rows);
+}
+
+void TfrmMain::InAndOut_ShowTotals()
+{
+    const qsizetype n = Days[0].size();
+    double out = 0, in = 0, balance = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        out += ParseMoney(Days[1][i]);
+        in += ParseMoney(Days[2][i]);
+        balance += ParseMoney(Days[3][i]);
+    }
+    const double days = n > 0 ? double(n) : 1.0;
+    lblInAndOut_Days->setText(QStringLiteral("查询天数：%1").arg(n));
+    lblInAndOut_Days->adjustSize();
+    SetRightAlignedText(lblInAndOut_Surplus, QStringLiteral("结余：") + FormatMoney(balance), SurplusRight);
+    lblInAndOut_OutMoney1->setText(QStringLiteral("支出合计：") + FormatMoney(out));
+    lblInAndOut_OutMoney1->adjustSize();
+    SetRightAlignedText(lblInAndOut_OutMoney2, FormatMoney(out / days) + QStringLiteral("/天"), OutPerDayRight);
+    lblInAndOut_InMoney1->setText(QStringLiteral("收入合计：") + FormatMoney(in));
+    lblInAndOut_InMoney1->adjustSize();
+    SetRightAlignedText(lblInAndOut_InMoney2, FormatMoney(in / days) + QStringLiteral("/天"), InPerDayRight);
+}
+
+void TfrmMain::lvwInAndOut_List1SelectItem(QTreeWidgetItem *Item)
+{
+    const QString day = Item->text(1);
+    lvwInAndOut_List2->clear();
+    lstInAndOut_List2_ID->clear();
+    const auto [first, last] = DayRange(Details[1], day);
+    QList<QTreeWidgetItem *> rows;
+    QStringList ids;
+    for (qsizetype i = first; i < last; ++i) {
+        rows << MakeRow(lvwInAndOut_List2, {Details[1][i], Details[2][i], Details[3][i], Details[4][i], Details[5][i]});
+        ids << Details[0][i];
+    }
+    lvwInAndOut_List2->addTopLevelItems(rows);
+    lstInAndOut_List2_ID->addItems(ids);
+}
+
+void TfrmMain::InAndOut_Delete()
+{
+    QTreeWidgetItem *row = lvwInAndOut_List2->currentItem();
+    if (!row || !row->isSelected()) {
+        Say(QStringLiteral("请在上面的列表中选定一条记录，然后删除它。"), TMessageStyle::Warning);
+        return;
+    }
+    if (!Say(QStringLiteral("您确定要删除指定的记录吗？"), TMessageStyle::Question))
+        return;
+    const int index = lvwInAndOut_List2->indexOfTopLevelItem(row);
+    {
+        TclsButtonCreator *remove = Button(QStringLiteral("InAndOut_Delete"));
+        remove->SetEnabled(false);
+        auto enable = qScopeGuard([remove] { remove->SetEnabled(true); });
+        TclsWaitCursor wait;
+        QApplication::processEvents();
+        // The store first: if it fails, the screen still shows the truth.
+        Database->DeleteRecord(lstInAndOut_List2_ID->item(index)->text());
+    }
+    InAndOut_SyncLists(QStringLiteral("删除"));
+    delete lstInAndOut_List2_ID->takeItem(index);
+    delete row;
+}
+
+void TfrmMain::InAndOut_Modify()
+{
+    QTreeWidgetItem *row = lvwInAndOut_List2->currentItem();
+    if (!row || !row->isSelected()) {
+        Say(QStringLiteral("请在上面的列表中选定一条记录，然后修改它。"), TMessageStyle::Warning);
+        return;
+    }
+    const int index = lvwInAndOut_List2->indexOfTopLevelItem(row);
+    TfrmModifyRecord dialog(this);
+    dialog.RecordID = lstInAndOut_List2_ID->item(index)->text();
+    dialog.TargetRow = row;
+    dialog.SetFields(row->text(1), row->text(3), row->text(4), row->text(5));
+    if (ExecDialog(&dialog) == QDialog::Accepted)
+        InAndOut_SyncLists(QStringLiteral("修改"));
+}
+
+void TfrmMain::InAndOut_SyncLists(const QString &Action)
+{
+    QTreeWidgetItem *row = lvwInAndOut_List2->currentItem();
+    if (!row)
+        return;
+    const QString id = lstInAndOut_List2_ID->item(lvwInAndOut_List2->indexOfTopLevelItem(row))->text();
+    const QString day = row->text(1);
+    const qsizetype at = Details[0].indexOf(id);
+    if (at >= 0) {
+        if (Action == QStringLiteral("修改")) {
+            Details[3][at] = row->text(3);
+            Details[4][at] = FormatMoney(ParseMoney(row->text(4)));
+            Details[5][at] = row->text(5);
+        } else {
+            for (auto &list : Details)
+                list.removeAt(at);
+        }
+    }
+    double out = 0, in = 0;
+    const auto [first, last] = DayRange(Details[1], day);
+    for (qsizetype i = first; i < last; ++i)
+        (Details[2][i] == QStringLiteral("支出") ? out : in) += ParseMoney(Details[4][i]);
+    const qsizetype dayIndex = Days[0].indexOf(day);
+    if (dayIndex >= 0) {
+        Days[1][dayIndex] = FormatMoney(out);
+        Days[2][dayIndex] = FormatMoney(in);
+        Days[3][dayIndex] = FormatMoney(in - out);
+        if (QTreeWidgetItem *dayRow = lvwInAndOut_List1->topLevelItem(int(dayIndex))) {
+            dayRow->setText(2, Days[1][dayIndex]);
+            dayRow->setText(3, Days[2][dayIndex]);
+        }
+    }
+    InAndOut_ShowTotals();
+}
+
+void TfrmMain::InAndOut_More()
+{
+    mnuInAndOut_More->popup(QCursor::pos());
+}

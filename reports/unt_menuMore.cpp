@@ -1,0 +1,88 @@
+// The browse panel's More menu: statistics dialogs now, the outputs of a
+// range as they come. Every item reads the pickers afresh.
+#include "app/unt_clsWidgets.h"
+#include "app/unt_frmMain.h"
+#include "data/unt_clsAmount.h"
+#include "reports/unt_frmShowRecord.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QTreeWidget>
+
+void TfrmMain::ConnectMoreMenu()
+{
+    auto bind = [this](const char *Name, auto Handler) {
+        QAction *action = mnuInAndOut_More->findChild<QAction *>(QLatin1String(Name));
+        connect(action, &QAction::triggered, this, [this, Handler] { RunGuarded(this, [&] { Handler(this); }); });
+    };
+    bind("mnuInAndOut_More_ShowRecord", [](TfrmMain *m) { m->mnuInAndOut_More_ShowRecordClick(); });
+    bind("mnuInAndOut_More_OutTotal", [](TfrmMain *m) { m->ShowProgramTotal(QStringLiteral("支出")); });
+    bind("mnuInAndOut_More_InTotal", [](TfrmMain *m) { m->ShowProgramTotal(QStringLiteral("收入")); });
+    ConnectOutputItems();
+}
+
+void TfrmMain::mnuInAndOut_More_ShowRecordClick()
+{
+    if (!RangeIsValid())
+        return;
+    const QDate from = RangeStart(), to = RangeEnd();
+    DayLists days;
+    DetailLists details;
+    {
+        TclsWaitCursor wait;
+        QApplication::processEvents();
+        Database->GetDayRecords(CurrentUser, from, to, days, details);
+    }
+    TfrmShowRecord dialog(this);
+    dialog.setWindowTitle(QStringLiteral("详细显示每天所有收支记录"));
+    dialog.lblDate->setText(RangeLabel(from, to));
+    dialog.lblDate->adjustSize();
+    QList<QTreeWidgetItem *> rows;
+    rows.reserve(details[0].size());
+    for (qsizetype i = 0; i < details[0].size(); ++i)
+        rows << MakeRow(dialog.lvwList, {details[1][i], details[2][i], details[3][i], details[4][i], details[5][i]});
+    dialog.lvwList->addTopLevelItems(rows);
+    double out = 0, in = 0, balance = 0;
+    for (qsizetype i = 0; i < days[0].size(); ++i) {
+        out += ParseMoney(days[1][i]);
+        in += ParseMoney(days[2][i]);
+        balance += ParseMoney(days[3][i]);
+    }
+    dialog.lblTotal->setText(QStringLiteral("支出合计：%1    收入合计：%2    结余合计：%3")
+                                 .arg(FormatMoney(out), FormatMoney(in), FormatMoney(balance)));
+    dialog.lblTotal->adjustSize();
+    ExecDialog(&dialog);
+}
+
+void TfrmMain::ShowProgramTotal(const QString &ProgramType)
+{
+    if (!RangeIsValid())
+        return;
+    const QDate from = RangeStart(), to = RangeEnd();
+    TotalsLists totals;
+    {
+        TclsWaitCursor wait;
+        Database->GetProgramTotals(CurrentUser, ProgramType, from, to, totals);
+    }
+    TfrmGetProgramTotal dialog(this);
+    dialog.setWindowTitle(ProgramType == QStringLiteral("支出") ? QStringLiteral("统计各个支出项目所占比例")
+                                                               : QStringLiteral("统计各个收入项目所占比例"));
+    dialog.lblDate->setText(RangeLabel(from, to));
+    dialog.lblDate->adjustSize();
+    for (qsizetype i = 0; i < totals[0].size(); ++i)
+        dialog.lvwTotal->addTopLevelItem(MakeRow(dialog.lvwTotal, {totals[0][i], totals[1][i], totals[2][i]}));
+    ExecDialog(&dialog);
+}
+
+void TfrmMain::ConnectOutputItems()
+{
+    // Printing, preview and the file exports are not built yet: their items
+    // stay visible but cannot be chosen.
+    for (const char *name : {"mnuInAndOut_More_Print", "mnuInAndOut_More_Preview", "mnuInAndOut_More_SaveAsExcel",
+                             "mnuInAndOut_More_SaveAsTxt"})
+        for (QAction *action : mnuInAndOut_More->findChildren<QAction *>())
+            if (action->objectName().startsWith(QLatin1String(name) + QLatin1Char('_')))
+                action->setEnabled(false);
+}
