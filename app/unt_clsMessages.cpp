@@ -72,6 +72,5 @@ void ApplyProgramFont()
 
 QString ApplicationTitle()
 {
-    const QString name = QApplication::applicationDisplayName();
-    return name.isEmpty() ? QStringLiteral("Lumora") : name;
+    return QStringLiteral("Lumora");
 }

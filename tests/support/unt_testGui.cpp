@@ -1,5 +1,7 @@
 #include "tests/support/unt_testGui.h"
 
+#include "app/unt_clsMessages.h"
+
 #include <QPushButton>
 #include <QApplication>
 #include <QDir>
@@ -51,9 +53,7 @@ void TModalAnswerer::Poll()
 
 void ApplyTestFont()
 {
-    QFont font(QStringLiteral("AR PL UMing CN"));
-    font.setPixelSize(12);
-    QApplication::setFont(font);
+    ApplyProgramFont();
 }
 
 QString SaveShot(QWidget *Widget, const QString &Name)
@@ -64,3 +64,64 @@ QString SaveShot(QWidget *Widget, const QString &Name)
     Widget->grab().save(file);
     return file;
 }
+
+#include "app/unt_frmMain.h"
+#include "data/unt_clsDatabaseUser.h"
+#include "data/unt_clsSqlite.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTreeWidget>
+
+TMainFixture::TMainFixture(const QString &UserName) : User(UserName)
+{
+    TclsConnection::SetBusyTimeout(200);
+    TclsDatabaseUser::SetDefaultDatabaseFile(Db.File());
+    TclsDatabaseUser store(Db.File());
+    store.AddUser(User, QStringLiteral("pw"));
+    Main = std::make_unique<TfrmMain>();
+    Main->CurrentUser = User;
+    Main->SetupAfterLogin();
+    Main->GuardFlag = 1;
+    Main->show();
+    if (!QTest::qWaitForWindowExposed(Main.get()))
+        qWarning("main window not exposed");
+}
+
+TMainFixture::~TMainFixture()
+{
+    Main.reset();
+    TclsDatabaseUser::SetDefaultDatabaseFile(QString());
+}
+
+template <class T> T *TMainFixture::Find(const QString &Name) const
+{
+    T *found = Main->findChild<T *>(Name);
+    if (!found)
+        qFatal("no control %s", qPrintable(Name));
+    return found;
+}
+
+void TMainFixture::Click(const QString &Key) const
+{
+    QLabel *label = Find<QLabel>(QStringLiteral("lbl") + Key);
+    QTest::mouseClick(label, Qt::LeftButton);
+}
+
+void UsePrivateRuntimeDir()
+{
+    static QTemporaryDir dir;
+    qputenv("XDG_RUNTIME_DIR", dir.path().toUtf8());
+}
+
+template QLabel *TMainFixture::Find<QLabel>(const QString &) const;
+template QComboBox *TMainFixture::Find<QComboBox>(const QString &) const;
+template QDateEdit *TMainFixture::Find<QDateEdit>(const QString &) const;
+template QLineEdit *TMainFixture::Find<QLineEdit>(const QString &) const;
+template QPlainTextEdit *TMainFixture::Find<QPlainTextEdit>(const QString &) const;
+template QTreeWidget *TMainFixture::Find<QTreeWidget>(const QString &) const;
+template QWidget *TMainFixture::Find<QWidget>(const QString &) const;

@@ -36,3 +36,32 @@ private:
 void ApplyTestFont();
 // Saves a picture of the widget under the build tree's screenshots folder.
 QString SaveShot(QWidget *Widget, const QString &Name);
+
+#include "tests/support/unt_testDb.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+class TfrmMain;
+
+// A fresh database with one user and a main window logged in as that user.
+struct TMainFixture {
+    explicit TMainFixture(const QString &User = QStringLiteral("张三"));
+    ~TMainFixture();
+    TTestDb Db;
+    QString User;
+    std::unique_ptr<TfrmMain> Main;
+    template <class T> T *Find(const QString &Name) const;
+    // Presses and releases the left button on a shape button's caption.
+    void Click(const QString &Key) const;
+};
+
+// Gives each test program a private runtime folder for locks and sockets.
+void UsePrivateRuntimeDir();
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTreeWidget>
