@@ -7,13 +7,20 @@
 #include <QDir>
 #include <QPixmap>
 
+// The newest answerer alive is the one that answers.
+static QList<TModalAnswerer *> Answerers;
+
 TModalAnswerer::TModalAnswerer(QList<QMessageBox::StandardButton> Answers) : FAnswers(std::move(Answers))
 {
+    Answerers << this;
     connect(&FTimer, &QTimer::timeout, this, &TModalAnswerer::Poll);
     FTimer.start(5);
 }
 
-TModalAnswerer::~TModalAnswerer() = default;
+TModalAnswerer::~TModalAnswerer()
+{
+    Answerers.removeAll(this);
+}
 
 QStringList TModalAnswerer::Texts() const
 {
@@ -25,6 +32,8 @@ QStringList TModalAnswerer::Texts() const
 
 void TModalAnswerer::Poll()
 {
+    if (Answerers.isEmpty() || Answerers.last() != this)
+        return;
     QWidget *modal = QApplication::activeModalWidget();
     if (!modal || !modal->isVisible())
         return;
