@@ -1,0 +1,309 @@
+// The browse panel, the record modify dialog and the statistics dialogs.
+#include "app/unt_frmMain.h"
+#include "data/unt_clsDatabaseUser.h"
+#include "panels/unt_frmModifyRecord.h"
+#include "tests/support/unt_testGui.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QtTest>
+
+class TestBrowse : public QObject {
+    Q_OBJECT
+
+    static void SetRange(const TMainFixture &F, const QDate &From, const QDate &To)
+    {
+        F.Find<QDateEdit>("dtpInAndOut_Date1")->setDate(From);
+        F.Find<QDateEdit>("dtpInAndOut_Date2")->setDate(To);
+    }
+    static QString Label(const TMainFixture &F, const char *Name) { return F.Find<QLabel>(Name)->text(); }
+    // Two days of records in a ten-day range.
+    static void Sample(const TMainFixture &F)
+    {
+        TclsDatabaseUser db(F.Db.File());
+        db.AddRecords(F.User, "支出", {"2026-06-03", "2026-06-03", "2026-06-08"}, {"早饭", "午饭", "房租"},
+                      {"10.00", "5.50", "30.00"}, {"", "x", "六月"});
+        db.AddRecords(F.User, "收入", {"2026-06-03"}, {"工资"}, {"100.00"}, {""});
+        SetRange(F, QDate(2026, 6, 1), QDate(2026, 6, 10));
+    }
+    static void SelectDetail(const TMainFixture &F, int Row)
+    {
+        auto *list = F.Find<QTreeWidget>("lvwInAndOut_List2");
+        list->setCurrentItem(list->topLevelItem(Row));
+    }
+    static void SelectDay(const TMainFixture &F, int Row)
+    {
+        auto *list = F.Find<QTreeWidget>("lvwInAndOut_List1");
+        list->setCurrentItem(list->topLevelItem(Row));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        UsePrivateRuntimeDir();
+        ApplyTestFont();
+    }
+
+    void oneDayRange()
+    {
+        TMainFixture f;
+        TclsDatabaseUser(f.Db.File()).AddRecords(f.User, "支出", {"2026-06-01"}, {"a"}, {"7.00"}, {""});
+        SetRange(f, QDate(2026, 6, 1), QDate(2026, 6, 1));
+        f.Click("InAndOut_View");
+        QCOMPARE(f.Find<QTreeWidget>("lvwInAndOut_List1")->topLevelItemCount(), 1);
+        QCOMPARE(Label(f, "lblInAndOut_Days"), QStringLiteral("查询天数：1"));
+        QCOMPARE(Label(f, "lblInAndOut_OutMoney2"), QStringLiteral("7.00/天"));
+        QCOMPARE(Label(f, "lblInAndOut_Surplus"), QStringLiteral("结余：-7.00"));
+        QCOMPARE(f.Find<QLabel>("lblInAndOut_Surplus")->geometry().right() + 1, 604);
+    }
+
+    void tenDaysWithTwoRecordDays()
+    {
+        TMainFixture f;
+        Sample(f);
+        QTest::mouseClick(f.Main->findChild<QWidget *>("rdoInAndOut"), Qt::LeftButton);
+        f.Click("InAndOut_View");
+        auto *days = f.Find<QTreeWidget>("lvwInAndOut_List1");
+        QCOMPARE(days->topLevelItemCount(), 10);
+        int empty = 0;
+        for (int i = 0; i < 10; ++i)
+            empty += days->topLevelItem(i)->text(2) == "0.00" && days->topLevelItem(i)->text(3) == "0.00";
+        QCOMPARE(empty, 8);
+        QCOMPARE(days->topLevelItem(2)->text(2), QStringLiteral("15.50"));
+        QCOMPARE(days->topLevelItem(2)->text(3), QStringLiteral("100.00"));
+        QCOMPARE(Label(f, "lblInAndOut_Days"), QStringLiteral("查询天数：10"));
+        QCOMPARE(Label(f, "lblInAndOut_OutMoney1"), QStringLiteral("支出合计：45.50"));
+        QCOMPARE(Label(f, "lblInAndOut_OutMoney2"), QStringLiteral("4.55/天"));
+        QCOMPARE(Label(f, "lblInAndOut_InMoney1"), QStringLiteral("收入合计：100.00"));
+        QCOMPARE(Label(f, "lblInAndOut_InMoney2"), QStringLiteral("10.00/天"));
+        QCOMPARE(Label(f, "lblInAndOut_Surplus"), QStringLiteral("结余：54.50"));
+        // The last day is selected and focused, and it has no records.
+        QCOMPARE(days->currentItem(), days->topLevelItem(9));
+        QVERIFY(days->currentItem()->isSelected());
+        QCOMPARE(f.Main->focusWidget(), days);
+        QCOMPARE(f.Find<QTreeWidget>("lvwInAndOut_List2")->topLevelItemCount(), 0);
+        SelectDay(f, 2);
+        auto *details = f.Find<QTreeWidget>("lvwInAndOut_List2");
+        QCOMPARE(details->topLevelItemCount(), 3);
+        QCOMPARE(details->topLevelItem(0)->text(3), QStringLiteral("早饭"));
+        QCOMPARE(details->topLevelItem(2)->text(2), QStringLiteral("收入"));
+        SaveShot(f.Main.get(), "browse");
+    }
+
+    void reversedRangeChangesNothing()
+    {
+        TMainFixture f;
+        Sample(f);
+        f.Main->InAndOut_View();
+        SetRange(f, QDate(2026, 6, 2), QDate(2026, 6, 1));
+        for (auto action : {&TfrmMain::InAndOut_View, &TfrmMain::mnuInAndOut_More_ShowRecordClick}) {
+            TModalAnswerer answers;
+            (f.Main.get()->*action)();
+            QCOMPARE(answers.Texts(), QStringList{"查看起始日期不能大于截止日期！"});
+            QCOMPARE(answers.Seen[0].Icon, QMessageBox::Warning);
+        }
+        QCOMPARE(f.Find<QTreeWidget>("lvwInAndOut_List1")->topLevelItemCount(), 10);
+        QCOMPARE(Label(f, "lblInAndOut_Days"), QStringLiteral("查询天数：10"));
+    }
+
+    void deleteKeepsEverythingInStep()
+    {
+        TMainFixture f;
+        Sample(f);
+        f.Main->InAndOut_View();
+        TModalAnswerer none;
+        f.Main->InAndOut_Delete();
+        QCOMPARE(none.Texts(), QStringList{"请在上面的列表中选定一条记录，然后删除它。"});
+        SelectDay(f, 2);
+        SelectDetail(f, 0);
+        TModalAnswerer no({QMessageBox::No});
+        f.Main->InAndOut_Delete();
+        QCOMPARE(no.Texts(), QStringList{"您确定要删除指定的记录吗？"});
+        QCOMPARE(f.Db.Count("select count(*) from All_Table"), 4);
+        QCOMPARE(f.Find<QTreeWidget>("lvwInAndOut_List2")->topLevelItemCount(), 3);
+
+        TModalAnswerer yes({QMessageBox::Yes});
+        f.Click("InAndOut_Delete");
+        QCOMPARE(f.Db.Count("select count(*) from All_Table"), 3);
+        QCOMPARE(f.Find<QTreeWidget>("lvwInAndOut_List2")->topLevelItemCount(), 2);
+        QCOMPARE(f.Find<QTreeWidget>("lvwInAndOut_List1")->topLevelItem(2)->text(2), QStringLiteral("5.50"));
+        QCOMPARE(Label(f, "lblInAndOut_OutMoney1"), QStringLiteral("支出合计：35.50"));
+        QCOMPARE(Label(f, "lblInAndOut_OutMoney2"), QStringLiteral("3.55/天"));
+        QCOMPARE(Label(f, "lblInAndOut_Surplus"), QStringLiteral("结余：64.50"));
+        QCOMPARE(Label(f, "lblInAndOut_Days"), QStringLiteral("查询天数：10"));
+        QCOMPARE(f.Main->Details[0].size(), 3);
+    }
+
+    void failedDeleteChangesNothingOnScreen()
+    {
+        TMainFixture f;
+        Sample(f);
+        f.Main->InAndOut_View();
+        SelectDay(f, 2);
+        SelectDetail(f, 0);
+        f.Db.Exec("create trigger keep before delete on All_Table begin select raise(abort, 'database is locked'); end;");
+        TModalAnswerer answers({QMessageBox::Yes});
+        f.Main->ShapeButtonClick(f.Find<QLabel>("lblInAndOut_Delete"));
+        QCOMPARE(answers.Seen.size(), 2);
+        QCOMPARE(answers.Seen[1].Icon, QMessageBox::Critical);
+        QCOMPARE(f.Find<QTreeWidget>("lvwInAndOut_List2")->topLevelItemCount(), 3);
+        QCOMPARE(Label(f, "lblInAndOut_OutMoney1"), QStringLiteral("支出合计：45.50"));
+        QCOMPARE(f.Main->Details[0].size(), 4);
+        QVERIFY(f.Find<QLabel>("lblInAndOut_Delete")->isEnabled());
+    }
+
+    void modifyRaisesTotals()
+    {
+        TMainFixture f;
+        Sample(f);
+        f.Main->InAndOut_View();
+        SelectDay(f, 2);
+        TModalAnswerer none;
+        f.Main->InAndOut_Modify();
+        QCOMPARE(none.Texts(), QStringList{"请在上面的列表中选定一条记录，然后修改它。"});
+        SelectDetail(f, 0);
+        TModalAnswerer answers;
+        answers.OnDialog = [](QWidget *Dialog) {
+            QCOMPARE(Dialog->findChild<QLineEdit *>("edtDate")->text(), QStringLiteral("2026-06-03"));
+            QVERIFY(Dialog->findChild<QLineEdit *>("edtDate")->isReadOnly());
+            QCOMPARE(Dialog->findChild<QLineEdit *>("edtMoney")->text(), QStringLiteral("10.00"));
+            SaveShot(Dialog, "modify");
+            Dialog->findChild<QLineEdit *>("edtMoney")->setText("25");
+            Dialog->findChild<QLineEdit *>("edtName")->setText("早餐 ");
+            QTimer::singleShot(0, Dialog, [Dialog] { Dialog->findChild<QPushButton *>("btnSave")->click(); });
+        };
+        f.Main->InAndOut_Modify();
+        QCOMPARE(answers.Texts(), QStringList{"修改成功！"});
+        auto *row = f.Find<QTreeWidget>("lvwInAndOut_List2")->topLevelItem(0);
+        QCOMPARE(row->text(4), QStringLiteral("25.00"));
+        QCOMPARE(row->text(3), QStringLiteral("早餐 "));
+        QCOMPARE(f.Find<QTreeWidget>("lvwInAndOut_List1")->topLevelItem(2)->text(2), QStringLiteral("30.50"));
+        QCOMPARE(Label(f, "lblInAndOut_OutMoney1"), QStringLiteral("支出合计：60.50"));
+        DayLists days;
+        DetailLists details;
+        TclsDatabaseUser(f.Db.File()).GetDayRecords(f.User, QDate(2026, 6, 3), QDate(2026, 6, 3), days, details);
+        QCOMPARE(details[3][0], QStringLiteral("早餐 "));
+        QCOMPARE(details[4][0], QStringLiteral("25.00"));
+
+        TModalAnswerer cancel;
+        cancel.OnDialog = [](QWidget *Dialog) {
+            Dialog->findChild<QLineEdit *>("edtMoney")->setText("99");
+            static_cast<QDialog *>(Dialog)->reject();
+        };
+        f.Main->InAndOut_Modify();
+        QCOMPARE(row->text(4), QStringLiteral("25.00"));
+        QCOMPARE(Label(f, "lblInAndOut_OutMoney1"), QStringLiteral("支出合计：60.50"));
+        QVERIFY(!f.Main->ActiveDialog);
+    }
+
+    void modifyDialogMessages()
+    {
+        TMainFixture f;
+        TclsDatabaseUser(f.Db.File()).AddRecords(f.User, "支出", {"2026-06-01"}, {"a"}, {"1.00"}, {""});
+        const QString id = f.Db.Text("select ID from All_Table");
+        const QString zero = "金额不能为空或为0！", bad = "金额错误！请重新输入。";
+        const QList<std::pair<QString, QString>> cases{
+            {"12", "12.00"}, {".5", "0.50"}, {"12.", "12.00"}, {"1.999", "2.00"}, {"", zero},  {"0", zero},
+            {"0.0", zero},   {".00", zero},  {"-1", bad},      {"+1", bad},      {"1 2", bad}, {"1,000", bad},
+            {"1.2.3", bad},  {"x1A", bad},
+        };
+        for (const auto &[typed, expected] : cases) {
+            TfrmModifyRecord dialog;
+            dialog.RecordID = id;
+            dialog.SetFields("2026-06-01", "a", typed, "");
+            dialog.show();
+            TModalAnswerer answers;
+            dialog.btnSaveClick();
+            if (expected.endsWith("。") || expected.endsWith("！")) {
+                QCOMPARE(answers.Texts(), QStringList{expected});
+                QVERIFY(dialog.findChild<QLineEdit *>("edtMoney")->text().isEmpty());
+                QVERIFY(dialog.result() != QDialog::Accepted);
+            } else {
+                QCOMPARE(answers.Texts(), QStringList{"修改成功！"});
+                QCOMPARE(f.Db.Text("select printf('%.2f', Program_Money) from All_Table"), expected);
+            }
+        }
+        TfrmModifyRecord dialog;
+        dialog.RecordID = id;
+        dialog.SetFields("2026-06-01", "  ", "3", "");
+        dialog.show();
+        TModalAnswerer answers;
+        dialog.btnSaveClick();
+        QCOMPARE(answers.Texts(), QStringList{"项目名称不能为空！"});
+        QCOMPARE(dialog.findChild<QLineEdit *>("edtMoney")->text(), QStringLiteral("3"));
+    }
+
+    void shareDialog()
+    {
+        TMainFixture f;
+        TclsDatabaseUser db(f.Db.File());
+        db.AddRecords(f.User, "支出", {"2026-07-01", "2026-07-02", "2026-07-31"}, {"a", "b", "c"},
+                      {"60.00", "20.00", "120.00"}, {"", "", ""});
+        db.AddRecords(f.User, "收入", {"2026-07-01"}, {"工资"}, {"1.00"}, {""});
+        db.AddRecords(f.User, "支出", {"2026-08-01", "2026-08-01", "2026-08-01"}, {"x", "y", "z"},
+                      {"1.00", "1.00", "1.00"}, {"", "", ""});
+        f.Main->InAndOut_View(); // viewed range is not what the menu uses
+        auto rows = [&](const QString &Type, QDate From, QDate To) {
+            SetRange(f, From, To);
+            QStringList seen;
+            TModalAnswerer answers;
+            answers.OnDialog = [&](QWidget *Dialog) {
+                seen << Dialog->windowTitle() << Dialog->findChild<QLabel *>("lblDate")->text();
+                auto *list = Dialog->findChild<QTreeWidget *>("lvwTotal");
+                for (int i = 0; i < list->topLevelItemCount(); ++i)
+                    seen << list->topLevelItem(i)->text(1) + "|" + list->topLevelItem(i)->text(2) + "|" +
+                                list->topLevelItem(i)->text(3);
+                if (Type == "支出" && list->topLevelItemCount() == 3)
+                    SaveShot(Dialog, "share");
+                static_cast<QDialog *>(Dialog)->reject();
+            };
+            f.Main->ShowProgramTotal(Type);
+            return seen;
+        };
+        QCOMPARE(rows("支出", QDate(2026, 7, 1), QDate(2026, 7, 31)),
+                 QStringList({"统计各个支出项目所占比例", "2026-07-01至2026-07-31：", "c|120.00|60.00",
+                              "a|60.00|30.00", "b|20.00|10.00"}));
+        QCOMPARE(rows("收入", QDate(2026, 7, 1), QDate(2026, 7, 31)),
+                 QStringList({"统计各个收入项目所占比例", "2026-07-01至2026-07-31：", "工资|1.00|100.00"}));
+        QCOMPARE(rows("支出", QDate(2026, 8, 1), QDate(2026, 8, 1)).mid(2),
+                 QStringList({"x|1.00|33.33", "y|1.00|33.33", "z|1.00|33.33"}));
+        QCOMPARE(rows("支出", QDate(2026, 9, 1), QDate(2026, 9, 2)).size(), 2);
+    }
+
+    void detailDialog()
+    {
+        TMainFixture f;
+        Sample(f);
+        QStringList seen;
+        TModalAnswerer answers;
+        answers.OnDialog = [&](QWidget *Dialog) {
+            seen << Dialog->windowTitle() << Dialog->findChild<QLabel *>("lblDate")->text()
+                 << Dialog->findChild<QLabel *>("lblTotal")->text();
+            auto *list = Dialog->findChild<QTreeWidget *>("lvwList");
+            for (int i = 0; i < list->topLevelItemCount(); ++i)
+                seen << list->topLevelItem(i)->text(3);
+            SaveShot(Dialog, "detail");
+            static_cast<QDialog *>(Dialog)->reject();
+        };
+        f.Main->MoreMenu()->findChild<QAction *>("mnuInAndOut_More_ShowRecord")->trigger();
+        QCOMPARE(seen, QStringList({"详细显示每天所有收支记录", "2026-06-01至2026-06-10：",
+                                    "支出合计：45.50    收入合计：100.00    结余合计：54.50", "早饭", "午饭", "工资",
+                                    "房租"}));
+    }
+
+    void moreMenuItems()
+    {
+        TMainFixture f;
+        QStringList names;
+        for (QAction *action : f.Main->MoreMenu()->findChildren<QAction *>())
+            names << action->objectName();
+        for (const char *name : {"mnuInAndOut_More_ShowRecord", "mnuInAndOut_More_OutTotal", "mnuInAndOut_More_InTotal",
+                                 "mnuInAndOut_More_Print_1", "mnuInAndOut_More_Preview_2",
+                                 "mnuInAndOut_More_SaveAsExcel_1", "mnuInAndOut_More_SaveAsTxt_2"})
+            QVERIFY2(names.contains(name), name);
+    }
+};
+
+QTEST_MAIN(TestBrowse)
+#include "test_browse.moc"
