@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTextCursor>
 #include <QTreeWidget>
 
@@ -16,6 +17,14 @@ QLabel *MakeLabel(QWidget *Parent, const QString &Name, const QString &Text, int
     label->adjustSize();
     label->move(X, Y);
     return label;
+}
+
+QPushButton *MakeButton(QWidget *Parent, const QString &Name, const QString &Caption, int X, int Y, int W, int H)
+{
+    auto *button = new QPushButton(Caption, Parent);
+    button->setObjectName(Name);
+    button->setGeometry(X, Y, W, H);
+    return button;
 }
 
 void SetTextColor(QLabel *Label, const QColor &Color)

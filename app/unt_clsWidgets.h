@@ -8,6 +8,7 @@
 class QDateEdit;
 class QLabel;
 class QPlainTextEdit;
+class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
@@ -15,6 +16,8 @@ class QWidget;
 QLabel *MakeLabel(QWidget *Parent, const QString &Name, const QString &Text, int X, int Y,
                   const QColor &Color = QColor());
 void SetTextColor(QLabel *Label, const QColor &Color);
+QPushButton *MakeButton(QWidget *Parent, const QString &Name, const QString &Caption, int X, int Y,
+                        int W = 75, int H = 23);
 // Keeps a label's right edge where the layout puts it as its text changes.
 void SetRightAlignedText(QLabel *Label, const QString &Text, int RightEdge);
 

@@ -1,6 +1,7 @@
 #include "app/unt_frmLogin.h"
 
 #include "app/unt_clsMessages.h"
+#include "app/unt_clsWidgets.h"
 #include "app/unt_frmSplash.h"
 #include "panels/unt_frmAccount.h"
 
@@ -11,28 +12,17 @@
 #include <QPushButton>
 #include <QScopeGuard>
 
-namespace {
-QLabel *MakeLabel(QWidget *Parent, const char *Name, const QString &Text, int X, int Y)
-{
-    auto *label = new QLabel(Text, Parent);
-    label->setObjectName(QLatin1String(Name));
-    label->adjustSize();
-    label->move(X, Y);
-    return label;
-}
-} // namespace
-
 TfrmLogin::TfrmLogin(QWidget *Parent)
     : QDialog(Parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
     setObjectName(QStringLiteral("frmLogin"));
     setFixedSize(376, 197);
-    MakeLabel(this, "lblNotice1", QStringLiteral("1.如果第一次使用，请点“用户”按钮。"), 17, 19);
-    MakeLabel(this, "lblNotice2", QStringLiteral("2.得到用户名和密码后，即可在此登录。"), 17, 39);
-    MakeLabel(this, "lblNotice3", QStringLiteral("3.如果多用户使用，请重复步骤1和步骤2。"), 17, 60);
-    MakeLabel(this, "lblNotice4", QStringLiteral("4.如果想修改密码，也请点“用户”按钮。"), 17, 81);
-    MakeLabel(this, "lblUserName", QStringLiteral("用户名："), 17, 124);
-    MakeLabel(this, "lblPassword", QStringLiteral("密  码："), 17, 158);
+    MakeLabel(this, QStringLiteral("lblNotice1"), QStringLiteral("1.如果第一次使用，请点“用户”按钮。"), 17, 19);
+    MakeLabel(this, QStringLiteral("lblNotice2"), QStringLiteral("2.得到用户名和密码后，即可在此登录。"), 17, 39);
+    MakeLabel(this, QStringLiteral("lblNotice3"), QStringLiteral("3.如果多用户使用，请重复步骤1和步骤2。"), 17, 60);
+    MakeLabel(this, QStringLiteral("lblNotice4"), QStringLiteral("4.如果想修改密码，也请点“用户”按钮。"), 17, 81);
+    MakeLabel(this, QStringLiteral("lblUserName"), QStringLiteral("用户名："), 17, 124);
+    MakeLabel(this, QStringLiteral("lblPassword"), QStringLiteral("密  码："), 17, 158);
 
     edtPassword = new QLineEdit(this);
     edtPassword->setObjectName(QStringLiteral("edtPassword"));
@@ -40,16 +30,10 @@ TfrmLogin::TfrmLogin(QWidget *Parent)
     edtPassword->setEchoMode(QLineEdit::Password);
     edtPassword->setMaxLength(16);
 
-    btnOK = new QPushButton(QStringLiteral("登录(&O)"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setGeometry(281, 14, 75, 23);
+    btnOK = MakeButton(this, QStringLiteral("btnOK"), QStringLiteral("登录(&O)"), 281, 14);
     btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("取消(&C)"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setGeometry(281, 45, 75, 23);
-    btnAccount = new QPushButton(QStringLiteral("用户(&U)"), this);
-    btnAccount->setObjectName(QStringLiteral("btnAccount"));
-    btnAccount->setGeometry(281, 76, 75, 23);
+    btnCancel = MakeButton(this, QStringLiteral("btnCancel"), QStringLiteral("取消(&C)"), 281, 45);
+    btnAccount = MakeButton(this, QStringLiteral("btnAccount"), QStringLiteral("用户(&U)"), 281, 76);
 
     cboUserName = new QComboBox(this);
     cboUserName->setObjectName(QStringLiteral("cboUserName"));

@@ -2,6 +2,7 @@
 // per-day detail dialog over ten years of one user's records, beside the
 // store call alone as baseline.
 #include "app/unt_frmMain.h"
+#include "bench/unt_benchTiming.h"
 #include "tests/support/unt_testGui.h"
 
 #include <QApplication>
@@ -10,19 +11,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
-
-static double MedianMs(int Runs, const std::function<void()> &Work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < Runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        Work();
-        times.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 int main(int argc, char **argv)
 {

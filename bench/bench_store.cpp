@@ -3,6 +3,7 @@
 #include "data/unt_clsBase64.h"
 #include "data/unt_clsDatabaseUser.h"
 #include "data/unt_clsSqlite.h"
+#include "bench/unt_benchTiming.h"
 #include "tests/support/unt_testDb.h"
 
 #include <QCoreApplication>
@@ -12,19 +13,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
-
-static double MedianMs(int Runs, const std::function<void()> &Work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < Runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        Work();
-        times.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 static void Baseline(const QString &File, const QString &User, const QDate &From, const QDate &To)
 {

@@ -1,6 +1,7 @@
 #include "panels/unt_frmAccount.h"
 
 #include "app/unt_clsMessages.h"
+#include "app/unt_clsWidgets.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -10,19 +11,9 @@
 #include <QTabWidget>
 
 namespace {
-const QColor Maroon(0x80, 0, 0);
-
 void AddLabel(QWidget *Page, const char *Name, const QString &Text, int Y, const QColor &Color = QColor())
 {
-    auto *label = new QLabel(Text, Page);
-    label->setObjectName(QLatin1String(Name));
-    if (Color.isValid()) {
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, Color);
-        label->setPalette(palette);
-    }
-    label->adjustSize();
-    label->move(16, Y);
+    MakeLabel(Page, QLatin1String(Name), Text, 16, Y, Color);
 }
 
 QLineEdit *AddEdit(QWidget *Page, const char *Name, int Y, bool Password)
@@ -91,13 +82,9 @@ TfrmAccount::TfrmAccount(QWidget *Parent) : QDialog(Parent)
     edtDelete_Password = AddEdit(page3, "edtDelete_Password", 52, true);
     AddLabel(page3, "lblDelete_Notice", QStringLiteral("说明：选定用户名，再输入密码，点“确定”按钮即可。"), 124, Maroon);
 
-    btnOk = new QPushButton(QStringLiteral("确定(&O)"), this);
-    btnOk->setObjectName(QStringLiteral("btnOk"));
-    btnOk->setGeometry(210, 207, 75, 23);
+    btnOk = MakeButton(this, QStringLiteral("btnOk"), QStringLiteral("确定(&O)"), 210, 207);
     btnOk->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("取消(&C)"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setGeometry(292, 207, 75, 23);
+    btnCancel = MakeButton(this, QStringLiteral("btnCancel"), QStringLiteral("取消(&C)"), 292, 207);
 
     setTabOrder(edtNew_UserName, edtNew_Password1);
     setTabOrder(edtNew_Password1, edtNew_Password2);

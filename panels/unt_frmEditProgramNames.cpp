@@ -18,13 +18,9 @@ TfrmEditProgramNames::TfrmEditProgramNames(QWidget *Parent) : QDialog(Parent)
     memEdit->setGeometry(15, 58, 369, 210);
     memEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memEdit->setTabChangesFocus(true);
-    btnSave = new QPushButton(QStringLiteral("保存(&S)"), this);
-    btnSave->setObjectName(QStringLiteral("btnSave"));
-    btnSave->setGeometry(227, 277, 75, 23);
+    btnSave = MakeButton(this, QStringLiteral("btnSave"), QStringLiteral("保存(&S)"), 227, 277);
     btnSave->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("取消(&C)"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setGeometry(309, 277, 75, 23);
+    btnCancel = MakeButton(this, QStringLiteral("btnCancel"), QStringLiteral("取消(&C)"), 309, 277);
     connect(btnSave, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { btnSaveClick(); }); });
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }

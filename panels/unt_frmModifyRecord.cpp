@@ -55,13 +55,9 @@ TfrmModifyRecord::TfrmModifyRecord(QWidget *Parent) : QDialog(Parent)
     dark->setGeometry(0, 174, 344, 2);
     dark->SetPen(Qt::NoPen, Qt::white);
     dark->SetBrush(Qt::SolidPattern, QColor(0xA0, 0xA0, 0xA0));
-    btnSave = new QPushButton(QStringLiteral("保存(&S)"), this);
-    btnSave->setObjectName(QStringLiteral("btnSave"));
-    btnSave->setGeometry(148, 187, 75, 23);
+    btnSave = MakeButton(this, QStringLiteral("btnSave"), QStringLiteral("保存(&S)"), 148, 187);
     btnSave->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("取消(&C)"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setGeometry(230, 187, 75, 23);
+    btnCancel = MakeButton(this, QStringLiteral("btnCancel"), QStringLiteral("取消(&C)"), 230, 187);
     setTabOrder(edtDate, edtName);
     setTabOrder(edtName, edtMoney);
     setTabOrder(edtMoney, memMemo);
