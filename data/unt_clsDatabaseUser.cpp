@@ -287,6 +287,7 @@ void TclsDatabaseUser::GetDayRecords(const QString &UserName, const QDate &DateF
                        "order by Program_Date asc,Program_Type asc,ID asc",
                        {EncodeText(UserName), DateText(DateFrom), DateText(DateTo)});
     TDecodeCache types, names;
+    QHash<double, QString> amounts; // a household's amounts repeat a lot
     for (auto &list : Days)
         list.reserve(dayCount + 1);
     for (auto &list : Details)
@@ -307,7 +308,10 @@ void TclsDatabaseUser::GetDayRecords(const QString &UserName, const QDate &DateF
                 Details[1] << day;
                 Details[2] << types.Decode(storedType);
                 Details[3] << names.Decode(rs.Field(3));
-                Details[4] << FormatMoney(money);
+                auto amount = amounts.constFind(money);
+                if (amount == amounts.constEnd())
+                    amount = amounts.insert(money, FormatMoney(money));
+                Details[4] << amount.value();
                 const QByteArrayView memo = rs.RawField(5);
                 Details[5] << (memo.isEmpty() ? QString()
                                               : Base64::FromGB18030(Base64::DecodeBytes(memo.toByteArray())));
