@@ -10,7 +10,8 @@
 #include <QScopeGuard>
 #include <QTabWidget>
 
-namespace {
+namespace
+{
 void AddLabel(QWidget *Page, const char *Name, const QString &Text, int Y, const QColor &Color = QColor())
 {
     MakeLabel(Page, QLatin1String(Name), Text, 16, Y, Color);
@@ -62,8 +63,8 @@ TfrmAccount::TfrmAccount(QWidget *Parent) : QDialog(Parent)
     edtNew_Password1 = AddEdit(page1, "edtNew_Password1", 52, true);
     AddLabel(page1, "lblNew_Password2", QStringLiteral("重复密码："), 84);
     edtNew_Password2 = AddEdit(page1, "edtNew_Password2", 84, true);
-    AddLabel(page1, "lblNew_Notice", QStringLiteral("说明：用户名长度为1～16个字符，密码长度为1～16个字符。"), 124,
-             Maroon);
+    AddLabel(page1, "lblNew_Notice", QStringLiteral("说明：用户名长度为1～16个字符，密码长度为1～16个字符。"),
+             124, Maroon);
 
     QWidget *page2 = AddPage(pgeAccount, "TabSheet2", QStringLiteral("修改密码"));
     AddLabel(page2, "lblModify_UserName", QStringLiteral("用户名："), 20);
@@ -80,7 +81,8 @@ TfrmAccount::TfrmAccount(QWidget *Parent) : QDialog(Parent)
     cboDelete_UserName = AddCombo(page3, "cboDelete_UserName", 20);
     AddLabel(page3, "lblDelete_Password", QStringLiteral("密  码："), 52);
     edtDelete_Password = AddEdit(page3, "edtDelete_Password", 52, true);
-    AddLabel(page3, "lblDelete_Notice", QStringLiteral("说明：选定用户名，再输入密码，点“确定”按钮即可。"), 124, Maroon);
+    AddLabel(page3, "lblDelete_Notice", QStringLiteral("说明：选定用户名，再输入密码，点“确定”按钮即可。"),
+             124, Maroon);
 
     btnOk = MakeButton(this, QStringLiteral("btnOk"), QStringLiteral("确定(&O)"), 210, 207);
     btnOk->setDefault(true);
@@ -93,7 +95,8 @@ TfrmAccount::TfrmAccount(QWidget *Parent) : QDialog(Parent)
 
     connect(btnOk, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { btnOkClick(); }); });
     connect(btnCancel, &QPushButton::clicked, this, &TfrmAccount::btnCancelClick);
-    connect(pgeAccount, &QTabWidget::currentChanged, this, [this] { pgeAccount->setFocusPolicy(Qt::NoFocus); });
+    connect(pgeAccount, &QTabWidget::currentChanged, this,
+            [this] { pgeAccount->setFocusPolicy(Qt::NoFocus); });
     connect(cboModify_UserName, &QComboBox::activated, this, [this] { edtModify_OldPassword->setFocus(); });
     connect(cboDelete_UserName, &QComboBox::activated, this, [this] { edtDelete_Password->setFocus(); });
 }
@@ -121,6 +124,15 @@ void TfrmAccount::FormCreate()
         pgeAccount->setTabEnabled(2, false);
     }
     edtNew_UserName->setFocus();
+}
+
+bool TfrmAccount::WhileBusy(const std::function<bool()> &Call)
+{
+    // The button and the cursor come back even when the store fails.
+    btnOk->setEnabled(false);
+    auto enable = qScopeGuard([this] { btnOk->setEnabled(true); });
+    TclsWaitCursor wait;
+    return Call();
 }
 
 bool TfrmAccount::Say(const QString &Text, TMessageStyle Style)
@@ -167,13 +179,7 @@ void TfrmAccount::NewUser()
         edtNew_Password2->setFocus();
         return;
     }
-    bool added;
-    {
-        btnOk->setEnabled(false);
-        auto enable = qScopeGuard([this] { btnOk->setEnabled(true); });
-        TclsWaitCursor wait;
-        added = Database->AddUser(name, password1);
-    }
+    const bool added = WhileBusy([&] { return Database->AddUser(name, password1); });
     if (added) {
         Say(QStringLiteral("用户名和密码创建成功！"), TMessageStyle::Information);
         accept();
@@ -195,8 +201,9 @@ void TfrmAccount::ModifyPassword()
     const QString new2 = edtModify_NewPassword2->text();
     if (oldPassword.isEmpty() || new1.isEmpty() || new2.isEmpty()) {
         Say(QStringLiteral("密码不能为空！"), TMessageStyle::Warning);
-        (oldPassword.isEmpty() ? edtModify_OldPassword : new1.isEmpty() ? edtModify_NewPassword1
-                                                                        : edtModify_NewPassword2)
+        (oldPassword.isEmpty() ? edtModify_OldPassword
+         : new1.isEmpty()      ? edtModify_NewPassword1
+                               : edtModify_NewPassword2)
             ->setFocus();
         return;
     }
@@ -205,13 +212,7 @@ void TfrmAccount::ModifyPassword()
         edtModify_NewPassword2->setFocus();
         return;
     }
-    bool changed;
-    {
-        btnOk->setEnabled(false);
-        auto enable = qScopeGuard([this] { btnOk->setEnabled(true); });
-        TclsWaitCursor wait;
-        changed = Database->ChangePassword(name, oldPassword, new1);
-    }
+    const bool changed = WhileBusy([&] { return Database->ChangePassword(name, oldPassword, new1); });
     if (changed) {
         Say(QStringLiteral("密码修改成功！"), TMessageStyle::Information);
         accept();
@@ -226,13 +227,8 @@ void TfrmAccount::RemoveUser()
         accept();
         return;
     }
-    bool removed;
-    {
-        btnOk->setEnabled(false);
-        auto enable = qScopeGuard([this] { btnOk->setEnabled(true); });
-        TclsWaitCursor wait;
-        removed = Database->DeleteUser(cboDelete_UserName->currentText(), edtDelete_Password->text());
-    }
+    const bool removed = WhileBusy(
+        [&] { return Database->DeleteUser(cboDelete_UserName->currentText(), edtDelete_Password->text()); });
     if (removed) {
         Say(QStringLiteral("成功删除指定的用户！"), TMessageStyle::Information);
         accept();

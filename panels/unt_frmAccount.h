@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <memory>
 
 class QComboBox;
@@ -29,6 +30,7 @@ private:
     void ModifyPassword();
     void RemoveUser();
     bool Say(const QString &Text, TMessageStyle Style);
+    bool WhileBusy(const std::function<bool()> &Call);
 
     std::unique_ptr<TclsDatabaseUser> Database;
     QTabWidget *pgeAccount;
