@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QThread>
 #include <QTreeWidget>
@@ -243,6 +244,16 @@ int TfrmMain::ExecDialog(QWidget *Dialog)
     const int result = static_cast<QDialog *>(Dialog)->exec();
     ActiveDialog = nullptr;
     return result;
+}
+
+void TfrmMain::WhileButtonBusy(const QString &Key, const std::function<void()> &Work)
+{
+    TclsButtonCreator *button = Button(Key);
+    button->SetEnabled(false);
+    auto enable = qScopeGuard([button] { button->SetEnabled(true); });
+    TclsWaitCursor wait;
+    QApplication::processEvents();
+    Work();
 }
 
 void TfrmMain::ddeServerExecuteMacro(const QStringList &Msg)

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class QComboBox;
@@ -111,6 +112,9 @@ private:
     bool EntryKeyEvent(QObject *Watched, QKeyEvent *Event);
     // Opens a dialog as the one a second start brings to the front.
     int ExecDialog(QWidget *Dialog);
+    // Runs a store call with its own shape button disabled and the hourglass
+    // shown (both painted first); both come back even when the call fails.
+    void WhileButtonBusy(const QString &Key, const std::function<void()> &Work);
 
     void Entry_Edit(TEntryPanel &Panel);
     void Entry_Add(TEntryPanel &Panel);

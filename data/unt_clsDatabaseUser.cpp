@@ -113,6 +113,17 @@ void TclsDatabaseUser::SetDefaultDatabaseFile(const QString &File)
     DefaultFileOverride = File;
 }
 
+TDayTotals SumDays(const DayLists &Days)
+{
+    TDayTotals totals;
+    for (qsizetype i = 0; i < Days[0].size(); ++i) {
+        totals.Out += ParseMoney(Days[1][i]);
+        totals.In += ParseMoney(Days[2][i]);
+        totals.Balance += ParseMoney(Days[3][i]);
+    }
+    return totals;
+}
+
 // ---- users -----------------------------------------------------------------
 
 QStringList TclsDatabaseUser::GetUserNames()

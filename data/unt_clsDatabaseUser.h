@@ -13,6 +13,12 @@ using TotalsLists = std::array<QStringList, 3>; // name, total, percent
 
 class TclsConnection;
 
+// The range totals: sums of the per-day two-decimal texts.
+struct TDayTotals {
+    double Out = 0, In = 0, Balance = 0;
+};
+TDayTotals SumDays(const DayLists &Days);
+
 class TclsDatabaseUser {
 public:
     TclsDatabaseUser(); // <executable dir>/Database/pondo.sjk

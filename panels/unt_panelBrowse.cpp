@@ -19,7 +19,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 const int SurplusRight = 604, OutPerDayRight = 219, InPerDayRight = 453;
 
 QAction *AddAction(QMenu *Menu, const char *Name, const QString &Caption)
@@ -53,7 +54,8 @@ void TfrmMain::BuildBrowsePanel(QWidget *Host)
     dtpInAndOut_Date2 = MakeDatePicker(Host, QStringLiteral("dtpInAndOut_Date2"), 147, 8, 112, 20);
     MakeShapePair(Host, QStringLiteral("InAndOut_View"), QStringLiteral("查看"), 271, 7, 57, 22);
     MakeShapePair(Host, QStringLiteral("InAndOut_More"), QStringLiteral("↓"), 333, 7, 16, 22);
-    lblInAndOut_Days = MakeLabel(Host, QStringLiteral("lblInAndOut_Days"), QStringLiteral("查询天数：0"), 375, 12, Maroon);
+    lblInAndOut_Days =
+        MakeLabel(Host, QStringLiteral("lblInAndOut_Days"), QStringLiteral("查询天数：0"), 375, 12, Maroon);
     lblInAndOut_Surplus = MakeLabel(Host, QStringLiteral("lblInAndOut_Surplus"), QString(), 544, 12, Maroon);
     lvwInAndOut_List1 = MakeListView(Host, QStringLiteral("lvwInAndOut_List1"), 12, 37, 593, 133,
                                      {{QStringLiteral("日期"), 186},
@@ -69,12 +71,14 @@ void TfrmMain::BuildBrowsePanel(QWidget *Host)
     lstInAndOut_List2_ID->setObjectName(QStringLiteral("lstInAndOut_List2_ID"));
     lstInAndOut_List2_ID->setFocusPolicy(Qt::NoFocus);
     lstInAndOut_List2_ID->hide();
-    lblInAndOut_OutMoney1 =
-        MakeLabel(Host, QStringLiteral("lblInAndOut_OutMoney1"), QStringLiteral("支出合计：0.00"), 13, 349, Maroon);
-    lblInAndOut_OutMoney2 = MakeLabel(Host, QStringLiteral("lblInAndOut_OutMoney2"), QString(), 177, 349, Maroon);
-    lblInAndOut_InMoney1 =
-        MakeLabel(Host, QStringLiteral("lblInAndOut_InMoney1"), QStringLiteral("收入合计：0.00"), 246, 349, Maroon);
-    lblInAndOut_InMoney2 = MakeLabel(Host, QStringLiteral("lblInAndOut_InMoney2"), QString(), 411, 349, Maroon);
+    lblInAndOut_OutMoney1 = MakeLabel(Host, QStringLiteral("lblInAndOut_OutMoney1"),
+                                      QStringLiteral("支出合计：0.00"), 13, 349, Maroon);
+    lblInAndOut_OutMoney2 =
+        MakeLabel(Host, QStringLiteral("lblInAndOut_OutMoney2"), QString(), 177, 349, Maroon);
+    lblInAndOut_InMoney1 = MakeLabel(Host, QStringLiteral("lblInAndOut_InMoney1"),
+                                     QStringLiteral("收入合计：0.00"), 246, 349, Maroon);
+    lblInAndOut_InMoney2 =
+        MakeLabel(Host, QStringLiteral("lblInAndOut_InMoney2"), QString(), 411, 349, Maroon);
     SetRightAlignedText(lblInAndOut_Surplus, QStringLiteral("结余：0.00"), SurplusRight);
     SetRightAlignedText(lblInAndOut_OutMoney2, QStringLiteral("0.00/天"), OutPerDayRight);
     SetRightAlignedText(lblInAndOut_InMoney2, QStringLiteral("0.00/天"), InPerDayRight);
@@ -91,10 +95,13 @@ void TfrmMain::BuildBrowsePanel(QWidget *Host)
 
     mnuInAndOut_More = new QMenu(this);
     mnuInAndOut_More->setObjectName(QStringLiteral("mnuInAndOut_More"));
-    AddAction(mnuInAndOut_More, "mnuInAndOut_More_ShowRecord", QStringLiteral("详细显示每天所有收支记录(&S)..."));
+    AddAction(mnuInAndOut_More, "mnuInAndOut_More_ShowRecord",
+              QStringLiteral("详细显示每天所有收支记录(&S)..."));
     mnuInAndOut_More->addSeparator();
-    AddAction(mnuInAndOut_More, "mnuInAndOut_More_OutTotal", QStringLiteral("统计各个支出项目所占比例(&O)..."));
-    AddAction(mnuInAndOut_More, "mnuInAndOut_More_InTotal", QStringLiteral("统计各个收入项目所占比例(&I)..."));
+    AddAction(mnuInAndOut_More, "mnuInAndOut_More_OutTotal",
+              QStringLiteral("统计各个支出项目所占比例(&O)..."));
+    AddAction(mnuInAndOut_More, "mnuInAndOut_More_InTotal",
+              QStringLiteral("统计各个收入项目所占比例(&I)..."));
     mnuInAndOut_More->addSeparator();
     const QString layout1 = QStringLiteral("格式Ⅰ：日期、类别、项目、金额、备注(&1)...");
     const QString layout2 = QStringLiteral("格式Ⅱ：日期、项目、收入、支出、备注(&2)...");
@@ -138,12 +145,7 @@ void TfrmMain::InAndOut_View()
 {
     if (!RangeIsValid())
         return;
-    {
-        TclsButtonCreator *view = Button(QStringLiteral("InAndOut_View"));
-        view->SetEnabled(false);
-        auto enable = qScopeGuard([view] { view->SetEnabled(true); });
-        TclsWaitCursor wait;
-        QApplication::processEvents();
+    WhileButtonBusy(QStringLiteral("InAndOut_View"), [&] {
         DayLists days;
         DetailLists details;
         Database->GetDayRecords(CurrentUser, RangeStart(), RangeEnd(), days, details);
@@ -151,7 +153,7 @@ void TfrmMain::InAndOut_View()
         Details = std::move(details);
         FillDayRows();
         InAndOut_ShowTotals();
-    }
+    });
     // The last day is selected (which shows its records), focused and
     // scrolled into view once the list has been laid out.
     lvwInAndOut_List1->setFocus();
@@ -180,19 +182,15 @@ void TfrmMain::FillDayRows()
 void TfrmMain::InAndOut_ShowTotals()
 {
     const qsizetype n = Days[0].size();
-    double out = 0, in = 0, balance = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        out += ParseMoney(Days[1][i]);
-        in += ParseMoney(Days[2][i]);
-        balance += ParseMoney(Days[3][i]);
-    }
+    const auto [out, in, balance] = SumDays(Days);
     const double days = n > 0 ? double(n) : 1.0;
     lblInAndOut_Days->setText(QStringLiteral("查询天数：%1").arg(n));
     lblInAndOut_Days->adjustSize();
     SetRightAlignedText(lblInAndOut_Surplus, QStringLiteral("结余：") + FormatMoney(balance), SurplusRight);
     lblInAndOut_OutMoney1->setText(QStringLiteral("支出合计：") + FormatMoney(out));
     lblInAndOut_OutMoney1->adjustSize();
-    SetRightAlignedText(lblInAndOut_OutMoney2, FormatMoney(out / days) + QStringLiteral("/天"), OutPerDayRight);
+    SetRightAlignedText(lblInAndOut_OutMoney2, FormatMoney(out / days) + QStringLiteral("/天"),
+                        OutPerDayRight);
     lblInAndOut_InMoney1->setText(QStringLiteral("收入合计：") + FormatMoney(in));
     lblInAndOut_InMoney1->adjustSize();
     SetRightAlignedText(lblInAndOut_InMoney2, FormatMoney(in / days) + QStringLiteral("/天"), InPerDayRight);
@@ -207,7 +205,8 @@ void TfrmMain::lvwInAndOut_List1SelectItem(QTreeWidgetItem *Item)
     QList<QTreeWidgetItem *> rows;
     QStringList ids;
     for (qsizetype i = first; i < last; ++i) {
-        rows << MakeRow(lvwInAndOut_List2, {Details[1][i], Details[2][i], Details[3][i], Details[4][i], Details[5][i]});
+        rows << MakeRow(lvwInAndOut_List2,
+                        {Details[1][i], Details[2][i], Details[3][i], Details[4][i], Details[5][i]});
         ids << Details[0][i];
     }
     lvwInAndOut_List2->addTopLevelItems(rows);
@@ -224,15 +223,10 @@ void TfrmMain::InAndOut_Delete()
     if (!Say(QStringLiteral("您确定要删除指定的记录吗？"), TMessageStyle::Question))
         return;
     const int index = lvwInAndOut_List2->indexOfTopLevelItem(row);
-    {
-        TclsButtonCreator *remove = Button(QStringLiteral("InAndOut_Delete"));
-        remove->SetEnabled(false);
-        auto enable = qScopeGuard([remove] { remove->SetEnabled(true); });
-        TclsWaitCursor wait;
-        QApplication::processEvents();
+    WhileButtonBusy(QStringLiteral("InAndOut_Delete"), [&] {
         // The store first: if it fails, the screen still shows the truth.
         Database->DeleteRecord(lstInAndOut_List2_ID->item(index)->text());
-    }
+    });
     InAndOut_SyncLists(QStringLiteral("删除"));
     delete lstInAndOut_List2_ID->takeItem(index);
     delete row;

@@ -16,7 +16,8 @@
 #include <QScopeGuard>
 #include <QTreeWidget>
 
-namespace {
+namespace
+{
 QString TotalText(const TEntryPanel &Panel, double Sum)
 {
     return (Panel.Expense ? QStringLiteral("支出合计：") : QStringLiteral("收入合计：")) + FormatMoney(Sum);
@@ -34,11 +35,14 @@ void TfrmMain::BuildEntryPanel(TEntryPanel &Panel, QWidget *Host)
     const bool out = Panel.Expense;
     const QString notices[] = {
         QStringLiteral("第1步，选择日期，例如：2007-01-01。"),
-        out ? QStringLiteral("第2步，填写项目，例如：书籍及音像。") : QStringLiteral("第2步，填写项目，例如：亲属增与金。"),
+        out ? QStringLiteral("第2步，填写项目，例如：书籍及音像。")
+            : QStringLiteral("第2步，填写项目，例如：亲属增与金。"),
         QStringLiteral("第3步，填写金额，例如：1000000.99。"),
-        out ? QStringLiteral("第4步，填写备注，例如：9999张光碟。") : QStringLiteral("第4步，填写备注，例如：老丈人给的。"),
+        out ? QStringLiteral("第4步，填写备注，例如：9999张光碟。")
+            : QStringLiteral("第4步，填写备注，例如：老丈人给的。"),
         QStringLiteral("第5步，确认无误，请点添加按钮即可。"),
-        out ? QStringLiteral("第6步，添加完所有支出请点完成按钮。") : QStringLiteral("第6步，添加完所有收入请点完成按钮。"),
+        out ? QStringLiteral("第6步，添加完所有支出请点完成按钮。")
+            : QStringLiteral("第6步，添加完所有收入请点完成按钮。"),
     };
     const int noticeY[] = {12, 34, 56, 78, 100, 123};
     for (int i = 0; i < 6; ++i)
@@ -89,8 +93,8 @@ void TfrmMain::BuildEntryPanel(TEntryPanel &Panel, QWidget *Host)
     Host->setTabOrder(Panel.Money, Panel.Memo);
     Host->setTabOrder(Panel.Memo, Panel.List);
     for (QObject *field : {static_cast<QObject *>(Panel.Date), static_cast<QObject *>(Panel.Name),
-                           static_cast<QObject *>(Panel.Name->lineEdit()), static_cast<QObject *>(Panel.Money),
-                           static_cast<QObject *>(Panel.Memo)})
+                           static_cast<QObject *>(Panel.Name->lineEdit()),
+                           static_cast<QObject *>(Panel.Money), static_cast<QObject *>(Panel.Memo)})
         field->installEventFilter(this);
 }
 
@@ -111,8 +115,8 @@ bool TfrmMain::EntryKeyEvent(QObject *Watched, QKeyEvent *Event)
             if (text.isEmpty())
                 return false;
             const QChar c = text.front();
-            return !(text.size() == 1 && ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('.') ||
-                                          c == QLatin1Char('\b')));
+            return !(text.size() == 1 && ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+                                          c == QLatin1Char('.') || c == QLatin1Char('\b')));
         }
         if (!IsEnter(Event))
             continue;
@@ -138,7 +142,8 @@ void TfrmMain::Entry_Add(TEntryPanel &Panel)
     const QString name = Panel.Name->currentText();
     const QString memo = Panel.Memo->toPlainText();
     if (name.trimmed().isEmpty()) {
-        Say(Panel.Expense ? QStringLiteral("您没有填写支出项目名称！") : QStringLiteral("您没有填写收入项目名称！"),
+        Say(Panel.Expense ? QStringLiteral("您没有填写支出项目名称！")
+                          : QStringLiteral("您没有填写收入项目名称！"),
             TMessageStyle::Warning);
         Panel.Name->setFocus();
         return;
@@ -206,19 +211,13 @@ bool TfrmMain::Entry_Finish(TEntryPanel &Panel)
         amounts << row->text(4);
         memos << row->text(5);
     }
-    {
-        TclsButtonCreator *finish = Button(Panel.Prefix() + QStringLiteral("_Finish"));
-        finish->SetEnabled(false);
-        auto enable = qScopeGuard([finish] { finish->SetEnabled(true); });
-        TclsWaitCursor wait;
-        QApplication::processEvents();
+    WhileButtonBusy(Panel.Prefix() + QStringLiteral("_Finish"), [&] {
         // One transaction: on an error nothing is stored and every pending
         // row stays, so Finish can simply be pressed again.
         Database->AddRecords(CurrentUser, Panel.Type(), dates, names, amounts, memos);
-    }
+    });
     list->clear();
-    Panel.Total->setText(TotalText(Panel, 0));
-    Panel.Total->adjustSize();
+    Entry_ShowTotal(Panel);
     Say((Panel.Expense ? QStringLiteral("支出记录保存成功！") : QStringLiteral("收入记录保存成功！")) +
             QStringLiteral("\r\n\r\n您可以到“收支目录”处查看这些记录。"),
         TMessageStyle::Information);
@@ -228,14 +227,8 @@ bool TfrmMain::Entry_Finish(TEntryPanel &Panel)
 void TfrmMain::Entry_Edit(TEntryPanel &Panel)
 {
     QStringList outNames, inNames;
-    {
-        TclsButtonCreator *edit = Button(Panel.Prefix() + QStringLiteral("_Edit"));
-        edit->SetEnabled(false);
-        auto enable = qScopeGuard([edit] { edit->SetEnabled(true); });
-        TclsWaitCursor wait;
-        QApplication::processEvents();
-        Database->GetProgramNames(CurrentUser, outNames, inNames);
-    }
+    WhileButtonBusy(Panel.Prefix() + QStringLiteral("_Edit"),
+                    [&] { Database->GetProgramNames(CurrentUser, outNames, inNames); });
     TfrmEditProgramNames editor(this);
     editor.UserName = CurrentUser;
     editor.ListTitle = Panel.Expense ? QStringLiteral("支出项目名称") : QStringLiteral("收入项目名称");

@@ -44,12 +44,7 @@ void TfrmMain::mnuInAndOut_More_ShowRecordClick()
     for (qsizetype i = 0; i < details[0].size(); ++i)
         rows << MakeRow(dialog.lvwList, {details[1][i], details[2][i], details[3][i], details[4][i], details[5][i]});
     dialog.lvwList->addTopLevelItems(rows);
-    double out = 0, in = 0, balance = 0;
-    for (qsizetype i = 0; i < days[0].size(); ++i) {
-        out += ParseMoney(days[1][i]);
-        in += ParseMoney(days[2][i]);
-        balance += ParseMoney(days[3][i]);
-    }
+    const auto [out, in, balance] = SumDays(days);
     dialog.lblTotal->setText(QStringLiteral("支出合计：%1    收入合计：%2    结余合计：%3")
                                  .arg(FormatMoney(out), FormatMoney(in), FormatMoney(balance)));
     dialog.lblTotal->adjustSize();
