@@ -64,6 +64,8 @@ TfrmMain::TfrmMain(QWidget *Parent) : QWidget(Parent, Qt::Window | Qt::Frameless
     dlgSave = new QFileDialog(this);
     dlgSave->setObjectName(QStringLiteral("dlgSave"));
     dlgSave->setAcceptMode(QFileDialog::AcceptSave);
+    // The export handlers ask about overwriting and add the extension.
+    dlgSave->setOption(QFileDialog::DontConfirmOverwrite);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);

@@ -4,6 +4,7 @@
 // with each panel (panels/, reports/).
 #include "app/unt_clsMessages.h"
 #include "data/unt_clsDatabaseUser.h"
+#include "reports/unt_reportRows.h"
 
 #include <QHash>
 #include <QPointer>
@@ -23,6 +24,8 @@ class QPlainTextEdit;
 class QRadioButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+class TQRCompositeReport;
+class TQuickRep;
 class TShape;
 class TclsButtonCreator;
 
@@ -95,6 +98,24 @@ public:
     bool RangeIsValid();
     QMenu *MoreMenu() const { return mnuInAndOut_More; }
     QFileDialog *SaveDialog() const { return dlgSave; }
+
+    // The outputs of a range: report rows, text files, printing and preview.
+    bool InAndOut_GetReportRows(ReportRows &Rows);
+    void InAndOut_ConvertRows2(ReportRows &Rows);
+    void mnuInAndOut_More_SaveAsTxt_1Click() { SaveReportText(false); }
+    void mnuInAndOut_More_SaveAsTxt_2Click() { SaveReportText(true); }
+    void mnuInAndOut_More_Print_1Click() { RunReport(false, QStringLiteral("打印")); }
+    void mnuInAndOut_More_Print_2Click() { RunReport(true, QStringLiteral("打印")); }
+    void mnuInAndOut_More_Preview_1Click() { RunReport(false, QStringLiteral("预览")); }
+    void mnuInAndOut_More_Preview_2Click() { RunReport(true, QStringLiteral("预览")); }
+    void InAndOut_CreateReport1(const QString &Action, ReportRows &Rows);
+    void InAndOut_CreateReport2(const QString &Action, ReportRows &Rows);
+    void g_objCompositeReportAddReports();
+    QList<TQuickRep *> g_objReports;
+    TQRCompositeReport *g_objCompositeReport = nullptr;
+    // Asks for the file of an export ("txt", "xls"): the extension added when
+    // missing, the overwrite question; empty when the user stepped back.
+    QString AskExportFile(const QString &Extension);
     DayLists Days;
     DetailLists Details;
 
@@ -123,7 +144,11 @@ private:
     void Entry_ShowTotal(TEntryPanel &Panel);
     void FillDayRows();
     void ConnectMoreMenu();
+    void BindMoreItem(const char *Name, const std::function<void()> &Handler);
     void ConnectOutputItems();
+    void SaveReportText(bool Layout2);
+    void RunReport(bool Layout2, const QString &Action);
+    void CreateReport(const QString &Action, const QByteArray &Header, const ReportRows &Rows);
 
     QWidget *imgBackground;
     TShape *shpMinimize, *shpClose;

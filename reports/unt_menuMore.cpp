@@ -1,5 +1,5 @@
-// The browse panel's More menu: statistics dialogs now, the outputs of a
-// range as they come. Every item reads the pickers afresh.
+// The browse panel's More menu and its statistics dialogs. Every item reads
+// the pickers afresh.
 #include "app/unt_clsWidgets.h"
 #include "app/unt_frmMain.h"
 #include "data/unt_clsAmount.h"
@@ -11,15 +11,17 @@
 #include <QMenu>
 #include <QTreeWidget>
 
+void TfrmMain::BindMoreItem(const char *Name, const std::function<void()> &Handler)
+{
+    QAction *action = mnuInAndOut_More->findChild<QAction *>(QLatin1String(Name));
+    connect(action, &QAction::triggered, this, [this, Handler] { RunGuarded(this, Handler); });
+}
+
 void TfrmMain::ConnectMoreMenu()
 {
-    auto bind = [this](const char *Name, auto Handler) {
-        QAction *action = mnuInAndOut_More->findChild<QAction *>(QLatin1String(Name));
-        connect(action, &QAction::triggered, this, [this, Handler] { RunGuarded(this, [&] { Handler(this); }); });
-    };
-    bind("mnuInAndOut_More_ShowRecord", [](TfrmMain *m) { m->mnuInAndOut_More_ShowRecordClick(); });
-    bind("mnuInAndOut_More_OutTotal", [](TfrmMain *m) { m->ShowProgramTotal(QStringLiteral("支出")); });
-    bind("mnuInAndOut_More_InTotal", [](TfrmMain *m) { m->ShowProgramTotal(QStringLiteral("收入")); });
+    BindMoreItem("mnuInAndOut_More_ShowRecord", [this] { mnuInAndOut_More_ShowRecordClick(); });
+    BindMoreItem("mnuInAndOut_More_OutTotal", [this] { ShowProgramTotal(QStringLiteral("支出")); });
+    BindMoreItem("mnuInAndOut_More_InTotal", [this] { ShowProgramTotal(QStringLiteral("收入")); });
     ConnectOutputItems();
 }
 
@@ -69,15 +71,4 @@ void TfrmMain::ShowProgramTotal(const QString &ProgramType)
     for (qsizetype i = 0; i < totals[0].size(); ++i)
         dialog.lvwTotal->addTopLevelItem(MakeRow(dialog.lvwTotal, {totals[0][i], totals[1][i], totals[2][i]}));
     ExecDialog(&dialog);
-}
-
-void TfrmMain::ConnectOutputItems()
-{
-    // Printing, preview and the file exports are not built yet: their items
-    // stay visible but cannot be chosen.
-    for (const char *name : {"mnuInAndOut_More_Print", "mnuInAndOut_More_Preview", "mnuInAndOut_More_SaveAsExcel",
-                             "mnuInAndOut_More_SaveAsTxt"})
-        for (QAction *action : mnuInAndOut_More->findChildren<QAction *>())
-            if (action->objectName().startsWith(QLatin1String(name) + QLatin1Char('_')))
-                action->setEnabled(false);
 }

@@ -282,12 +282,10 @@ private slots:
 
     void readOnlyAndFullDisk()
     {
-        // Root ignores file modes, so use a small tmpfs of our own.
-        QTemporaryDir mountPoint;
-        const QString dir = mountPoint.path();
-        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=200k", "tmpfs", dir}) != 0)
+        TSmallDisk disk(200);
+        if (!disk.Ok)
             QSKIP("mounting a tmpfs is not permitted here");
-        auto unmount = qScopeGuard([&] { QProcess::execute("umount", {dir}); });
+        const QString dir = disk.Dir();
         const QString file = dir + "/pondo.sjk";
         MakeDatabaseFile(file);
         TclsDatabaseUser db(file);
@@ -306,7 +304,7 @@ private slots:
             QCOMPARE(check.Query("select count(*) from All_Table").Field(0), QStringLiteral("0"));
         }
         QVERIFY(db.CheckLogin("U", "p"));
-        QCOMPARE(QProcess::execute("mount", {"-o", "remount,ro", dir}), 0);
+        QVERIFY(disk.MakeReadOnly());
         try {
             db.AddRecords("U", "支出", {"2026-01-01"}, {"a"}, {"1.00"}, {""});
             QFAIL("no error");

@@ -43,3 +43,33 @@ QString TTestDb::Text(const QString &Sql) const
     auto rs = db.Query(Sql.toUtf8().constData());
     return rs.Eof() ? QString() : rs.Field(0);
 }
+
+#include <QFile>
+#include <QProcess>
+#include <QStorageInfo>
+
+TSmallDisk::TSmallDisk(int KiloBytes)
+{
+    Ok = QProcess::execute("mount", {"-t", "tmpfs", "-o", QStringLiteral("size=%1k").arg(KiloBytes), "tmpfs",
+                                     FMountPoint.path()}) == 0;
+}
+
+TSmallDisk::~TSmallDisk()
+{
+    if (Ok)
+        QProcess::execute("umount", {FMountPoint.path()});
+}
+
+void TSmallDisk::Fill(qint64 Spare) const
+{
+    QFile filler(Dir() + QStringLiteral("/filler"));
+    filler.open(QIODevice::WriteOnly);
+    const QByteArray block(1024, 'f');
+    while (QStorageInfo(Dir()).bytesAvailable() > Spare && filler.write(block) == block.size())
+        filler.flush();
+}
+
+bool TSmallDisk::MakeReadOnly() const
+{
+    return QProcess::execute("mount", {"-o", "remount,ro", Dir()}) == 0;
+}

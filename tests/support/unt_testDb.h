@@ -22,3 +22,20 @@ private:
 
 // Creates an empty database with the program's schema at File.
 void MakeDatabaseFile(const QString &File);
+
+// A tiny tmpfs of our own: root ignores file modes, so a full or read-only
+// disk is the only way to make writes fail. Ok is false where mounting is
+// not permitted (tests skip then).
+class TSmallDisk {
+public:
+    explicit TSmallDisk(int KiloBytes);
+    ~TSmallDisk();
+    bool Ok = false;
+    QString Dir() const { return FMountPoint.path(); }
+    // Fills the disk until fewer than Spare bytes remain.
+    void Fill(qint64 Spare) const;
+    bool MakeReadOnly() const;
+
+private:
+    QTemporaryDir FMountPoint;
+};

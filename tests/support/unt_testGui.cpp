@@ -134,3 +134,23 @@ template QLineEdit *TMainFixture::Find<QLineEdit>(const QString &) const;
 template QPlainTextEdit *TMainFixture::Find<QPlainTextEdit>(const QString &) const;
 template QTreeWidget *TMainFixture::Find<QTreeWidget>(const QString &) const;
 template QWidget *TMainFixture::Find<QWidget>(const QString &) const;
+
+#include <QFileDialog>
+#include <QLineEdit>
+
+void AnswerSaveDialog(QWidget *Dialog, const QString &File)
+{
+    auto *dialog = qobject_cast<QFileDialog *>(Dialog);
+    if (!dialog) {
+        Dialog->close();
+        return;
+    }
+    // Typed as a user would: the folder listing fills in asynchronously and
+    // would take back a name given through selectFile().
+    if (auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+        edit->setText(File);
+    if (dialog->selectedFiles().value(0) != File)
+        qWarning() << "save dialog chose" << dialog->selectedFiles() << "for" << File;
+    // done() rather than accept(): accept() waits for the folder listing.
+    static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
+}

@@ -65,3 +65,6 @@ void UsePrivateRuntimeDir();
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTreeWidget>
+
+// Answers the save dialog of the exports with a file name.
+void AnswerSaveDialog(QWidget *Dialog, const QString &File);

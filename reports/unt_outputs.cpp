@@ -1,0 +1,79 @@
+// The outputs of the browse panel's range: the rows they share, the file
+// question of the exports, and the text export.
+#include "app/unt_frmMain.h"
+#include "reports/unt_reportFiles.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+
+bool TfrmMain::InAndOut_GetReportRows(ReportRows &Rows)
+{
+    if (!RangeIsValid())
+        return false;
+    const QDate from = RangeStart(), to = RangeEnd();
+    DayLists days;
+    DetailLists details;
+    Database->GetDayRecords(CurrentUser, from, to, days, details);
+    Rows = ReportRowsBuilder::BuildRows1(days, details, from, to);
+    return true;
+}
+
+void TfrmMain::InAndOut_ConvertRows2(ReportRows &Rows)
+{
+    ReportRowsBuilder::ConvertRows2(Rows);
+}
+
+QString TfrmMain::AskExportFile(const QString &Extension)
+{
+    const QString filter = QStringLiteral("*.") + Extension;
+    dlgSave->setNameFilter(filter);
+    QString name = ExecDialog(dlgSave) == QDialog::Accepted ? dlgSave->selectedFiles().value(0) : QString();
+    if (name.trimmed().isEmpty())
+        return {};
+    if (name.right(4).toLower() != filter.mid(1))
+        name += filter.mid(1);
+    if (QFileInfo::exists(name) && !Say(QStringLiteral("有同名文件存在，您想覆盖它吗？"), TMessageStyle::Question))
+        return {};
+    return name;
+}
+
+void TfrmMain::SaveReportText(bool Layout2)
+{
+    ReportRows rows;
+    {
+        TclsWaitCursor wait;
+        if (!InAndOut_GetReportRows(rows))
+            return;
+    }
+    const QString file = AskExportFile(QStringLiteral("txt"));
+    if (file.isEmpty())
+        return;
+    if (Layout2)
+        InAndOut_ConvertRows2(rows);
+    else
+        ReportRowsBuilder::AlignAmounts1(rows);
+    QList<QByteArray> lines;
+    lines.reserve(rows[0].size());
+    for (qsizetype i = 0; i < rows[0].size(); ++i)
+        lines << ReportRowsBuilder::JoinRow(rows, i);
+    const QByteArray header = Layout2 ? ReportRowsBuilder::Header2() : ReportRowsBuilder::Header1();
+    WriteWholeFile(file, ReportText(header, lines));
+    Say(QStringLiteral("导出成功！\r\n\r\n文件保存位置：\r\n") + file, TMessageStyle::Information);
+}
+
+void TfrmMain::ConnectOutputItems()
+{
+    BindMoreItem("mnuInAndOut_More_SaveAsTxt_1", [this] { mnuInAndOut_More_SaveAsTxt_1Click(); });
+    BindMoreItem("mnuInAndOut_More_SaveAsTxt_2", [this] { mnuInAndOut_More_SaveAsTxt_2Click(); });
+    BindMoreItem("mnuInAndOut_More_Print_1", [this] { mnuInAndOut_More_Print_1Click(); });
+    BindMoreItem("mnuInAndOut_More_Print_2", [this] { mnuInAndOut_More_Print_2Click(); });
+    BindMoreItem("mnuInAndOut_More_Preview_1", [this] { mnuInAndOut_More_Preview_1Click(); });
+    BindMoreItem("mnuInAndOut_More_Preview_2", [this] { mnuInAndOut_More_Preview_2Click(); });
+    // The Excel export is not built yet: its items stay visible but disabled.
+    for (QAction *action : mnuInAndOut_More->findChildren<QAction *>())
+        if (action->objectName().startsWith(QLatin1String("mnuInAndOut_More_SaveAsExcel_")))
+            action->setEnabled(false);
+}

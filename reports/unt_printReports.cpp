@@ -1,0 +1,125 @@
+// Printed reports and their preview: one page report of 50 labels per 46
+// rows, joined into one document by a composite report.
+#include "app/unt_frmMain.h"
+#include "data/unt_clsBase64.h"
+#include "reports/unt_frmPreview.h"
+#include "reports/unt_qrEngine.h"
+
+
+#include <cmath>
+
+namespace {
+
+constexpr int RowsPerPage = 46;
+constexpr int LayoutUnits = 1047;
+
+int Round(double Value)
+{
+    return static_cast<int>(std::nearbyint(Value)); // halves to the even neighbour
+}
+
+} // namespace
+
+void TfrmMain::RunReport(bool Layout2, const QString &Action)
+{
+    ReportRows rows;
+    {
+        TclsWaitCursor wait;
+        if (!InAndOut_GetReportRows(rows))
+            return;
+    }
+    if (Layout2) {
+        InAndOut_ConvertRows2(rows);
+        InAndOut_CreateReport2(Action, rows);
+    } else {
+        InAndOut_CreateReport1(Action, rows);
+    }
+}
+
+void TfrmMain::InAndOut_CreateReport1(const QString &Action, ReportRows &Rows)
+{
+    ReportRowsBuilder::AlignAmounts1(Rows);
+    CreateReport(Action, ReportRowsBuilder::Header1(), Rows);
+}
+
+void TfrmMain::InAndOut_CreateReport2(const QString &Action, ReportRows &Rows)
+{
+    CreateReport(Action, ReportRowsBuilder::Header2(), Rows);
+}
+
+void TfrmMain::CreateReport(const QString &Action, const QByteArray &Header, const ReportRows &Rows)
+{
+    const double dpiX = ScreenDpiX(), dpiY = ScreenDpiY();
+    const int W = Round(dpiX * 190 / 25.4), H = Round(dpiY * 277 / 25.4);
+    const qsizetype rowCount = Rows[0].size();
+    const qsizetype pages = rowCount / RowsPerPage + (rowCount % RowsPerPage > 0 ? 1 : 0);
+
+    // Nothing of the previous run is reused; the document it showed is gone.
+    delete g_objCompositeReport;
+    g_objCompositeReport = nullptr;
+    qDeleteAll(g_objReports);
+    g_objReports.clear();
+
+    auto top = [H](int Units) { return Round(static_cast<double>(Units) * H / LayoutUnits); };
+    const QString header = Base64::FromGB18030(Header);
+    const QString rule = Base64::FromGB18030(ReportRowsBuilder::Rule());
+    for (qsizetype p = 0; p < pages; ++p) {
+        auto *report = new TQuickRep();
+        g_objReports.append(report);
+        report->Width = Round(dpiX * 210 / 25.4);
+        report->Height = Round(dpiY * 297 / 25.4);
+        report->setParent(this);
+        report->FontName = QStringLiteral("宋体");
+        report->FontSize = 9;
+        report->HasDetail = true;
+        TQRBand *band = report->DetailBand();
+        band->Width = W - 1;
+        band->Height = H - 1;
+        QList<TQRLabel *> labels;
+        for (int i = 0; i < 50; ++i)
+            labels << band->CreateLabel();
+        auto centre = [W](TQRLabel *Label) { Label->Left = (W - Label->Width()) / 2; };
+        labels[0]->FontSize = 20;
+        labels[0]->Caption = QStringLiteral("Lumora");
+        centre(labels[0]);
+        labels[1]->Caption = header;
+        labels[1]->Top = top(50);
+        labels[2]->Caption = rule;
+        labels[2]->Top = top(70);
+        for (int k = 0; k < RowsPerPage; ++k) {
+            const qsizetype row = p * RowsPerPage + k;
+            if (row >= rowCount)
+                break;
+            labels[3 + k]->Caption = Base64::FromGB18030(ReportRowsBuilder::JoinRow(Rows, row));
+            labels[3 + k]->Top = top(90 + 20 * k);
+        }
+        labels[49]->Caption = QStringLiteral("第 %1 页").arg(p + 1);
+        labels[49]->Top = top(1030);
+        centre(labels[49]);
+    }
+
+    g_objCompositeReport = new TQRCompositeReport(this);
+    g_objCompositeReport->OnAddReports = [this] { g_objCompositeReportAddReports(); };
+    g_objCompositeReport->PrinterSettings = TQRPrinterSettings{-1, QPageSize::A4, QPageLayout::Portrait};
+    g_objCompositeReport->Prepare();
+
+    if (Action == QStringLiteral("打印")) {
+        g_objCompositeReport->Prepare();
+        g_objCompositeReport->PrinterSetup(this);
+        if (g_objCompositeReport->PrinterSettings.PrinterIndex < 0)
+            return;
+        g_objCompositeReport->PrinterSettings.PaperSize = QPageSize::A4;
+        g_objCompositeReport->PrinterSettings.Orientation = QPageLayout::Portrait;
+        g_objCompositeReport->Print();
+        return;
+    }
+    TfrmPreview preview(g_objCompositeReport);
+    preview.QRPreview1->SetQRPrinter(g_objCompositeReport->QRPrinter());
+    ExecDialog(&preview);
+}
+
+void TfrmMain::g_objCompositeReportAddReports()
+{
+    for (TQuickRep *report : g_objReports)
+        g_objCompositeReport->Reports.append(report);
+}

@@ -1,0 +1,173 @@
+#include "reports/unt_reportRows.h"
+
+#include "data/unt_clsAmount.h"
+#include "data/unt_clsBase64.h"
+
+namespace ReportRowsBuilder {
+namespace {
+
+// Byte length of the GB18030 character starting at Bytes[At].
+int CharLength(const QByteArray &Bytes, qsizetype At)
+{
+    const auto lead = static_cast<unsigned char>(Bytes[At]);
+    if (lead < 0x81 || lead == 0xFF || At + 1 >= Bytes.size())
+        return 1;
+    const auto second = static_cast<unsigned char>(Bytes[At + 1]);
+    return (second >= 0x30 && second <= 0x39) ? 4 : 2;
+}
+
+bool Contains(const QByteArray &Cell, const char *Text)
+{
+    return Cell.contains(Bytes(QString::fromUtf8(Text)));
+}
+
+QByteArray Blank(int Width)
+{
+    return QByteArray(Width, ' ');
+}
+
+void AppendRow(ReportRows &Rows, std::array<QByteArray, 5> Cells)
+{
+    for (int c = 0; c < 5; ++c)
+        Rows[c].append(std::move(Cells[c]));
+}
+
+void PadRow(ReportRows &Rows, qsizetype I, const std::array<int, 5> &Widths)
+{
+    for (int c = 0; c < 5; ++c)
+        Rows[c][I] = Pad(Rows[c][I], Widths[c]);
+}
+
+} // namespace
+
+QByteArray Bytes(const QString &Text)
+{
+    return Base64::ToGB18030(Text);
+}
+
+QByteArray Pad(const QByteArray &Cell, int Width)
+{
+    if (Cell.size() <= Width)
+        return Cell + Blank(Width - static_cast<int>(Cell.size()));
+    qsizetype end = 0;
+    while (end < Cell.size()) {
+        const int length = CharLength(Cell, end);
+        if (end + length > Width)
+            break;
+        end += length;
+    }
+    return Cell.left(end) + Blank(Width - static_cast<int>(end));
+}
+
+QByteArray RightAmount(const QByteArray &Value)
+{
+    const QByteArray value = Value.trimmed();
+    if (value.size() <= 12)
+        return Blank(12 - static_cast<int>(value.size())) + value + Blank(4);
+    // A value too long for its column keeps every digit by taking the four
+    // spaces behind it; one that still does not fit is shown as overflowed
+    // rather than as a different, shortened number.
+    if (value.size() <= 16)
+        return Blank(16 - static_cast<int>(value.size())) + value;
+    return QByteArray(16, '#');
+}
+
+QByteArray PeriodText(const QDate &From, const QDate &To)
+{
+    const qint64 days = From.daysTo(To) + 1;
+    return Bytes(From.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral("至") +
+                 To.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral("  %1天").arg(days));
+}
+
+ReportRows BuildRows1(const DayLists &Days, const DetailLists &Details, const QDate &From, const QDate &To)
+{
+    const TDayTotals totals = SumDays(Days);
+    ReportRows rows;
+    const qsizetype count = Details[0].size();
+    for (auto &column : rows)
+        column.reserve(count + 4);
+    for (qsizetype j = 0; j < count; ++j)
+        AppendRow(rows, {Pad(Bytes(Details[1][j]), Widths1[0]), Pad(Bytes(Details[2][j]), Widths1[1]),
+                         Pad(Pad(Bytes(Details[3][j]), NameLimit), Widths1[2]), Pad(Bytes(Details[4][j]), Widths1[3]),
+                         Pad(Bytes(Details[5][j]), Widths1[4])});
+    AppendRow(rows, {Blank(Widths1[0]), Blank(Widths1[1]), Blank(Widths1[2]), Blank(Widths1[3]), Blank(Widths1[4])});
+    const QByteArray period = Pad(PeriodText(From, To), Widths1[4]);
+    const std::pair<const char *, double> sums[] = {
+        {"支出合计", totals.Out}, {"收入合计", totals.In}, {"结余合计", totals.Balance}};
+    for (const auto &[caption, value] : sums)
+        AppendRow(rows, {Blank(Widths1[0]), Blank(Widths1[1]), Pad(Bytes(QString::fromUtf8(caption)), Widths1[2]),
+                         Pad(FormatMoney(value).toLatin1(), Widths1[3]), period});
+    return rows;
+}
+
+void ConvertRows2(ReportRows &L)
+{
+    const qsizetype count = L[0].size();
+    for (qsizetype i = 0; i < count; ++i) {
+        if (Contains(L[1][i], "支出")) {
+            L[1][i] = L[2][i];
+            L[2][i].clear();
+        } else if (Contains(L[1][i], "收入")) {
+            L[1][i] = L[2][i];
+            L[2][i] = L[3][i];
+            L[3][i].clear();
+        } else if (Contains(L[2][i], "支出")) {
+            L[1][i] = Bytes(QStringLiteral("合计"));
+        } else if (Contains(L[2][i], "收入")) {
+            if (i > 0)
+                L[2][i - 1] = L[3][i];
+        } else if (!L[3][i].trimmed().isEmpty()) {
+            L[1][i] = Bytes(QStringLiteral("结余"));
+            L[2][i] = L[3][i];
+            L[3][i].clear();
+        }
+        PadRow(L, i, Widths2);
+    }
+    // The income total now sits in the row before; its own row goes.
+    if (count >= 2)
+        for (auto &column : L)
+            column.removeAt(count - 2);
+    for (qsizetype i = 0; i < L[0].size(); ++i) {
+        L[0][i] = Pad(L[0][i], Widths2[0]);
+        L[1][i] = Pad(L[1][i], Widths2[1]);
+        L[2][i] = RightAmount(L[2][i]);
+        L[3][i] = RightAmount(L[3][i]);
+        L[4][i] = Pad(L[4][i], Widths2[4]);
+    }
+}
+
+void AlignAmounts1(ReportRows &Rows)
+{
+    for (QByteArray &cell : Rows[3])
+        cell = RightAmount(cell);
+}
+
+QByteArray Header1()
+{
+    return Pad(Bytes(QStringLiteral("日期")), 14) + Pad(Bytes(QStringLiteral("类别")), 8) +
+           Pad(Bytes(QStringLiteral("项目")), 24) + RightAmount(Bytes(QStringLiteral("金额"))) +
+           Pad(Bytes(QStringLiteral("备注")), 58);
+}
+
+QByteArray Header2()
+{
+    return Pad(Bytes(QStringLiteral("日期")), 14) + Pad(Bytes(QStringLiteral("项目")), 24) +
+           RightAmount(Bytes(QStringLiteral("收入"))) + RightAmount(Bytes(QStringLiteral("支出"))) +
+           Pad(Bytes(QStringLiteral("备注")), 50);
+}
+
+QByteArray Rule()
+{
+    return QByteArray(LineWidth, '-');
+}
+
+QByteArray JoinRow(const ReportRows &Rows, qsizetype Index)
+{
+    QByteArray line;
+    line.reserve(LineWidth);
+    for (const auto &column : Rows)
+        line += column[Index];
+    return line;
+}
+
+} // namespace ReportRowsBuilder

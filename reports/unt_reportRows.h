@@ -1,0 +1,44 @@
+#pragma once
+// The fixed-width rows every output of a range is made of. Cells are bytes of
+// the stored-text encoding (GB18030, the same bytes as GBK for every GBK
+// character), so a Chinese character counts two and the columns of a printed
+// or saved line stay aligned. Pure code: no store, no windows.
+#include "data/unt_clsDatabaseUser.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QList>
+
+#include <array>
+
+// Five parallel columns; the entries at one index form a row.
+using ReportRows = std::array<QList<QByteArray>, 5>;
+
+namespace ReportRowsBuilder {
+// Widths of the layouts' columns, in bytes; each layout sums to 120.
+inline constexpr std::array<int, 5> Widths1 = {14, 8, 24, 16, 58};
+inline constexpr std::array<int, 5> Widths2 = {14, 24, 16, 16, 50};
+inline constexpr int LineWidth = 120;
+inline constexpr int NameLimit = 20;
+
+QByteArray Bytes(const QString &Text);
+// Fills with spaces or cuts to exactly Width bytes; a cut that would split a
+// character leaves a space in place of the part that does not fit.
+QByteArray Pad(const QByteArray &Cell, int Width);
+// The trimmed value ending at byte 12 of a 16-byte cell, four spaces after it.
+QByteArray RightAmount(const QByteArray &Value);
+QByteArray PeriodText(const QDate &From, const QDate &To);
+
+// The layout I rows of a store answer: one per record, a blank row, and the
+// expense, income and balance summary rows.
+ReportRows BuildRows1(const DayLists &Days, const DetailLists &Details, const QDate &From, const QDate &To);
+// Turns layout I rows, in place, into the rows of layout II.
+void ConvertRows2(ReportRows &Rows);
+// Layout I as printed and saved as text: the amount column right-aligned.
+void AlignAmounts1(ReportRows &Rows);
+
+QByteArray Header1();
+QByteArray Header2();
+QByteArray Rule();
+QByteArray JoinRow(const ReportRows &Rows, qsizetype Index);
+} // namespace ReportRowsBuilder
