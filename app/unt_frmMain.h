@@ -104,6 +104,8 @@ public:
     void InAndOut_ConvertRows2(ReportRows &Rows);
     void mnuInAndOut_More_SaveAsTxt_1Click() { SaveReportText(false); }
     void mnuInAndOut_More_SaveAsTxt_2Click() { SaveReportText(true); }
+    void mnuInAndOut_More_SaveAsExcel_1Click() { SaveReportExcel(false); }
+    void mnuInAndOut_More_SaveAsExcel_2Click() { SaveReportExcel(true); }
     void mnuInAndOut_More_Print_1Click() { RunReport(false, QStringLiteral("打印")); }
     void mnuInAndOut_More_Print_2Click() { RunReport(true, QStringLiteral("打印")); }
     void mnuInAndOut_More_Preview_1Click() { RunReport(false, QStringLiteral("预览")); }
@@ -116,6 +118,10 @@ public:
     // Asks for the file of an export ("txt", "xls"): the extension added when
     // missing, the overwrite question; empty when the user stepped back.
     QString AskExportFile(const QString &Extension);
+    // Where the export templates pondo.xls and pondo2.xls are: "Database"
+    // beside the program; tests point it elsewhere.
+    static QString TemplateFolder();
+    static void SetTemplateFolder(const QString &Folder);
     DayLists Days;
     DetailLists Details;
 
@@ -147,6 +153,7 @@ private:
     void BindMoreItem(const char *Name, const std::function<void()> &Handler);
     void ConnectOutputItems();
     void SaveReportText(bool Layout2);
+    void SaveReportExcel(bool Layout2);
     void RunReport(bool Layout2, const QString &Action);
     void CreateReport(const QString &Action, const QByteArray &Header, const ReportRows &Rows);
 

@@ -72,8 +72,6 @@ void TfrmMain::ConnectOutputItems()
     BindMoreItem("mnuInAndOut_More_Print_2", [this] { mnuInAndOut_More_Print_2Click(); });
     BindMoreItem("mnuInAndOut_More_Preview_1", [this] { mnuInAndOut_More_Preview_1Click(); });
     BindMoreItem("mnuInAndOut_More_Preview_2", [this] { mnuInAndOut_More_Preview_2Click(); });
-    // The Excel export is not built yet: its items stay visible but disabled.
-    for (QAction *action : mnuInAndOut_More->findChildren<QAction *>())
-        if (action->objectName().startsWith(QLatin1String("mnuInAndOut_More_SaveAsExcel_")))
-            action->setEnabled(false);
+    BindMoreItem("mnuInAndOut_More_SaveAsExcel_1", [this] { mnuInAndOut_More_SaveAsExcel_1Click(); });
+    BindMoreItem("mnuInAndOut_More_SaveAsExcel_2", [this] { mnuInAndOut_More_SaveAsExcel_2Click(); });
 }

@@ -1,0 +1,141 @@
+#include "reports/unt_clsExcelConnection.h"
+
+#include "reports/unt_reportFiles.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+#include <algorithm>
+
+namespace {
+
+[[noreturn]] void BadStatement(const QString &Sql)
+{
+    throw TclsWorkbookError(QStringLiteral("无法执行语句：\n%1").arg(Sql.left(200)));
+}
+
+} // namespace
+
+TclsExcelConnection::TclsExcelConnection() = default;
+TclsExcelConnection::~TclsExcelConnection() = default;
+
+QString QuoteSql(const QString &Text)
+{
+    QString quoted = Text;
+    return quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+}
+
+void TclsExcelConnection::Open(const QString &ConnectionString, const QString &TemplateFile)
+{
+    const QString key = QStringLiteral("Data Source=");
+    const qsizetype at = ConnectionString.indexOf(key, 0, Qt::CaseInsensitive);
+    if (at < 0 || ConnectionString.mid(at + key.size()).trimmed().isEmpty())
+        throw TclsWorkbookError(QStringLiteral("连接字符串中没有数据源。"));
+    FTarget = ConnectionString.mid(at + key.size()).trimmed();
+    QFile file(TemplateFile);
+    if (!file.open(QIODevice::ReadOnly))
+        throw TclsWorkbookError(QStringLiteral("无法读取模板工作簿“%1”：\n%2").arg(TemplateFile, file.errorString()));
+    FTemplate = file.readAll();
+    FBook.reset();
+    // Checked now, so a damaged template is reported before any statement.
+    CompoundFile::ReadStream(FTemplate, QStringLiteral("Workbook"));
+}
+
+TclsExcelConnection::TInsert TclsExcelConnection::ParseInsert(const QString &Sql)
+{
+    static const QRegularExpression head(QStringLiteral(R"(^\s*insert\s+into\s+\[([^\]]+)\]\s*\(([^)]*)\)\s*values\s*\()"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = head.match(Sql);
+    if (!match.hasMatch())
+        BadStatement(Sql);
+    TInsert insert;
+    insert.Table = match.captured(1);
+    if (insert.Table.endsWith(QLatin1Char('$')))
+        insert.Table.chop(1);
+    for (const QString &name : match.captured(2).split(QLatin1Char(',')))
+        insert.Columns << name.trimmed();
+    qsizetype at = match.capturedEnd(0);
+    auto skipBlanks = [&] {
+        while (at < Sql.size() && Sql[at].isSpace())
+            ++at;
+    };
+    for (;;) {
+        skipBlanks();
+        if (at >= Sql.size() || Sql[at] != QLatin1Char('\''))
+            BadStatement(Sql);
+        QString value;
+        for (++at;; ++at) {
+            if (at >= Sql.size())
+                BadStatement(Sql);
+            if (Sql[at] == QLatin1Char('\'')) {
+                if (at + 1 < Sql.size() && Sql[at + 1] == QLatin1Char('\'')) {
+                    value += QLatin1Char('\'');
+                    ++at;
+                    continue;
+                }
+                ++at;
+                break;
+            }
+            value += Sql[at];
+        }
+        insert.Values << value;
+        skipBlanks();
+        if (at < Sql.size() && Sql[at] == QLatin1Char(',')) {
+            ++at;
+            continue;
+        }
+        if (at < Sql.size() && Sql[at] == QLatin1Char(')')) {
+            ++at;
+            break;
+        }
+        BadStatement(Sql);
+    }
+    skipBlanks();
+    if (at != Sql.size() || insert.Values.size() != insert.Columns.size())
+        BadStatement(Sql);
+    return insert;
+}
+
+void TclsExcelConnection::Execute(const QString &Sql)
+{
+    if (FTemplate.isNull())
+        throw TclsWorkbookError(QStringLiteral("工作簿连接尚未打开。"));
+    const TInsert insert = ParseInsert(Sql);
+    if (!FBook) {
+        FBook = std::make_unique<TclsWorkbook>(FTemplate, insert.Table);
+        FSheet = insert.Table;
+    } else if (insert.Table.compare(FSheet, Qt::CaseInsensitive) != 0) {
+        throw TclsWorkbookError(QStringLiteral("只能向一个工作表添加行：“%1”。").arg(FSheet));
+    }
+    // Every statement of an export names the same columns: match them once.
+    const QString key = insert.Columns.join(QLatin1Char(','));
+    if (key != FLastColumns) {
+        const QStringList header = FBook->Columns();
+        QList<int> indexes;
+        for (const QString &name : insert.Columns) {
+            const auto found = std::find_if(header.begin(), header.end(), [&](const QString &Column) {
+                return Column.compare(name, Qt::CaseInsensitive) == 0;
+            });
+            const qsizetype index = found == header.end() ? -1 : found - header.begin();
+            if (index < 0)
+                throw TclsWorkbookError(QStringLiteral("工作表“%1”的第一行中没有列“%2”。").arg(FSheet, name));
+            indexes << static_cast<int>(index);
+        }
+        FLastColumns = key;
+        FLastIndexes = indexes;
+    }
+    QStringList row(FBook->Columns().size());
+    for (qsizetype i = 0; i < FLastIndexes.size(); ++i)
+        row[FLastIndexes[i]] = insert.Values[i];
+    FBook->AppendRow(row);
+}
+
+void TclsExcelConnection::Close()
+{
+    if (FTemplate.isNull())
+        return;
+    // A connection without statements still leaves the template's copy.
+    WriteWholeFile(FTarget, FBook ? FBook->Save() : FTemplate);
+    FTemplate.clear();
+    FBook.reset();
+}
