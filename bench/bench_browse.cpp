@@ -1,12 +1,17 @@
-// Browse panel benchmark (run with QT_QPA_PLATFORM=offscreen): View and the
-// per-day detail dialog over ten years of one user's records, beside the
-// store call alone as baseline.
+// Browse panel benchmark (run with QT_QPA_PLATFORM=offscreen): View, the
+// per-day detail dialog and the outputs of the range (report rows, text and
+// Excel exports, the preview's pages) over ten years of one user's records,
+// beside the store call alone as baseline.
 #include "app/unt_frmMain.h"
 #include "bench/unt_benchTiming.h"
 #include "tests/support/unt_testGui.h"
 
 #include <QApplication>
+#include <QAction>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QMenu>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -40,6 +45,28 @@ int main(int argc, char **argv)
     TModalAnswerer answers;
     answers.OnDialog = [](QWidget *Dialog) { static_cast<QDialog *>(Dialog)->reject(); };
     const double detail = MedianMs(5, [&] { f.Main->mnuInAndOut_More_ShowRecordClick(); });
+    TfrmMain::SetTemplateFolder(QStringLiteral(LUMORA_BINARY_DIR "/Database"));
+    ReportRows rows;
+    const double reportRows = MedianMs(5, [&] { f.Main->InAndOut_GetReportRows(rows); });
+    QTemporaryDir out;
+    auto exportTime = [&](const char *Item, const QString &File) {
+        QAction *action = f.Main->MoreMenu()->findChild<QAction *>(QLatin1String(Item));
+        return MedianMs(5, [&] {
+            // One answerer a run: the save dialog is the same window each time.
+            TModalAnswerer saving({QMessageBox::Yes});
+            saving.OnDialog = [&](QWidget *Dialog) {
+                if (qobject_cast<QFileDialog *>(Dialog))
+                    AnswerSaveDialog(Dialog, out.filePath(File));
+                else
+                    Dialog->close();
+            };
+            action->trigger();
+        });
+    };
+    const double text = exportTime("mnuInAndOut_More_SaveAsTxt_1", "a.txt");
+    const double excel1 = exportTime("mnuInAndOut_More_SaveAsExcel_1", "a.xls");
+    const double excel2 = exportTime("mnuInAndOut_More_SaveAsExcel_2", "b.xls");
+    const double preview = exportTime("mnuInAndOut_More_Preview_1", "unused");
     const auto *list = f.Find<QTreeWidget>("lvwInAndOut_List1");
     auto *dayRow = list->topLevelItem(100);
     const double select = MedianMs(21, [&] { f.Main->lvwInAndOut_List1SelectItem(dayRow); });
@@ -49,5 +76,10 @@ int main(int argc, char **argv)
     std::printf("%-34s %10.2f %7.2f\n", "View (store + lists + labels)", view, view / base);
     std::printf("%-34s %10.2f %7.2f\n", "Detail dialog (store + fill)", detail, detail / base);
     std::printf("%-34s %10.3f\n", "Selecting one day", select);
+    std::printf("%-34s %10.2f %7.2f\n", "Report rows (store + cells)", reportRows, reportRows / base);
+    std::printf("%-34s %10.2f %7.2f\n", "Text export, layout I", text, text / base);
+    std::printf("%-34s %10.2f %7.2f\n", "Excel export, layout I", excel1, excel1 / base);
+    std::printf("%-34s %10.2f %7.2f\n", "Excel export, layout II", excel2, excel2 / base);
+    std::printf("%-34s %10.2f %7.2f\n", "Preview: pages built, shown", preview, preview / base);
     return 0;
 }

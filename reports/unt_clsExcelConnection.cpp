@@ -37,70 +37,93 @@ void TclsExcelConnection::Open(const QString &ConnectionString, const QString &T
         throw TclsWorkbookError(QStringLiteral("无法读取模板工作簿“%1”：\n%2").arg(TemplateFile, file.errorString()));
     FTemplate = file.readAll();
     FBook.reset();
+    FHead.clear();
     // Checked now, so a damaged template is reported before any statement.
     CompoundFile::ReadStream(FTemplate, QStringLiteral("Workbook"));
 }
 
 TclsExcelConnection::TInsert TclsExcelConnection::ParseInsert(const QString &Sql)
 {
+    TInsert insert;
+    const qsizetype at = ParseHead(Sql, insert);
+    insert.Values = ParseValues(Sql, at);
+    if (insert.Values.size() != insert.Columns.size())
+        BadStatement(Sql);
+    return insert;
+}
+
+qsizetype TclsExcelConnection::ParseHead(const QString &Sql, TInsert &Insert)
+{
     static const QRegularExpression head(QStringLiteral(R"(^\s*insert\s+into\s+\[([^\]]+)\]\s*\(([^)]*)\)\s*values\s*\()"),
                                          QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch match = head.match(Sql);
     if (!match.hasMatch())
         BadStatement(Sql);
-    TInsert insert;
-    insert.Table = match.captured(1);
-    if (insert.Table.endsWith(QLatin1Char('$')))
-        insert.Table.chop(1);
+    Insert.Table = match.captured(1);
+    if (Insert.Table.endsWith(QLatin1Char('$')))
+        Insert.Table.chop(1);
+    Insert.Columns.clear();
     for (const QString &name : match.captured(2).split(QLatin1Char(',')))
-        insert.Columns << name.trimmed();
-    qsizetype at = match.capturedEnd(0);
+        Insert.Columns << name.trimmed();
+    return match.capturedEnd(0);
+}
+
+QStringList TclsExcelConnection::ParseValues(const QString &Sql, qsizetype At)
+{
+    QStringList values;
     auto skipBlanks = [&] {
-        while (at < Sql.size() && Sql[at].isSpace())
-            ++at;
+        while (At < Sql.size() && Sql[At].isSpace())
+            ++At;
     };
     for (;;) {
         skipBlanks();
-        if (at >= Sql.size() || Sql[at] != QLatin1Char('\''))
+        if (At >= Sql.size() || Sql[At] != QLatin1Char('\''))
             BadStatement(Sql);
         QString value;
-        for (++at;; ++at) {
-            if (at >= Sql.size())
+        for (++At;;) {
+            const qsizetype quote = Sql.indexOf(QLatin1Char('\''), At);
+            if (quote < 0)
                 BadStatement(Sql);
-            if (Sql[at] == QLatin1Char('\'')) {
-                if (at + 1 < Sql.size() && Sql[at + 1] == QLatin1Char('\'')) {
-                    value += QLatin1Char('\'');
-                    ++at;
-                    continue;
-                }
-                ++at;
-                break;
+            value += QStringView(Sql).mid(At, quote - At);
+            At = quote + 1;
+            if (At < Sql.size() && Sql[At] == QLatin1Char('\'')) {
+                value += QLatin1Char('\'');
+                ++At;
+                continue;
             }
-            value += Sql[at];
+            break;
         }
-        insert.Values << value;
+        values << value;
         skipBlanks();
-        if (at < Sql.size() && Sql[at] == QLatin1Char(',')) {
-            ++at;
+        if (At < Sql.size() && Sql[At] == QLatin1Char(',')) {
+            ++At;
             continue;
         }
-        if (at < Sql.size() && Sql[at] == QLatin1Char(')')) {
-            ++at;
+        if (At < Sql.size() && Sql[At] == QLatin1Char(')')) {
+            ++At;
             break;
         }
         BadStatement(Sql);
     }
     skipBlanks();
-    if (at != Sql.size() || insert.Values.size() != insert.Columns.size())
+    if (At != Sql.size())
         BadStatement(Sql);
-    return insert;
+    return values;
 }
 
 void TclsExcelConnection::Execute(const QString &Sql)
 {
     if (FTemplate.isNull())
         throw TclsWorkbookError(QStringLiteral("工作簿连接尚未打开。"));
-    const TInsert insert = ParseInsert(Sql);
+    // The statements of an export share their head: parse it once.
+    if (FHead.isEmpty() || !Sql.startsWith(FHead)) {
+        const qsizetype at = ParseHead(Sql, FInsert);
+        FHead = Sql.left(at);
+    }
+    TInsert insert = FInsert;
+    insert.Values = ParseValues(Sql, FHead.size());
+    if (insert.Values.size() != insert.Columns.size())
+        BadStatement(Sql);
     if (!FBook) {
         FBook = std::make_unique<TclsWorkbook>(FTemplate, insert.Table);
         FSheet = insert.Table;

@@ -29,7 +29,11 @@ public:
     static TInsert ParseInsert(const QString &Sql);
 
 private:
+    static qsizetype ParseHead(const QString &Sql, TInsert &Insert);
+    static QStringList ParseValues(const QString &Sql, qsizetype At);
     QString FTarget;
+    QString FHead;
+    TInsert FInsert;
     QByteArray FTemplate;
     QString FSheet;
     std::unique_ptr<TclsWorkbook> FBook;

@@ -16,9 +16,18 @@ int CharLength(const QByteArray &Bytes, qsizetype At)
     return (second >= 0x30 && second <= 0x39) ? 4 : 2;
 }
 
-bool Contains(const QByteArray &Cell, const char *Text)
+// The words the conversion looks for, encoded once.
+struct TWords {
+    QByteArray Out = Bytes(QStringLiteral("支出"));
+    QByteArray In = Bytes(QStringLiteral("收入"));
+    QByteArray Total = Bytes(QStringLiteral("合计"));
+    QByteArray Balance = Bytes(QStringLiteral("结余"));
+};
+
+const TWords &Words()
 {
-    return Cell.contains(Bytes(QString::fromUtf8(Text)));
+    static const TWords words;
+    return words;
 }
 
 QByteArray Blank(int Width)
@@ -102,22 +111,23 @@ ReportRows BuildRows1(const DayLists &Days, const DetailLists &Details, const QD
 
 void ConvertRows2(ReportRows &L)
 {
+    const TWords &w = Words();
     const qsizetype count = L[0].size();
     for (qsizetype i = 0; i < count; ++i) {
-        if (Contains(L[1][i], "支出")) {
+        if (L[1][i].contains(w.Out)) {
             L[1][i] = L[2][i];
             L[2][i].clear();
-        } else if (Contains(L[1][i], "收入")) {
+        } else if (L[1][i].contains(w.In)) {
             L[1][i] = L[2][i];
             L[2][i] = L[3][i];
             L[3][i].clear();
-        } else if (Contains(L[2][i], "支出")) {
-            L[1][i] = Bytes(QStringLiteral("合计"));
-        } else if (Contains(L[2][i], "收入")) {
+        } else if (L[2][i].contains(w.Out)) {
+            L[1][i] = w.Total;
+        } else if (L[2][i].contains(w.In)) {
             if (i > 0)
                 L[2][i - 1] = L[3][i];
         } else if (!L[3][i].trimmed().isEmpty()) {
-            L[1][i] = Bytes(QStringLiteral("结余"));
+            L[1][i] = w.Balance;
             L[2][i] = L[3][i];
             L[3][i].clear();
         }
