@@ -3,6 +3,7 @@
 #include "app/unt_clsSkin.h"
 #include "app/unt_clsWidgets.h"
 #include "app/unt_frmLogin.h"
+#include "data/unt_clsBackup.h"
 #include "data/unt_clsClock.h"
 #include "panels/unt_TShape.h"
 #include "panels/unt_clsButtonCreator.h"
@@ -134,6 +135,7 @@ bool TfrmMain::FormCreate()
         return false;
     if (!RunGuarded(this, [this] { SetupAfterLogin(); }))
         return false;
+    BackUpDatabase();
     setMask(RoundedWindowRegion(2, 3, width() - 1, height() - 1, 26, 26));
     GuardFlag = 1;
     return true;
@@ -148,6 +150,16 @@ bool TfrmMain::Login()
     const int result = login.exec();
     CurrentUser = login.UserName;
     return result == QDialog::Accepted;
+}
+
+void TfrmMain::BackUpDatabase()
+{
+    // A failed copy is worth one warning, never the session: the live
+    // database is only read.
+    const TBackupResult backup = MakeDailyBackup(Database->DatabaseFile(), Clock::Today());
+    if (!backup.Error.isEmpty())
+        Say(QStringLiteral("今天的数据库备份没有完成：\n%1\n\n您的数据没有受到影响，程序将继续运行。").arg(backup.Error),
+            TMessageStyle::Warning);
 }
 
 void TfrmMain::SetupAfterLogin()

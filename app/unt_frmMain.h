@@ -52,6 +52,8 @@ public:
     bool FormCreate();
     bool Login();
     void SetupAfterLogin();
+    // Today's copy of the database, once a day, after the login.
+    void BackUpDatabase();
     void ddeServerExecuteMacro(const QStringList &Msg);
 
     QString CurrentUser;

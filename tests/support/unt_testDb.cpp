@@ -2,6 +2,7 @@
 
 #include "data/unt_clsSqlite.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <sqlite3.h>
@@ -48,16 +49,16 @@ QString TTestDb::Text(const QString &Sql) const
 #include <QProcess>
 #include <QStorageInfo>
 
-TSmallDisk::TSmallDisk(int KiloBytes)
+TSmallDisk::TSmallDisk(int KiloBytes, const QString &At) : FAt(At.isEmpty() ? FMountPoint.path() : At)
 {
-    Ok = QProcess::execute("mount", {"-t", "tmpfs", "-o", QStringLiteral("size=%1k").arg(KiloBytes), "tmpfs",
-                                     FMountPoint.path()}) == 0;
+    QDir().mkpath(FAt);
+    Ok = QProcess::execute("mount", {"-t", "tmpfs", "-o", QStringLiteral("size=%1k").arg(KiloBytes), "tmpfs", FAt}) == 0;
 }
 
 TSmallDisk::~TSmallDisk()
 {
     if (Ok)
-        QProcess::execute("umount", {FMountPoint.path()});
+        QProcess::execute("umount", {FAt});
 }
 
 void TSmallDisk::Fill(qint64 Spare) const
@@ -71,5 +72,5 @@ void TSmallDisk::Fill(qint64 Spare) const
 
 bool TSmallDisk::MakeReadOnly() const
 {
-    return QProcess::execute("mount", {"-o", "remount,ro", Dir()}) == 0;
+    return QProcess::execute("mount", {"-o", "remount,ro", FAt}) == 0;
 }

@@ -28,14 +28,16 @@ void MakeDatabaseFile(const QString &File);
 // not permitted (tests skip then).
 class TSmallDisk {
 public:
-    explicit TSmallDisk(int KiloBytes);
+    // Mounted on a folder of its own, or on At (made when missing).
+    explicit TSmallDisk(int KiloBytes, const QString &At = {});
     ~TSmallDisk();
     bool Ok = false;
-    QString Dir() const { return FMountPoint.path(); }
+    QString Dir() const { return FAt; }
     // Fills the disk until fewer than Spare bytes remain.
     void Fill(qint64 Spare) const;
     bool MakeReadOnly() const;
 
 private:
     QTemporaryDir FMountPoint;
+    QString FAt;
 };
