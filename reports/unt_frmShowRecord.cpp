@@ -1,6 +1,7 @@
 #include "reports/unt_frmShowRecord.h"
 
 #include "app/unt_clsWidgets.h"
+#include "reports/unt_donutChart.h"
 
 #include <QDate>
 #include <QLabel>
@@ -23,12 +24,15 @@ TfrmShowRecord::TfrmShowRecord(QWidget *Parent) : QDialog(Parent)
 TfrmGetProgramTotal::TfrmGetProgramTotal(QWidget *Parent) : QDialog(Parent)
 {
     setObjectName(QStringLiteral("frmGetProgramTotal"));
-    setFixedSize(483, 350);
+    setFixedSize(483 + 300, 350);
     lblDate = MakeLabel(this, QStringLiteral("lblDate"), QString(), 15, 14);
     lvwTotal = MakeListView(this, QStringLiteral("lvwTotal"), 15, 34, 453, 296,
                             {{QStringLiteral("项目"), 200},
                              {QStringLiteral("金额"), 110, true},
                              {QStringLiteral("百分比（％）"), 105, true}});
+    chtTotal = new TDonutChart(this);
+    chtTotal->setObjectName(QStringLiteral("chtTotal"));
+    chtTotal->setGeometry(483, 34, 285, 296);
 }
 
 QString RangeLabel(const QDate &From, const QDate &To)

@@ -3,6 +3,7 @@
 #include "app/unt_clsWidgets.h"
 #include "app/unt_frmMain.h"
 #include "data/unt_clsAmount.h"
+#include "reports/unt_donutChart.h"
 #include "reports/unt_frmShowRecord.h"
 
 #include <QAction>
@@ -70,5 +71,6 @@ void TfrmMain::ShowProgramTotal(const QString &ProgramType)
     dialog.lblDate->adjustSize();
     for (qsizetype i = 0; i < totals[0].size(); ++i)
         dialog.lvwTotal->addTopLevelItem(MakeRow(dialog.lvwTotal, {totals[0][i], totals[1][i], totals[2][i]}));
+    dialog.chtTotal->SetTotals(totals);
     ExecDialog(&dialog);
 }
