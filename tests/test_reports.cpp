@@ -357,6 +357,7 @@ private slots:
 
     void reportFaceKeepsColumns()
     {
+        qInfo() << "report face" << ReportFace("宋体");
         const QFont font = ReportFont("宋体", 9);
         const QFontMetricsF metrics(font);
         // The grid is the digit width; the face's own glyphs fit in it.
