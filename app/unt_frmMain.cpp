@@ -22,7 +22,8 @@
 #include <QThread>
 #include <QTreeWidget>
 
-namespace {
+namespace
+{
 const QColor Gray(0x80, 0x80, 0x80);
 
 QRadioButton *MakeRadio(QWidget *Parent, const char *Name, const QString &Caption, int X)
@@ -98,8 +99,8 @@ void TfrmMain::BuildShell()
         Shape->installEventFilter(this);
         Label->installEventFilter(this);
     };
-    captionButton("shpMinimize", "lblMinimize", QStringLiteral("_"), 582, 586, 16, Gray, QStringLiteral("最小化"),
-                  shpMinimize, lblMinimize);
+    captionButton("shpMinimize", "lblMinimize", QStringLiteral("_"), 582, 586, 16, Gray,
+                  QStringLiteral("最小化"), shpMinimize, lblMinimize);
     captionButton("shpClose", "lblClose", QStringLiteral("×"), 605, 607, 18, Maroon, QStringLiteral("关闭"),
                   shpClose, lblClose);
 
@@ -158,16 +159,16 @@ void TfrmMain::BackUpDatabase()
     // database is only read.
     const TBackupResult backup = MakeDailyBackup(Database->DatabaseFile(), Clock::Today());
     if (!backup.Error.isEmpty())
-        Say(QStringLiteral("今天的数据库备份没有完成：\n%1\n\n您的数据没有受到影响，程序将继续运行。").arg(backup.Error),
+        Say(QStringLiteral("今天的数据库备份没有完成：\n%1\n\n您的数据没有受到影响，程序将继续运行。")
+                .arg(backup.Error),
             TMessageStyle::Warning);
 }
 
 void TfrmMain::SetupAfterLogin()
 {
-    static const char *const Order[] = {"Out_Edit",        "Out_Add",         "Out_Delete",
-                                        "Out_Finish",      "In_Edit",         "In_Add",
-                                        "In_Delete",       "In_Finish",       "InAndOut_View",
-                                        "InAndOut_More",   "InAndOut_Delete", "InAndOut_Modify"};
+    static const char *const Order[] = {
+        "Out_Edit",  "Out_Add",   "Out_Delete",    "Out_Finish",    "In_Edit",         "In_Add",
+        "In_Delete", "In_Finish", "InAndOut_View", "InAndOut_More", "InAndOut_Delete", "InAndOut_Modify"};
     qDeleteAll(FButtons);
     FButtons.clear();
     for (const char *key : Order) {
@@ -197,7 +198,8 @@ void TfrmMain::SetupAfterLogin()
     SelectPanel(rdoOut);
 }
 
-void TfrmMain::MakeShapePair(QWidget *Host, const QString &Key, const QString &Caption, int X, int Y, int W, int H)
+void TfrmMain::MakeShapePair(QWidget *Host, const QString &Key, const QString &Caption, int X, int Y, int W,
+                             int H)
 {
     auto *shape = new TShape(Host);
     shape->setObjectName(QStringLiteral("shp") + Key);
@@ -227,7 +229,8 @@ void TfrmMain::ShapeButtonClick(QObject *Sender)
     };
     const QString name = Sender ? Sender->objectName() : QString();
     for (const auto &[key, action] : Rows) {
-        if (name == QStringLiteral("shp") + QLatin1String(key) || name == QStringLiteral("lbl") + QLatin1String(key)) {
+        if (name == QStringLiteral("shp") + QLatin1String(key) ||
+            name == QStringLiteral("lbl") + QLatin1String(key)) {
             RunGuarded(this, [&] { action(this); });
             return;
         }

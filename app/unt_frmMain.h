@@ -42,9 +42,10 @@ struct TEntryPanel {
     QString Type() const { return Expense ? QStringLiteral("支出") : QStringLiteral("收入"); }
 };
 
-class TfrmMain : public QWidget {
+class TfrmMain : public QWidget
+{
     Q_OBJECT
-public:
+  public:
     explicit TfrmMain(QWidget *Parent = nullptr);
     ~TfrmMain() override;
 
@@ -127,12 +128,12 @@ public:
     DayLists Days;
     DetailLists Details;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent *Event) override;
     void showEvent(QShowEvent *Event) override;
     bool eventFilter(QObject *Watched, QEvent *Event) override;
 
-private:
+  private:
     void BuildShell();
     void BuildEntryPanel(TEntryPanel &Panel, QWidget *Host);
     void BuildBrowsePanel(QWidget *Host);

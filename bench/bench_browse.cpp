@@ -6,8 +6,8 @@
 #include "bench/unt_benchTiming.h"
 #include "tests/support/unt_testGui.h"
 
-#include <QApplication>
 #include <QAction>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QMenu>

@@ -6,7 +6,8 @@
 
 #include <sqlite3.h>
 
-namespace {
+namespace
+{
 
 // Copies Source into a new file Target through the backup API.
 QString CopyDatabase(const QString &Source, const QString &Target)
@@ -17,10 +18,11 @@ QString CopyDatabase(const QString &Source, const QString &Target)
         if (error.isEmpty())
             error = Db ? QString::fromUtf8(sqlite3_errmsg(Db)) : QStringLiteral("out of memory");
     };
-    if (sqlite3_open_v2(QFile::encodeName(Source).constData(), &from, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+    if (sqlite3_open_v2(QFile::encodeName(Source).constData(), &from, SQLITE_OPEN_READONLY, nullptr) !=
+        SQLITE_OK)
         fail(from);
-    else if (sqlite3_open_v2(QFile::encodeName(Target).constData(), &to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                             nullptr) != SQLITE_OK)
+    else if (sqlite3_open_v2(QFile::encodeName(Target).constData(), &to,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
         fail(to);
     else {
         sqlite3_busy_timeout(from, 5000);
@@ -69,12 +71,14 @@ TBackupResult MakeDailyBackup(const QString &DatabaseFile, const QDate &Today, i
     const QString error = CopyDatabase(DatabaseFile, partial);
     if (!error.isEmpty() || !QFile::rename(partial, dir.filePath(name))) {
         QFile::remove(partial);
-        result.Error = QStringLiteral("无法写入备份文件“%1”：%2").arg(dir.filePath(name), error.isEmpty() ? QStringLiteral("重命名失败") : error);
+        result.Error = QStringLiteral("无法写入备份文件“%1”：%2")
+                           .arg(dir.filePath(name), error.isEmpty() ? QStringLiteral("重命名失败") : error);
         return result;
     }
     result.Made = true;
     // The names sort by date; the oldest beyond Keep go.
-    QStringList backups = dir.entryList({QStringLiteral("pondo-\?\?\?\?-\?\?-\?\?.sjk")}, QDir::Files, QDir::Name);
+    QStringList backups =
+        dir.entryList({QStringLiteral("pondo-\?\?\?\?-\?\?-\?\?.sjk")}, QDir::Files, QDir::Name);
     while (backups.size() > Keep)
         dir.remove(backups.takeFirst());
     return result;

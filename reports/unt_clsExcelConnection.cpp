@@ -7,7 +7,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 [[noreturn]] void BadStatement(const QString &Sql)
 {
@@ -34,7 +35,8 @@ void TclsExcelConnection::Open(const QString &ConnectionString, const QString &T
     FTarget = ConnectionString.mid(at + key.size()).trimmed();
     QFile file(TemplateFile);
     if (!file.open(QIODevice::ReadOnly))
-        throw TclsWorkbookError(QStringLiteral("无法读取模板工作簿“%1”：\n%2").arg(TemplateFile, file.errorString()));
+        throw TclsWorkbookError(
+            QStringLiteral("无法读取模板工作簿“%1”：\n%2").arg(TemplateFile, file.errorString()));
     FTemplate = file.readAll();
     FBook.reset();
     FHead.clear();
@@ -54,8 +56,9 @@ TclsExcelConnection::TInsert TclsExcelConnection::ParseInsert(const QString &Sql
 
 qsizetype TclsExcelConnection::ParseHead(const QString &Sql, TInsert &Insert)
 {
-    static const QRegularExpression head(QStringLiteral(R"(^\s*insert\s+into\s+\[([^\]]+)\]\s*\(([^)]*)\)\s*values\s*\()"),
-                                         QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression head(
+        QStringLiteral(R"(^\s*insert\s+into\s+\[([^\]]+)\]\s*\(([^)]*)\)\s*values\s*\()"),
+        QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch match = head.match(Sql);
     if (!match.hasMatch())
         BadStatement(Sql);

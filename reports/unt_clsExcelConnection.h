@@ -11,8 +11,9 @@
 
 #include <memory>
 
-class TclsExcelConnection {
-public:
+class TclsExcelConnection
+{
+  public:
     TclsExcelConnection();
     ~TclsExcelConnection();
     // ConnectionString ends in "Data Source=" and the target file's name.
@@ -28,7 +29,7 @@ public:
     };
     static TInsert ParseInsert(const QString &Sql);
 
-private:
+  private:
     static qsizetype ParseHead(const QString &Sql, TInsert &Insert);
     static QStringList ParseValues(const QString &Sql, qsizetype At);
     QString FTarget;

@@ -10,14 +10,16 @@
 #include <cmath>
 #include <numbers>
 
-namespace {
+namespace
+{
 
 constexpr double HoleRatio = 0.55;
 
 QColor SliceColor(int Index)
 {
-    static const QColor palette[] = {QColor(0x4E, 0x79, 0xA7), QColor(0xF2, 0x8E, 0x2B), QColor(0xE1, 0x57, 0x59),
-                                     QColor(0x76, 0xB7, 0xB2), QColor(0x59, 0xA1, 0x4F), QColor(0xED, 0xC9, 0x48),
+    static const QColor palette[] = {QColor(0x4E, 0x79, 0xA7), QColor(0xF2, 0x8E, 0x2B),
+                                     QColor(0xE1, 0x57, 0x59), QColor(0x76, 0xB7, 0xB2),
+                                     QColor(0x59, 0xA1, 0x4F), QColor(0xED, 0xC9, 0x48),
                                      QColor(0xB0, 0x7A, 0xA1), QColor(0xFF, 0x9D, 0xA7)};
     return Index < OwnSlices ? palette[Index] : QColor(0xBA, 0xB0, 0xAC);
 }
@@ -97,8 +99,9 @@ void TDonutChart::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF ring = Ring();
-    const QRectF hole(ring.center().x() - ring.width() * HoleRatio / 2, ring.center().y() - ring.height() * HoleRatio / 2,
-                      ring.width() * HoleRatio, ring.height() * HoleRatio);
+    const QRectF hole(ring.center().x() - ring.width() * HoleRatio / 2,
+                      ring.center().y() - ring.height() * HoleRatio / 2, ring.width() * HoleRatio,
+                      ring.height() * HoleRatio);
     QPainterPath holePath;
     holePath.addEllipse(hole);
     if (FSlices.isEmpty()) {
@@ -122,7 +125,8 @@ void TDonutChart::paintEvent(QPaintEvent *)
     if (FHovered >= 0) {
         painter.setPen(Qt::black);
         painter.drawText(hole, Qt::AlignCenter | Qt::TextWordWrap,
-                         FSlices[FHovered].Name + QStringLiteral("\n%1%").arg(FSlices[FHovered].Percent, 0, 'f', 2));
+                         FSlices[FHovered].Name +
+                             QStringLiteral("\n%1%").arg(FSlices[FHovered].Percent, 0, 'f', 2));
     }
     // The legend below: a swatch, the name and the share of each slice.
     const int lineHeight = fontMetrics().height() + 2;

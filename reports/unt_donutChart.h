@@ -20,9 +20,10 @@ struct TSlice {
 inline constexpr int OwnSlices = 8;
 QList<TSlice> DonutSlices(const TotalsLists &Totals);
 
-class TDonutChart : public QWidget {
+class TDonutChart : public QWidget
+{
     Q_OBJECT
-public:
+  public:
     explicit TDonutChart(QWidget *Parent = nullptr);
     void SetTotals(const TotalsLists &Totals);
     const QList<TSlice> &Slices() const { return FSlices; }
@@ -30,12 +31,12 @@ public:
     // The slice under a point of the widget, or -1.
     int SliceAt(const QPoint &Point) const;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *Event) override;
     void mouseMoveEvent(QMouseEvent *Event) override;
     void leaveEvent(QEvent *Event) override;
 
-private:
+  private:
     QRectF Ring() const;
     QList<TSlice> FSlices;
     int FHovered = -1;

@@ -6,7 +6,8 @@
 
 #include <QCoreApplication>
 
-namespace {
+namespace
+{
 
 QString TemplateFolderOverride;
 
@@ -42,22 +43,26 @@ void TfrmMain::SaveReportExcel(bool Layout2)
         return;
     if (Layout2)
         InAndOut_ConvertRows2(rows);
-    const QString templateFile = TemplateFolder() + (Layout2 ? QStringLiteral("/pondo2.xls") : QStringLiteral("/pondo.xls"));
-    const QString head = Layout2 ? QStringLiteral("insert into [Sheet1$] (日期,项目,收入,支出,备注) values ('")
-                                 : QStringLiteral("insert into [Sheet1$] (日期,类别,项目,金额,备注) values ('");
+    const QString templateFile =
+        TemplateFolder() + (Layout2 ? QStringLiteral("/pondo2.xls") : QStringLiteral("/pondo.xls"));
+    const QString head = Layout2
+                             ? QStringLiteral("insert into [Sheet1$] (日期,项目,收入,支出,备注) values ('")
+                             : QStringLiteral("insert into [Sheet1$] (日期,类别,项目,金额,备注) values ('");
     const QString sep = QStringLiteral("','");
     TclsExcelConnection connection;
     {
         TclsWaitCursor wait;
         connection.Open(
-            QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Extended Properties=Excel 8.0;Data Source=") + file,
+            QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Extended Properties=Excel 8.0;Data Source=") +
+                file,
             templateFile);
         for (qsizetype i = 0; i < rows[0].size(); ++i) {
             const QString sql =
-                Layout2 ? head + Cell(rows[0][i]) + sep + QuoteSql(Cell(rows[1][i])) + sep + Cell(rows[2][i]) + sep +
-                              Cell(rows[3][i]) + sep + QuoteSql(Cell(rows[4][i])) + QStringLiteral("')")
-                        : head + Cell(rows[0][i]) + sep + Cell(rows[1][i]) + sep + QuoteSql(Cell(rows[2][i])) + sep +
-                              Cell(rows[3][i]) + sep + QuoteSql(Cell(rows[4][i])) + QStringLiteral("')");
+                Layout2
+                    ? head + Cell(rows[0][i]) + sep + QuoteSql(Cell(rows[1][i])) + sep + Cell(rows[2][i]) +
+                          sep + Cell(rows[3][i]) + sep + QuoteSql(Cell(rows[4][i])) + QStringLiteral("')")
+                    : head + Cell(rows[0][i]) + sep + Cell(rows[1][i]) + sep + QuoteSql(Cell(rows[2][i])) +
+                          sep + Cell(rows[3][i]) + sep + QuoteSql(Cell(rows[4][i])) + QStringLiteral("')");
             connection.Execute(sql);
         }
         connection.Close();

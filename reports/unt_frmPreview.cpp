@@ -9,11 +9,13 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-TfrmPreview::TfrmPreview(TQRCompositeReport *Composite, QWidget *Parent) : QDialog(Parent), FComposite(Composite)
+TfrmPreview::TfrmPreview(TQRCompositeReport *Composite, QWidget *Parent)
+    : QDialog(Parent), FComposite(Composite)
 {
     setObjectName(QStringLiteral("frmPreview"));
     setWindowTitle(QStringLiteral("打印预览"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     setFont(ProgramFont());
     resize(685, 468);
     auto *layout = new QVBoxLayout(this);
@@ -75,7 +77,8 @@ void TfrmPreview::showEvent(QShowEvent *Event)
 
 void TfrmPreview::ShowPageLabel()
 {
-    lblCurrentPage->setText(QStringLiteral("第 %1 页 / 共 %2 页").arg(QRPreview1->PageNumber()).arg(QRPreview1->PageCount()));
+    lblCurrentPage->setText(
+        QStringLiteral("第 %1 页 / 共 %2 页").arg(QRPreview1->PageNumber()).arg(QRPreview1->PageCount()));
     lblCurrentPage->adjustSize();
 }
 

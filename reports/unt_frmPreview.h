@@ -8,9 +8,10 @@ class QWidget;
 class TQRCompositeReport;
 class TQRPreview;
 
-class TfrmPreview : public QDialog {
+class TfrmPreview : public QDialog
+{
     Q_OBJECT
-public:
+  public:
     // Composite: the document shown, which the print button prints.
     explicit TfrmPreview(TQRCompositeReport *Composite, QWidget *Parent = nullptr);
 
@@ -25,10 +26,10 @@ public:
     void btnTailPageClick();
     void btnPrintClick();
 
-protected:
+  protected:
     void showEvent(QShowEvent *Event) override;
 
-private:
+  private:
     void FormCreate();
     void ShowPageLabel();
     QToolButton *MakeSpeedButton(const char *Name, const QString &Caption, int Left);

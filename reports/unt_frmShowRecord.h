@@ -6,9 +6,10 @@ class QTreeWidget;
 class TDonutChart;
 
 // Every record of a range, day by day, with the range's totals.
-class TfrmShowRecord : public QDialog {
+class TfrmShowRecord : public QDialog
+{
     Q_OBJECT
-public:
+  public:
     explicit TfrmShowRecord(QWidget *Parent = nullptr);
     QLabel *lblDate;
     QTreeWidget *lvwList;
@@ -17,9 +18,10 @@ public:
 
 // Each category of one type in a range, with its total and share, and the
 // shares drawn as a donut beside the list.
-class TfrmGetProgramTotal : public QDialog {
+class TfrmGetProgramTotal : public QDialog
+{
     Q_OBJECT
-public:
+  public:
     explicit TfrmGetProgramTotal(QWidget *Parent = nullptr);
     QLabel *lblDate;
     QTreeWidget *lvwTotal;

@@ -45,7 +45,8 @@ void TfrmMain::mnuInAndOut_More_ShowRecordClick()
     QList<QTreeWidgetItem *> rows;
     rows.reserve(details[0].size());
     for (qsizetype i = 0; i < details[0].size(); ++i)
-        rows << MakeRow(dialog.lvwList, {details[1][i], details[2][i], details[3][i], details[4][i], details[5][i]});
+        rows << MakeRow(dialog.lvwList,
+                        {details[1][i], details[2][i], details[3][i], details[4][i], details[5][i]});
     dialog.lvwList->addTopLevelItems(rows);
     const auto [out, in, balance] = SumDays(days);
     dialog.lblTotal->setText(QStringLiteral("支出合计：%1    收入合计：%2    结余合计：%3")
@@ -66,11 +67,12 @@ void TfrmMain::ShowProgramTotal(const QString &ProgramType)
     }
     TfrmGetProgramTotal dialog(this);
     dialog.setWindowTitle(ProgramType == QStringLiteral("支出") ? QStringLiteral("统计各个支出项目所占比例")
-                                                               : QStringLiteral("统计各个收入项目所占比例"));
+                                                                : QStringLiteral("统计各个收入项目所占比例"));
     dialog.lblDate->setText(RangeLabel(from, to));
     dialog.lblDate->adjustSize();
     for (qsizetype i = 0; i < totals[0].size(); ++i)
-        dialog.lvwTotal->addTopLevelItem(MakeRow(dialog.lvwTotal, {totals[0][i], totals[1][i], totals[2][i]}));
+        dialog.lvwTotal->addTopLevelItem(
+            MakeRow(dialog.lvwTotal, {totals[0][i], totals[1][i], totals[2][i]}));
     dialog.chtTotal->SetTotals(totals);
     ExecDialog(&dialog);
 }

@@ -35,7 +35,8 @@ QString TfrmMain::AskExportFile(const QString &Extension)
         return {};
     if (name.right(4).toLower() != filter.mid(1))
         name += filter.mid(1);
-    if (QFileInfo::exists(name) && !Say(QStringLiteral("有同名文件存在，您想覆盖它吗？"), TMessageStyle::Question))
+    if (QFileInfo::exists(name) &&
+        !Say(QStringLiteral("有同名文件存在，您想覆盖它吗？"), TMessageStyle::Question))
         return {};
     return name;
 }

@@ -5,10 +5,10 @@
 #include "reports/unt_frmPreview.h"
 #include "reports/unt_qrEngine.h"
 
-
 #include <cmath>
 
-namespace {
+namespace
+{
 
 constexpr int RowsPerPage = 46;
 constexpr int LayoutUnits = 1047;

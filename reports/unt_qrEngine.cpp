@@ -25,7 +25,8 @@ double ScreenDpiY()
     return screen ? screen->logicalDotsPerInchY() : 96;
 }
 
-namespace {
+namespace
+{
 
 int MmToPixels(double Mm, double Dpi)
 {
@@ -218,18 +219,20 @@ void TQRCompositeReport::PrintTo(QPrinter &Printer) const
     painter.end();
 }
 
-namespace {
+namespace
+{
 
 // The sheet of paper in the preview: white page, margins, the page's bands.
-class TPreviewSheet : public QWidget {
-public:
+class TPreviewSheet : public QWidget
+{
+  public:
     TPreviewSheet(QWidget *Parent, std::function<const TQRPrinter *()> Printer, std::function<int()> Page)
         : QWidget(Parent), FPrinter(std::move(Printer)), FPage(std::move(Page))
     {
     }
     static constexpr int Border = 10;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
@@ -243,7 +246,7 @@ protected:
         printer->PaintPage(painter, FPage() - 1);
     }
 
-private:
+  private:
     std::function<const TQRPrinter *()> FPrinter;
     std::function<int()> FPage;
 };

@@ -26,8 +26,9 @@ QString ReportFace(const QString &Requested);
 // The font of a label at the screen's resolution.
 QFont ReportFont(const QString &Name, int PointSize);
 
-class TQRLabel {
-public:
+class TQRLabel
+{
+  public:
     bool AutoSize = true;
     QString FontName = QStringLiteral("宋体");
     int FontSize = 9;
@@ -41,21 +42,23 @@ public:
     void Paint(QPainter &Painter) const;
 };
 
-class TQRBand {
-public:
+class TQRBand
+{
+  public:
     int Width = 0;
     int Height = 0;
     TQRLabel *CreateLabel();
     const std::vector<std::unique_ptr<TQRLabel>> &Labels() const { return FLabels; }
 
-private:
+  private:
     std::vector<std::unique_ptr<TQRLabel>> FLabels;
 };
 
 // One report: a hidden A4 page with one detail band printed once.
-class TQuickRep : public QObject {
+class TQuickRep : public QObject
+{
     Q_OBJECT
-public:
+  public:
     explicit TQuickRep(QObject *Parent = nullptr);
     int Width = 0;
     int Height = 0;
@@ -65,14 +68,15 @@ public:
     bool HasDetail = false;
     TQRBand *DetailBand() { return HasDetail ? &FBand : nullptr; }
 
-private:
+  private:
     TQRBand FBand;
 };
 
 // A prepared document: the bands placed on pages, with the screen
 // resolution they were laid out at.
-class TQRPrinter {
-public:
+class TQRPrinter
+{
+  public:
     struct TPlaced {
         const TQRBand *Band;
         int Y;
@@ -91,9 +95,10 @@ struct TQRPrinterSettings {
     QPageLayout::Orientation Orientation = QPageLayout::Portrait;
 };
 
-class TQRCompositeReport : public QObject {
+class TQRCompositeReport : public QObject
+{
     Q_OBJECT
-public:
+  public:
     explicit TQRCompositeReport(QObject *Owner);
     ~TQRCompositeReport() override;
     QList<TQuickRep *> Reports;
@@ -109,16 +114,17 @@ public:
     TQRPrinter *QRPrinter() { return &FPages; }
     QPrinter *Printer() { return &FPrinter; }
 
-private:
+  private:
     void ApplyPaper();
     TQRPrinter FPages;
     QPrinter FPrinter;
 };
 
 // Shows one page of a prepared document at 100 per cent.
-class TQRPreview : public QScrollArea {
+class TQRPreview : public QScrollArea
+{
     Q_OBJECT
-public:
+  public:
     explicit TQRPreview(QWidget *Parent = nullptr);
     void SetQRPrinter(TQRPrinter *Printer);
     int PageNumber() const { return FPageNumber; }
@@ -128,7 +134,7 @@ public:
     // Redraws after the attached document was prepared anew.
     void Refresh();
 
-private:
+  private:
     TQRPrinter *FPrinter = nullptr;
     int FPageNumber = 1;
     QWidget *FSheet;

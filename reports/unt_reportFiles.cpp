@@ -12,7 +12,8 @@ void WriteWholeFile(const QString &FileName, const QByteArray &Content)
     auto fail = [&] {
         const QString reason = file.errorString();
         file.cancelWriting();
-        throw std::runtime_error(QStringLiteral("无法写入文件“%1”：\n%2").arg(FileName, reason).toStdString());
+        throw std::runtime_error(
+            QStringLiteral("无法写入文件“%1”：\n%2").arg(FileName, reason).toStdString());
     };
     if (!file.open(QIODevice::WriteOnly))
         fail();

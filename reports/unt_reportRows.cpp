@@ -3,8 +3,10 @@
 #include "data/unt_clsAmount.h"
 #include "data/unt_clsBase64.h"
 
-namespace ReportRowsBuilder {
-namespace {
+namespace ReportRowsBuilder
+{
+namespace
+{
 
 // Byte length of the GB18030 character starting at Bytes[At].
 int CharLength(const QByteArray &Bytes, qsizetype At)
@@ -97,15 +99,17 @@ ReportRows BuildRows1(const DayLists &Days, const DetailLists &Details, const QD
         column.reserve(count + 4);
     for (qsizetype j = 0; j < count; ++j)
         AppendRow(rows, {Pad(Bytes(Details[1][j]), Widths1[0]), Pad(Bytes(Details[2][j]), Widths1[1]),
-                         Pad(Pad(Bytes(Details[3][j]), NameLimit), Widths1[2]), Pad(Bytes(Details[4][j]), Widths1[3]),
-                         Pad(Bytes(Details[5][j]), Widths1[4])});
-    AppendRow(rows, {Blank(Widths1[0]), Blank(Widths1[1]), Blank(Widths1[2]), Blank(Widths1[3]), Blank(Widths1[4])});
+                         Pad(Pad(Bytes(Details[3][j]), NameLimit), Widths1[2]),
+                         Pad(Bytes(Details[4][j]), Widths1[3]), Pad(Bytes(Details[5][j]), Widths1[4])});
+    AppendRow(rows, {Blank(Widths1[0]), Blank(Widths1[1]), Blank(Widths1[2]), Blank(Widths1[3]),
+                     Blank(Widths1[4])});
     const QByteArray period = Pad(PeriodText(From, To), Widths1[4]);
     const std::pair<const char *, double> sums[] = {
         {"支出合计", totals.Out}, {"收入合计", totals.In}, {"结余合计", totals.Balance}};
     for (const auto &[caption, value] : sums)
-        AppendRow(rows, {Blank(Widths1[0]), Blank(Widths1[1]), Pad(Bytes(QString::fromUtf8(caption)), Widths1[2]),
-                         Pad(FormatMoney(value).toLatin1(), Widths1[3]), period});
+        AppendRow(rows,
+                  {Blank(Widths1[0]), Blank(Widths1[1]), Pad(Bytes(QString::fromUtf8(caption)), Widths1[2]),
+                   Pad(FormatMoney(value).toLatin1(), Widths1[3]), period});
     return rows;
 }
 

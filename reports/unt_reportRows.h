@@ -14,7 +14,8 @@
 // Five parallel columns; the entries at one index form a row.
 using ReportRows = std::array<QList<QByteArray>, 5>;
 
-namespace ReportRowsBuilder {
+namespace ReportRowsBuilder
+{
 // Widths of the layouts' columns, in bytes; each layout sums to 120.
 inline constexpr std::array<int, 5> Widths1 = {14, 8, 24, 16, 58};
 inline constexpr std::array<int, 5> Widths2 = {14, 24, 16, 16, 50};

@@ -9,15 +9,16 @@
 
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 // Every record, in a fixed order, as one text.
 QString Contents(const QString &File)
 {
     TclsConnection db(File);
-    TclsRecordSet set = db.Query(
-        "select group_concat(User_Name || Program_Date || Program_Name || Program_Money || Program_Memo, '|') "
-        "from (select * from All_Table order by ID)");
+    TclsRecordSet set = db.Query("select group_concat(User_Name || Program_Date || Program_Name || "
+                                 "Program_Money || Program_Memo, '|') "
+                                 "from (select * from All_Table order by ID)");
     return set.Field(0);
 }
 
@@ -35,10 +36,11 @@ void Add(const QString &File, const QString &User, int Count)
 
 } // namespace
 
-class TestBackup : public QObject {
+class TestBackup : public QObject
+{
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase()
     {
         UsePrivateRuntimeDir();
@@ -72,8 +74,9 @@ private slots:
         const QString before = Contents(db.File());
         TclsConnection writer(db.File());
         writer.Execute("begin immediate");
-        writer.Execute("insert into All_Table (User_Name, Program_Type, Program_Date, Program_Name, Program_Money, "
-                       "Program_Memo) values ('x', 'x', 'x', 'x', 1, 'x')");
+        writer.Execute(
+            "insert into All_Table (User_Name, Program_Type, Program_Date, Program_Name, Program_Money, "
+            "Program_Memo) values ('x', 'x', 'x', 'x', 1, 'x')");
         const TBackupResult result = MakeDailyBackup(db.File(), QDate(2026, 1, 1));
         writer.Execute("rollback");
         QVERIFY2(result.Made, qPrintable(result.Error));

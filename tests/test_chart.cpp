@@ -7,7 +7,8 @@
 
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 TotalsLists Totals(const QList<double> &Values)
 {
@@ -30,10 +31,11 @@ int SpanSum(const QList<TSlice> &Slices)
 
 } // namespace
 
-class TestChart : public QObject {
+class TestChart : public QObject
+{
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase()
     {
         UsePrivateRuntimeDir();
@@ -111,12 +113,13 @@ private slots:
             const int y = 10 + 8;
             const QPoint onRing(chart->width() / 2 + 3, y);
             QCOMPARE(chart->SliceAt(onRing), 0);
-            QMouseEvent move(QEvent::MouseMove, QPointF(onRing), chart->mapToGlobal(QPointF(onRing)), Qt::NoButton,
-                             Qt::NoButton, Qt::NoModifier);
+            QMouseEvent move(QEvent::MouseMove, QPointF(onRing), chart->mapToGlobal(QPointF(onRing)),
+                             Qt::NoButton, Qt::NoButton, Qt::NoModifier);
             QApplication::sendEvent(chart, &move);
             QCOMPARE(chart->Hovered(), 0);
             hovered = chart->Slices()[chart->Hovered()].Name;
-            QCOMPARE(chart->SliceAt(QPoint(chart->width() / 2, 10 + chart->width() / 4 + 40)), -1); // the hole
+            QCOMPARE(chart->SliceAt(QPoint(chart->width() / 2, 10 + chart->width() / 4 + 40)),
+                     -1); // the hole
             SaveShot(dialog, "share-chart");
         };
         f.Main->ShowProgramTotal(QStringLiteral("支出"));

@@ -15,7 +15,8 @@
 #include <QProcess>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 const QString Templates = QStringLiteral(LUMORA_BINARY_DIR "/Database");
 const QString Fixtures = QStringLiteral(LUMORA_SOURCE_DIR "/tests/fixtures");
@@ -44,14 +45,16 @@ struct TSheetDump {
 TSheetDump ReadBack(const QString &File)
 {
     QProcess python;
-    python.start("/usr/bin/python3",
-                 {"-c", "import sys, json, xlrd\n"
-                        "b = xlrd.open_workbook(sys.argv[1], formatting_info=True)\n"
-                        "s = b.sheet_by_name('Sheet1')\n"
-                        "rows = [[c if isinstance(c, str) else repr(c) for c in s.row_values(r)] for r in range(s.nrows)]\n"
-                        "widths = [s.colinfo_map[c].width if c in s.colinfo_map else -1 for c in range(s.ncols)]\n"
-                        "print(json.dumps({'rows': rows, 'font': b.font_list[0].name, 'widths': widths}))\n",
-                  File});
+    python.start(
+        "/usr/bin/python3",
+        {"-c",
+         "import sys, json, xlrd\n"
+         "b = xlrd.open_workbook(sys.argv[1], formatting_info=True)\n"
+         "s = b.sheet_by_name('Sheet1')\n"
+         "rows = [[c if isinstance(c, str) else repr(c) for c in s.row_values(r)] for r in range(s.nrows)]\n"
+         "widths = [s.colinfo_map[c].width if c in s.colinfo_map else -1 for c in range(s.ncols)]\n"
+         "print(json.dumps({'rows': rows, 'font': b.font_list[0].name, 'widths': widths}))\n",
+         File});
     python.waitForFinished(120000);
     const QJsonObject dump = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
     TSheetDump out;
@@ -81,7 +84,8 @@ QString Error(const std::function<void()> &Action)
 
 } // namespace
 
-class TestExcel : public QObject {
+class TestExcel : public QObject
+{
     Q_OBJECT
 
     static void Trigger(const TMainFixture &F, const QString &Item)
@@ -90,7 +94,8 @@ class TestExcel : public QObject {
         QVERIFY(action && action->isEnabled());
         action->trigger();
     }
-    static void Export(const TMainFixture &F, const QString &Item, const QString &File, TModalAnswerer &Answers)
+    static void Export(const TMainFixture &F, const QString &Item, const QString &File,
+                       TModalAnswerer &Answers)
     {
         Answers.OnDialog = [File](QWidget *w) { AnswerSaveDialog(w, File); };
         Trigger(F, Item);
@@ -113,7 +118,7 @@ class TestExcel : public QObject {
         F.Find<QDateEdit>("dtpInAndOut_Date2")->setDate(QDate(2026, 6, 3));
     }
 
-private slots:
+  private slots:
     void initTestCase()
     {
         UsePrivateRuntimeDir();
@@ -134,7 +139,8 @@ private slots:
     {
         QTemporaryDir dir;
         TclsWorkbook book(ReadFile(Templates + "/pondo.xls"), "Sheet1");
-        const QStringList texts = {"2026-06-01    ", "café 'x'", "中文😀  ", "3.50            ", QString(58, ' ')};
+        const QStringList texts = {"2026-06-01    ", "café 'x'", "中文😀  ", "3.50            ",
+                                   QString(58, ' ')};
         book.AppendRow(texts);
         book.AppendRow({"a", "", "c"});
         WriteFile(dir.filePath("a.xls"), book.Save());
@@ -169,7 +175,9 @@ private slots:
 
     void refusedInputs()
     {
-        QVERIFY(Error([] { TclsWorkbook(QByteArray("not a workbook at all"), "Sheet1"); }).contains("不是 Excel 97-2003"));
+        QVERIFY(Error([] {
+                    TclsWorkbook(QByteArray("not a workbook at all"), "Sheet1");
+                }).contains("不是 Excel 97-2003"));
         QByteArray damaged = ReadFile(Templates + "/pondo.xls");
         damaged.truncate(1200);
         QVERIFY(!Error([&] { TclsWorkbook(damaged, "Sheet1"); }).isEmpty());
@@ -177,14 +185,17 @@ private slots:
                  QStringLiteral("工作簿中没有工作表“Sheet1”。"));
         QTemporaryDir dir;
         TclsExcelConnection connection;
-        connection.Open("Extended Properties=Excel 8.0;Data Source=" + dir.filePath("c.xls"), Templates + "/pondo.xls");
+        connection.Open("Extended Properties=Excel 8.0;Data Source=" + dir.filePath("c.xls"),
+                        Templates + "/pondo.xls");
         QCOMPARE(Error([&] { connection.Execute("insert into [Sheet1$] (日期,金钱) values ('a','b')"); }),
                  QStringLiteral("工作表“Sheet1”的第一行中没有列“金钱”。"));
-        QVERIFY(Error([&] { connection.Execute("insert into [Sheet1$] (日期) values ('a"); }).startsWith("无法执行语句"));
+        QVERIFY(Error([&] {
+                    connection.Execute("insert into [Sheet1$] (日期) values ('a");
+                }).startsWith("无法执行语句"));
         QVERIFY(!QFile::exists(dir.filePath("c.xls")));
         // Apostrophes doubled in the statement arrive single.
-        const auto insert = TclsExcelConnection::ParseInsert(
-            "insert into [Sheet1$] (日期, 项目) values ('" + QuoteSql("it's") + "' , '''')");
+        const auto insert = TclsExcelConnection::ParseInsert("insert into [Sheet1$] (日期, 项目) values ('" +
+                                                             QuoteSql("it's") + "' , '''')");
         QCOMPARE(insert.Table, QStringLiteral("Sheet1"));
         QCOMPARE(insert.Columns, (QStringList{"日期", "项目"}));
         QCOMPARE(insert.Values, (QStringList{"it's", "'"}));

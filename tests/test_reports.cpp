@@ -17,7 +17,8 @@
 
 using namespace ReportRowsBuilder;
 
-namespace {
+namespace
+{
 
 QByteArray G(const QString &Text)
 {
@@ -30,7 +31,8 @@ struct TAnswer {
     DetailLists Details;
     void Add(const QString &Type, const QString &Name, const QString &Money, const QString &Memo)
     {
-        const QStringList cells = {QString::number(Details[0].size() + 1), "2026-03-05", Type, Name, Money, Memo};
+        const QStringList cells = {
+            QString::number(Details[0].size() + 1), "2026-03-05", Type, Name, Money, Memo};
         for (int c = 0; c < 6; ++c)
             Details[c] << cells[c];
     }
@@ -129,10 +131,11 @@ void AnswerPrintDialog(QWidget *Dialog, const QString &Pdf, int From = 0, int To
 
 } // namespace
 
-class TestReports : public QObject {
+class TestReports : public QObject
+{
     Q_OBJECT
 
-private slots:
+  private slots:
     void initTestCase()
     {
         UsePrivateRuntimeDir();

@@ -32,7 +32,8 @@ int main(int argc, char **argv)
     }
     QSaveFile out(QString::fromLocal8Bit(argv[2]));
     if (!out.open(QIODevice::WriteOnly) ||
-        out.write(TclsWorkbook::NewWorkbook(QStringLiteral("Sheet1"), columns, widths, QStringLiteral("宋体"))) < 0 ||
+        out.write(TclsWorkbook::NewWorkbook(QStringLiteral("Sheet1"), columns, widths,
+                                            QStringLiteral("宋体"))) < 0 ||
         !out.commit()) {
         std::fprintf(stderr, "make_template: cannot write %s\n", argv[2]);
         return 1;

@@ -5,7 +5,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 constexpr quint32 FreeSect = 0xFFFFFFFF;
 constexpr quint32 EndOfChain = 0xFFFFFFFE;
@@ -23,8 +24,8 @@ quint32 U32(const QByteArray &Bytes, qsizetype At)
 {
     if (At < 0 || At + 4 > Bytes.size())
         Damaged();
-    return quint32(quint8(Bytes[At])) | quint32(quint8(Bytes[At + 1])) << 8 | quint32(quint8(Bytes[At + 2])) << 16 |
-           quint32(quint8(Bytes[At + 3])) << 24;
+    return quint32(quint8(Bytes[At])) | quint32(quint8(Bytes[At + 1])) << 8 |
+           quint32(quint8(Bytes[At + 2])) << 16 | quint32(quint8(Bytes[At + 3])) << 24;
 }
 
 quint16 U16(const QByteArray &Bytes, qsizetype At)
@@ -51,8 +52,9 @@ struct TEntry {
     quint64 Size = 0;
 };
 
-class TReader {
-public:
+class TReader
+{
+  public:
     explicit TReader(const QByteArray &File) : FFile(File)
     {
         if (File.size() < 512 || !File.startsWith(Signature))
@@ -110,7 +112,7 @@ public:
         return data;
     }
 
-private:
+  private:
     QByteArray SectorAt(quint32 Sector) const
     {
         const qsizetype at = (qsizetype(Sector) + 1) * FSector;
@@ -163,8 +165,9 @@ private:
     void ReadMini()
     {
         const TEntry &root = FEntries[0];
-        FMiniStream = root.Start == EndOfChain ? QByteArray("")
-                                               : Chain(FFat, root.Start, [this](quint32 S) { return SectorAt(S); });
+        FMiniStream = root.Start == EndOfChain
+                          ? QByteArray("")
+                          : Chain(FFat, root.Start, [this](quint32 S) { return SectorAt(S); });
         const quint32 first = U32(FFile, 60);
         if (first == EndOfChain || first == FreeSect)
             return;
@@ -181,7 +184,8 @@ private:
     QList<TEntry> FEntries;
 };
 
-void WriteEntry(QByteArray &Dir, int Index, const QString &Name, int Type, quint32 Child, quint32 Start, quint32 Size)
+void WriteEntry(QByteArray &Dir, int Index, const QString &Name, int Type, quint32 Child, quint32 Start,
+                quint32 Size)
 {
     const qsizetype at = qsizetype(Index) * 128;
     for (int i = 0; i < Name.size() && i < 31; ++i)
@@ -198,20 +202,17 @@ void WriteEntry(QByteArray &Dir, int Index, const QString &Name, int Type, quint
 
 } // namespace
 
-namespace CompoundFile {
+namespace CompoundFile
+{
 
 QByteArray ReadStream(const QByteArray &File, const QString &Name)
 {
     TReader reader(File);
     const TEntry *entry = reader.Find(Name);
     if (!entry)
-        throw TclsWorkbookError(QStringLiteral("文件中没有“%1”数据流，它不是 Excel 97-2003 工作簿。").arg(Name));
+        throw TclsWorkbookError(
+            QStringLiteral("文件中没有“%1”数据流，它不是 Excel 97-2003 工作簿。").arg(Name));
     return reader.Stream(*entry);
-}
-
-bool HasStream(const QByteArray &File, const QString &Name)
-{
-    return TReader(File).Find(Name) != nullptr;
 }
 
 QByteArray WriteSingleStream(const QString &Name, const QByteArray &Stream)
@@ -233,7 +234,8 @@ QByteArray WriteSingleStream(const QString &Name, const QByteArray &Stream)
         fatSectors = std::max(fatSectors, fatNeeded);
         difatSectors = std::max(difatSectors, difatNeeded);
     }
-    const quint32 firstFat = dataSectors, firstDifat = firstFat + fatSectors, dirSector = firstDifat + difatSectors;
+    const quint32 firstFat = dataSectors, firstDifat = firstFat + fatSectors,
+                  dirSector = firstDifat + difatSectors;
     const quint32 totalSectors = dirSector + 1;
 
     QList<quint32> fat(fatSectors * PerFat, FreeSect);

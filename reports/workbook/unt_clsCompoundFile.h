@@ -7,17 +7,18 @@
 
 #include <stdexcept>
 
-class TclsWorkbookError : public std::runtime_error {
-public:
+class TclsWorkbookError : public std::runtime_error
+{
+  public:
     using std::runtime_error::runtime_error;
     explicit TclsWorkbookError(const QString &Message) : std::runtime_error(Message.toStdString()) {}
 };
 
-namespace CompoundFile {
+namespace CompoundFile
+{
 // The named stream of a compound file; throws TclsWorkbookError when the
 // bytes are no compound file or the stream is missing.
 QByteArray ReadStream(const QByteArray &File, const QString &Name);
-bool HasStream(const QByteArray &File, const QString &Name);
 // A compound file (version 3, 512-byte sectors) holding one stream.
 QByteArray WriteSingleStream(const QString &Name, const QByteArray &Stream);
 } // namespace CompoundFile

@@ -5,11 +5,13 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
-constexpr quint16 RecBof = 0x0809, RecEof = 0x000A, RecContinue = 0x003C, RecBoundSheet = 0x0085, RecSst = 0x00FC,
-                  RecXf = 0x00E0, RecIndex = 0x020B, RecDimensions = 0x0200, RecRow = 0x0208, RecDbCell = 0x00D7,
-                  RecColInfo = 0x007D, RecLabel = 0x0204, RecLabelSst = 0x00FD, RecRString = 0x00D6;
+constexpr quint16 RecBof = 0x0809, RecEof = 0x000A, RecContinue = 0x003C, RecBoundSheet = 0x0085,
+                  RecSst = 0x00FC, RecXf = 0x00E0, RecIndex = 0x020B, RecDimensions = 0x0200, RecRow = 0x0208,
+                  RecDbCell = 0x00D7, RecColInfo = 0x007D, RecLabel = 0x0204, RecLabelSst = 0x00FD,
+                  RecRString = 0x00D6;
 // Records that carry a row index first: the cells of the cell table.
 const quint16 CellTypes[] = {0x0201, 0x0203, 0x0204, 0x0205, 0x0006, 0x027E, 0x00BD, 0x00BE, 0x00FD, 0x00D6};
 constexpr int MaxRows = 65536;
@@ -31,8 +33,8 @@ quint32 U32(const QByteArray &Bytes, qsizetype At)
 {
     if (At < 0 || At + 4 > Bytes.size())
         NotBiff8();
-    return quint32(quint8(Bytes[At])) | quint32(quint8(Bytes[At + 1])) << 8 | quint32(quint8(Bytes[At + 2])) << 16 |
-           quint32(quint8(Bytes[At + 3])) << 24;
+    return quint32(quint8(Bytes[At])) | quint32(quint8(Bytes[At + 1])) << 8 |
+           quint32(quint8(Bytes[At + 2])) << 16 | quint32(quint8(Bytes[At + 3])) << 24;
 }
 
 quint8 U8(const QByteArray &Bytes, qsizetype At)
@@ -98,8 +100,9 @@ QByteArray LongString(const QString &Text)
 
 // Reads strings that may run on into CONTINUE records; a run of characters
 // split there starts again with its own flag byte.
-class TStringReader {
-public:
+class TStringReader
+{
+  public:
     TStringReader(QList<QByteArray> Parts, qsizetype Start) : FParts(std::move(Parts)), FPos(Start) {}
 
     QString Read(int Length, bool Rich)
@@ -137,7 +140,7 @@ public:
     quint16 Word() { return quint16(Byte() | (Byte() << 8)); }
     quint32 Long() { return Word() | (quint32(Word()) << 16); }
 
-private:
+  private:
     void Next()
     {
         if (++FPart >= FParts.size())
@@ -180,7 +183,9 @@ TclsWorkbook::TclsWorkbook(const QByteArray &File, const QString &SheetName)
     const QByteArray stream = CompoundFile::ReadStream(File, QStringLiteral("Workbook"));
     if (stream.size() < 8 || U16(stream, 0) != RecBof || U16(stream, 4) != 0x0600 || U16(stream, 6) != 0x0005)
         NotBiff8();
-    ReadSubstream(stream, 0, [&](quint16 Type, QByteArray Data) { FGlobals.append({Type, std::move(Data)}); });
+    ReadSubstream(stream, 0, [&](quint16 Type, QByteArray Data) {
+        FGlobals.append({Type, std::move(Data)});
+    });
     for (qsizetype i = 0; i < FGlobals.size(); ++i) {
         if (FGlobals[i].Type != RecBoundSheet)
             continue;
@@ -190,7 +195,9 @@ TclsWorkbook::TclsWorkbook(const QByteArray &File, const QString &SheetName)
         const qsizetype at = U32(data, 0);
         if (at >= stream.size() || U16(stream, at) != RecBof)
             NotBiff8();
-        ReadSubstream(stream, at, [&](quint16 Type, QByteArray Data) { sheet.Records.append({Type, std::move(Data)}); });
+        ReadSubstream(stream, at, [&](quint16 Type, QByteArray Data) {
+            sheet.Records.append({Type, std::move(Data)});
+        });
         if (FTarget < 0 && sheet.Name.compare(SheetName, Qt::CaseInsensitive) == 0 && U8(data, 5) == 0)
             FTarget = FSheets.size();
         FSheets.append(std::move(sheet));
@@ -362,8 +369,8 @@ QByteArray TclsWorkbook::Save() const
     return CompoundFile::WriteSingleStream(QStringLiteral("Workbook"), stream);
 }
 
-QByteArray TclsWorkbook::NewWorkbook(const QString &SheetName, const QStringList &Columns, const QList<int> &Widths,
-                                     const QString &FontName)
+QByteArray TclsWorkbook::NewWorkbook(const QString &SheetName, const QStringList &Columns,
+                                     const QList<int> &Widths, const QString &FontName)
 {
     auto bof = [](quint16 Kind) {
         QByteArray data;
@@ -402,8 +409,8 @@ QByteArray TclsWorkbook::NewWorkbook(const QString &SheetName, const QStringList
     Add16(codepage, 1200);
     AddRecord(globals, 0x0042, codepage);
     QByteArray window1;
-    for (quint16 v : {quint16(0x01E0), quint16(0x005A), quint16(0x3FCF), quint16(0x2A4E), quint16(0x0038), quint16(0),
-                      quint16(0), quint16(1), quint16(0x0258)})
+    for (quint16 v : {quint16(0x01E0), quint16(0x005A), quint16(0x3FCF), quint16(0x2A4E), quint16(0x0038),
+                      quint16(0), quint16(0), quint16(1), quint16(0x0258)})
         Add16(window1, v);
     AddRecord(globals, 0x003D, window1);
     for (int i = 0; i < 4; ++i)
@@ -431,8 +438,9 @@ QByteArray TclsWorkbook::NewWorkbook(const QString &SheetName, const QStringList
     AddRecord(sheet, 0x0055, defWidth);
     for (int c = 0; c < Columns.size(); ++c) {
         QByteArray info;
-        for (quint16 v : {quint16(c), quint16(c), quint16(std::clamp(Widths.value(c, 10), 1, 255) * 256 + 200),
-                          DefaultCellXf, quint16(0), quint16(0)})
+        for (quint16 v :
+             {quint16(c), quint16(c), quint16(std::clamp(Widths.value(c, 10), 1, 255) * 256 + 200),
+              DefaultCellXf, quint16(0), quint16(0)})
             Add16(info, v);
         AddRecord(sheet, RecColInfo, info);
     }
@@ -444,7 +452,8 @@ QByteArray TclsWorkbook::NewWorkbook(const QString &SheetName, const QStringList
     Add16(dims, 0);
     AddRecord(sheet, RecDimensions, dims);
     QByteArray row;
-    for (quint16 v : {quint16(0), quint16(0), quint16(Columns.size()), quint16(0x00FF), quint16(0), quint16(0)})
+    for (quint16 v :
+         {quint16(0), quint16(0), quint16(Columns.size()), quint16(0x00FF), quint16(0), quint16(0)})
         Add16(row, v);
     Add32(row, 0x00000100);
     AddRecord(sheet, RecRow, row);

@@ -8,8 +8,9 @@
 #include <QList>
 #include <QStringList>
 
-class TclsWorkbook {
-public:
+class TclsWorkbook
+{
+  public:
     // Throws TclsWorkbookError when the bytes are not a BIFF8 workbook or
     // the worksheet is missing.
     TclsWorkbook(const QByteArray &File, const QString &SheetName);
@@ -24,10 +25,10 @@ public:
 
     // A new workbook of one worksheet with a header row, each column Widths
     // characters wide, every cell in the face FontName.
-    static QByteArray NewWorkbook(const QString &SheetName, const QStringList &Columns, const QList<int> &Widths,
-                                  const QString &FontName);
+    static QByteArray NewWorkbook(const QString &SheetName, const QStringList &Columns,
+                                  const QList<int> &Widths, const QString &FontName);
 
-private:
+  private:
     struct TRecord {
         quint16 Type;
         QByteArray Data;

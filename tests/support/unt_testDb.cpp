@@ -52,7 +52,8 @@ QString TTestDb::Text(const QString &Sql) const
 TSmallDisk::TSmallDisk(int KiloBytes, const QString &At) : FAt(At.isEmpty() ? FMountPoint.path() : At)
 {
     QDir().mkpath(FAt);
-    Ok = QProcess::execute("mount", {"-t", "tmpfs", "-o", QStringLiteral("size=%1k").arg(KiloBytes), "tmpfs", FAt}) == 0;
+    Ok = QProcess::execute(
+             "mount", {"-t", "tmpfs", "-o", QStringLiteral("size=%1k").arg(KiloBytes), "tmpfs", FAt}) == 0;
 }
 
 TSmallDisk::~TSmallDisk()

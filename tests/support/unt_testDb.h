@@ -5,8 +5,9 @@
 
 #include <memory>
 
-class TTestDb {
-public:
+class TTestDb
+{
+  public:
     TTestDb();
     QString File() const { return FFile; }
     QString Dir() const { return FDir->path(); }
@@ -15,7 +16,7 @@ public:
     qint64 Count(const QString &Sql) const;
     QString Text(const QString &Sql) const;
 
-private:
+  private:
     std::unique_ptr<QTemporaryDir> FDir;
     QString FFile;
 };
@@ -26,8 +27,9 @@ void MakeDatabaseFile(const QString &File);
 // A tiny tmpfs of our own: root ignores file modes, so a full or read-only
 // disk is the only way to make writes fail. Ok is false where mounting is
 // not permitted (tests skip then).
-class TSmallDisk {
-public:
+class TSmallDisk
+{
+  public:
     // Mounted on a folder of its own, or on At (made when missing).
     explicit TSmallDisk(int KiloBytes, const QString &At = {});
     ~TSmallDisk();
@@ -37,7 +39,7 @@ public:
     void Fill(qint64 Spare) const;
     bool MakeReadOnly() const;
 
-private:
+  private:
     QTemporaryDir FMountPoint;
     QString FAt;
 };

@@ -2,10 +2,10 @@
 
 #include "app/unt_clsMessages.h"
 
-#include <QPushButton>
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
+#include <QPushButton>
 
 // The newest answerer alive is the one that answers.
 static QList<TModalAnswerer *> Answerers;

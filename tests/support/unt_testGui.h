@@ -14,8 +14,9 @@ struct TSeenBox {
     QMessageBox::Icon Icon;
 };
 
-class TModalAnswerer : public QObject {
-public:
+class TModalAnswerer : public QObject
+{
+  public:
     // Each box takes the next answer (Yes, No, Ok); without one left it gets
     // its default button. A modal widget that is not a message box goes to
     // OnDialog, which must close it.
@@ -26,7 +27,7 @@ public:
     std::function<void(QWidget *)> OnDialog;
     QStringList Texts() const;
 
-private:
+  private:
     void Poll();
     QList<QMessageBox::StandardButton> FAnswers;
     QTimer FTimer;
