@@ -155,6 +155,9 @@ class TfrmMain : public QWidget
     void ConnectMoreMenu();
     void BindMoreItem(const char *Name, const std::function<void()> &Handler);
     void ConnectOutputItems();
+    // The rows (layout II converted) and the chosen file of an export;
+    // false when the range is wrong or the user stepped back.
+    bool BeginExport(bool Layout2, const QString &Extension, ReportRows &Rows, QString &File);
     void SaveReportText(bool Layout2);
     void SaveReportExcel(bool Layout2);
     void RunReport(bool Layout2, const QString &Action);

@@ -33,16 +33,9 @@ void TfrmMain::SetTemplateFolder(const QString &Folder)
 void TfrmMain::SaveReportExcel(bool Layout2)
 {
     ReportRows rows;
-    {
-        TclsWaitCursor wait;
-        if (!InAndOut_GetReportRows(rows))
-            return;
-    }
-    const QString file = AskExportFile(QStringLiteral("xls"));
-    if (file.isEmpty())
+    QString file;
+    if (!BeginExport(Layout2, QStringLiteral("xls"), rows, file))
         return;
-    if (Layout2)
-        InAndOut_ConvertRows2(rows);
     const QString templateFile =
         TemplateFolder() + (Layout2 ? QStringLiteral("/pondo2.xls") : QStringLiteral("/pondo.xls"));
     const QString head = Layout2

@@ -41,20 +41,28 @@ QString TfrmMain::AskExportFile(const QString &Extension)
     return name;
 }
 
+bool TfrmMain::BeginExport(bool Layout2, const QString &Extension, ReportRows &Rows, QString &File)
+{
+    {
+        TclsWaitCursor wait;
+        if (!InAndOut_GetReportRows(Rows))
+            return false;
+    }
+    File = AskExportFile(Extension);
+    if (File.isEmpty())
+        return false;
+    if (Layout2)
+        InAndOut_ConvertRows2(Rows);
+    return true;
+}
+
 void TfrmMain::SaveReportText(bool Layout2)
 {
     ReportRows rows;
-    {
-        TclsWaitCursor wait;
-        if (!InAndOut_GetReportRows(rows))
-            return;
-    }
-    const QString file = AskExportFile(QStringLiteral("txt"));
-    if (file.isEmpty())
+    QString file;
+    if (!BeginExport(Layout2, QStringLiteral("txt"), rows, file))
         return;
-    if (Layout2)
-        InAndOut_ConvertRows2(rows);
-    else
+    if (!Layout2)
         ReportRowsBuilder::AlignAmounts1(rows);
     QList<QByteArray> lines;
     lines.reserve(rows[0].size());

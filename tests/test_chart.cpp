@@ -96,14 +96,7 @@ class TestChart : public QObject
         f.Find<QDateEdit>("dtpInAndOut_Date2")->setDate(QDate(2026, 6, 2));
         QString hovered;
         TModalAnswerer answers;
-        answers.OnDialog = [&](QWidget *w) {
-            auto *dialog = qobject_cast<TfrmGetProgramTotal *>(w);
-            if (!dialog) {
-                w->close();
-                return;
-            }
-            // Closed however the checks end, so a failure cannot hang the test.
-            auto close = qScopeGuard([dialog] { dialog->close(); });
+        answers.OnDialog = CheckDialog<TfrmGetProgramTotal>([&](TfrmGetProgramTotal *dialog) {
             TDonutChart *chart = dialog->chtTotal;
             QVERIFY(chart->geometry().left() >= dialog->lvwTotal->geometry().right());
             QVERIFY(dialog->width() >= chart->geometry().right());
@@ -121,7 +114,7 @@ class TestChart : public QObject
             QCOMPARE(chart->SliceAt(QPoint(chart->width() / 2, 10 + chart->width() / 4 + 40)),
                      -1); // the hole
             SaveShot(dialog, "share-chart");
-        };
+        });
         f.Main->ShowProgramTotal(QStringLiteral("支出"));
         QCOMPARE(hovered, QStringLiteral("房租"));
     }

@@ -393,12 +393,7 @@ class TestReports : public QObject
         bool sawPreview = false;
         {
             TModalAnswerer answers;
-            answers.OnDialog = [&](QWidget *w) {
-                auto *preview = qobject_cast<TfrmPreview *>(w);
-                if (!preview) {
-                    w->close();
-                    return;
-                }
+            answers.OnDialog = CheckDialog<TfrmPreview>([&](TfrmPreview *preview) {
                 sawPreview = true;
                 QCOMPARE(preview->windowTitle(), QStringLiteral("打印预览"));
                 QCOMPARE(f.Main->ActiveDialog.data(), preview);
@@ -414,8 +409,7 @@ class TestReports : public QObject
                 click("btnHeadPage");
                 if (pages == 3)
                     SaveShot(preview, "preview");
-                preview->close();
-            };
+            });
             Trigger(f, item);
             QVERIFY(answers.Seen.isEmpty());
         }
@@ -475,12 +469,7 @@ class TestReports : public QObject
         QString labelAfter;
         {
             TModalAnswerer answers;
-            answers.OnDialog = [&](QWidget *w) {
-                auto *preview = qobject_cast<TfrmPreview *>(w);
-                if (!preview) {
-                    w->close();
-                    return;
-                }
+            answers.OnDialog = CheckDialog<TfrmPreview>([&](TfrmPreview *preview) {
                 QTest::mouseClick(preview->btnTailPage, Qt::LeftButton);
                 {
                     TModalAnswerer inner;
@@ -494,8 +483,7 @@ class TestReports : public QObject
                 }
                 QVERIFY(preview->isVisible());
                 labelAfter = preview->lblCurrentPage->text();
-                preview->close();
-            };
+            });
             Trigger(f, "mnuInAndOut_More_Preview_1");
             QVERIFY(answers.Seen.isEmpty());
         }

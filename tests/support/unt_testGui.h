@@ -4,7 +4,9 @@
 #include <QList>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QTimer>
+#include <QWidget>
 
 #include <functional>
 
@@ -66,6 +68,18 @@ void UsePrivateRuntimeDir();
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTreeWidget>
+
+// An OnDialog that hands a dialog of type T to Check and closes it after,
+// however Check ends, so a failed check cannot leave a test waiting; any
+// other dialog is closed unseen.
+template <class T> std::function<void(QWidget *)> CheckDialog(std::function<void(T *)> Check)
+{
+    return [Check](QWidget *Dialog) {
+        auto close = qScopeGuard([Dialog] { Dialog->close(); });
+        if (auto *typed = qobject_cast<T *>(Dialog))
+            Check(typed);
+    };
+}
 
 // Answers the save dialog of the exports with a file name.
 void AnswerSaveDialog(QWidget *Dialog, const QString &File);
