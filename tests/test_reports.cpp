@@ -469,6 +469,21 @@ class TestReports : public QObject
         QProcess::execute("pdftoppm", {"-png", "-r", "60", "-f", "1", "-l", "1", pdf,
                                        QStringLiteral(LUMORA_BINARY_DIR) + "/screenshots/printed"});
 
+        // Layout II: its own header and summary rows on the page.
+        const QString pdf2 = f.Db.Dir() + "/report2.pdf";
+        TclsDatabaseUser(f.Db.File())
+            .AddRecords(f.User, "收入", {"2026-06-01"}, {"工资"}, {"900.00"}, {"六月"});
+        {
+            TModalAnswerer answers;
+            answers.OnDialog = [&](QWidget *w) { AnswerPrintDialog(w, pdf2); };
+            Trigger(f, "mnuInAndOut_More_Print_2");
+        }
+        const QString text2 = PdfText(pdf2);
+        for (const char *word : {"收入", "支出", "合计", "结余", "900.00", "第 2 页"})
+            QVERIFY2(text2.contains(QString::fromUtf8(word)), word);
+        QProcess::execute("pdftoppm", {"-png", "-r", "60", "-f", "1", "-l", "1", pdf2,
+                                       QStringLiteral(LUMORA_BINARY_DIR) + "/screenshots/printed2"});
+
         // From the preview: a page range prints only those pages; a second,
         // cancelled dialog leaves the window as it was.
         QFile::remove(pdf);
