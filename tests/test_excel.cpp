@@ -42,7 +42,7 @@ struct TSheetDump {
     QList<int> Widths;
 };
 
-TSheetDump ReadBack(const QString &File)
+TSheetDump ReadBack(const QString &File, const QString &Sheet = QStringLiteral("Sheet1"))
 {
     QProcess python;
     python.start(
@@ -50,11 +50,11 @@ TSheetDump ReadBack(const QString &File)
         {"-c",
          "import sys, json, xlrd\n"
          "b = xlrd.open_workbook(sys.argv[1], formatting_info=True)\n"
-         "s = b.sheet_by_name('Sheet1')\n"
+         "s = b.sheet_by_name(sys.argv[2])\n"
          "rows = [[c if isinstance(c, str) else repr(c) for c in s.row_values(r)] for r in range(s.nrows)]\n"
          "widths = [s.colinfo_map[c].width if c in s.colinfo_map else -1 for c in range(s.ncols)]\n"
          "print(json.dumps({'rows': rows, 'font': b.font_list[0].name, 'widths': widths}))\n",
-         File});
+         File, Sheet});
     python.waitForFinished(120000);
     const QJsonObject dump = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
     TSheetDump out;
@@ -171,6 +171,27 @@ class TestExcel : public QObject
         QCOMPARE(dump.Rows[1].value(4), QStringLiteral("旧行"));
         QCOMPARE(dump.Rows[1].value(3), QStringLiteral("3.5"));
         QCOMPARE(dump.Rows[2], (QStringList{"2026-06-01", "支出", "午饭", "5.00", "新行"}));
+    }
+
+    void sheetsAroundTheTarget()
+    {
+        // Sheet1 between two others, its header strings late in a shared
+        // string table that runs on over CONTINUE records.
+        QTemporaryDir dir;
+        TclsWorkbook book(ReadFile(Fixtures + "/calc-three-sheets.xls"), "Sheet1");
+        QCOMPARE(book.Columns(), (QStringList{"日期", "类别", "项目", "金额", "备注"}));
+        for (int i = 0; i < 100; ++i)
+            book.AppendRow({"2026-06-01", "支出", QString::number(i), "5.00", "新行"});
+        WriteFile(dir.filePath("d.xls"), book.Save());
+        const TSheetDump target = ReadBack(dir.filePath("d.xls"));
+        QCOMPARE(target.Rows.size(), 102);
+        QCOMPARE(target.Rows[1].value(4), QStringLiteral("旧行"));
+        QCOMPARE(target.Rows.last().value(2), QStringLiteral("99"));
+        const TSheetDump before = ReadBack(dir.filePath("d.xls"), "Data");
+        QCOMPARE(before.Rows.size(), 400);
+        QCOMPARE(before.Rows.last().value(0),
+                 QStringLiteral("前表第0399行的一段文字，使共享字符串表超过一个记录"));
+        QCOMPARE(ReadBack(dir.filePath("d.xls"), "After").Rows, (QList<QStringList>{{"后表", "保持不变"}}));
     }
 
     void refusedInputs()
