@@ -155,6 +155,8 @@ class TfrmMain : public QWidget
     void ConnectMoreMenu();
     void BindMoreItem(const char *Name, const std::function<void()> &Handler);
     void ConnectOutputItems();
+    // InAndOut_GetReportRows under the busy cursor, as every output runs it.
+    bool CollectReportRows(ReportRows &Rows);
     // The rows (layout II converted) and the chosen file of an export;
     // false when the range is wrong or the user stepped back.
     bool BeginExport(bool Layout2, const QString &Extension, ReportRows &Rows, QString &File);

@@ -41,13 +41,16 @@ QString TfrmMain::AskExportFile(const QString &Extension)
     return name;
 }
 
+bool TfrmMain::CollectReportRows(ReportRows &Rows)
+{
+    TclsWaitCursor wait;
+    return InAndOut_GetReportRows(Rows);
+}
+
 bool TfrmMain::BeginExport(bool Layout2, const QString &Extension, ReportRows &Rows, QString &File)
 {
-    {
-        TclsWaitCursor wait;
-        if (!InAndOut_GetReportRows(Rows))
-            return false;
-    }
+    if (!CollectReportRows(Rows))
+        return false;
     File = AskExportFile(Extension);
     if (File.isEmpty())
         return false;

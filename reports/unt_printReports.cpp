@@ -23,11 +23,8 @@ int Round(double Value)
 void TfrmMain::RunReport(bool Layout2, const QString &Action)
 {
     ReportRows rows;
-    {
-        TclsWaitCursor wait;
-        if (!InAndOut_GetReportRows(rows))
-            return;
-    }
+    if (!CollectReportRows(rows))
+        return;
     if (Layout2) {
         InAndOut_ConvertRows2(rows);
         InAndOut_CreateReport2(Action, rows);

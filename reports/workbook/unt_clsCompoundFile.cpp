@@ -1,5 +1,7 @@
 #include "reports/workbook/unt_clsCompoundFile.h"
 
+#include "reports/workbook/unt_clsBinary.h"
+
 #include <QList>
 #include <QtEndian>
 
@@ -8,32 +10,14 @@
 namespace
 {
 
+using namespace Binary;
+
 constexpr quint32 FreeSect = 0xFFFFFFFF;
 constexpr quint32 EndOfChain = 0xFFFFFFFE;
 constexpr quint32 FatSect = 0xFFFFFFFD;
 constexpr quint32 DifSect = 0xFFFFFFFC;
 constexpr quint32 NoStream = 0xFFFFFFFF;
 const QByteArray Signature = QByteArray::fromHex("D0CF11E0A1B11AE1");
-
-[[noreturn]] void Damaged()
-{
-    throw TclsWorkbookError(QStringLiteral("文件不是 Excel 97-2003 工作簿，或者已经损坏。"));
-}
-
-quint32 U32(const QByteArray &Bytes, qsizetype At)
-{
-    if (At < 0 || At + 4 > Bytes.size())
-        Damaged();
-    return quint32(quint8(Bytes[At])) | quint32(quint8(Bytes[At + 1])) << 8 |
-           quint32(quint8(Bytes[At + 2])) << 16 | quint32(quint8(Bytes[At + 3])) << 24;
-}
-
-quint16 U16(const QByteArray &Bytes, qsizetype At)
-{
-    if (At < 0 || At + 2 > Bytes.size())
-        Damaged();
-    return quint16(quint8(Bytes[At]) | quint8(Bytes[At + 1]) << 8);
-}
 
 void Put32(QByteArray &Bytes, qsizetype At, quint32 Value)
 {

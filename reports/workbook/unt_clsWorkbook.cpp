@@ -1,5 +1,7 @@
 #include "reports/workbook/unt_clsWorkbook.h"
 
+#include "reports/workbook/unt_clsBinary.h"
+
 #include <QHash>
 #include <QtEndian>
 
@@ -7,6 +9,8 @@
 
 namespace
 {
+
+using namespace Binary;
 
 constexpr quint16 RecBof = 0x0809, RecEof = 0x000A, RecContinue = 0x003C, RecBoundSheet = 0x0085,
                   RecSst = 0x00FC, RecXf = 0x00E0, RecIndex = 0x020B, RecDimensions = 0x0200, RecRow = 0x0208,
@@ -16,33 +20,6 @@ constexpr quint16 RecBof = 0x0809, RecEof = 0x000A, RecContinue = 0x003C, RecBou
 const quint16 CellTypes[] = {0x0201, 0x0203, 0x0204, 0x0205, 0x0006, 0x027E, 0x00BD, 0x00BE, 0x00FD, 0x00D6};
 constexpr int MaxRows = 65536;
 constexpr quint16 DefaultCellXf = 15;
-
-[[noreturn]] void NotBiff8()
-{
-    throw TclsWorkbookError(QStringLiteral("文件不是 Excel 97-2003 工作簿，或者已经损坏。"));
-}
-
-quint16 U16(const QByteArray &Bytes, qsizetype At)
-{
-    if (At < 0 || At + 2 > Bytes.size())
-        NotBiff8();
-    return quint16(quint8(Bytes[At]) | quint8(Bytes[At + 1]) << 8);
-}
-
-quint32 U32(const QByteArray &Bytes, qsizetype At)
-{
-    if (At < 0 || At + 4 > Bytes.size())
-        NotBiff8();
-    return quint32(quint8(Bytes[At])) | quint32(quint8(Bytes[At + 1])) << 8 |
-           quint32(quint8(Bytes[At + 2])) << 16 | quint32(quint8(Bytes[At + 3])) << 24;
-}
-
-quint8 U8(const QByteArray &Bytes, qsizetype At)
-{
-    if (At < 0 || At >= Bytes.size())
-        NotBiff8();
-    return quint8(Bytes[At]);
-}
 
 void Add16(QByteArray &Bytes, quint16 Value)
 {
@@ -144,7 +121,7 @@ class TStringReader
     void Next()
     {
         if (++FPart >= FParts.size())
-            NotBiff8();
+            Damaged();
         FPos = 0;
     }
     void Skip(qint64 Count)
@@ -165,7 +142,7 @@ void ReadSubstream(const QByteArray &Stream, qsizetype At, auto &&Take)
     while (At + 4 <= Stream.size()) {
         const quint16 type = U16(Stream, At), size = U16(Stream, At + 2);
         if (At + 4 + size > Stream.size())
-            NotBiff8();
+            Damaged();
         Take(type, Stream.mid(At + 4, size));
         At += 4 + size;
         if (type == RecBof)
@@ -173,7 +150,7 @@ void ReadSubstream(const QByteArray &Stream, qsizetype At, auto &&Take)
         else if (type == RecEof && --depth == 0)
             return;
     }
-    NotBiff8();
+    Damaged();
 }
 
 } // namespace
@@ -182,7 +159,7 @@ TclsWorkbook::TclsWorkbook(const QByteArray &File, const QString &SheetName)
 {
     const QByteArray stream = CompoundFile::ReadStream(File, QStringLiteral("Workbook"));
     if (stream.size() < 8 || U16(stream, 0) != RecBof || U16(stream, 4) != 0x0600 || U16(stream, 6) != 0x0005)
-        NotBiff8();
+        Damaged();
     ReadSubstream(stream, 0, [&](quint16 Type, QByteArray Data) {
         FGlobals.append({Type, std::move(Data)});
     });
@@ -194,7 +171,7 @@ TclsWorkbook::TclsWorkbook(const QByteArray &File, const QString &SheetName)
         TSheet sheet{TStringReader({data}, 7).Read(U8(data, 6), false), i, {}};
         const qsizetype at = U32(data, 0);
         if (at >= stream.size() || U16(stream, at) != RecBof)
-            NotBiff8();
+            Damaged();
         ReadSubstream(stream, at, [&](quint16 Type, QByteArray Data) {
             sheet.Records.append({Type, std::move(Data)});
         });
@@ -254,12 +231,12 @@ void TclsWorkbook::ReadHeader(const TSheet &Sheet)
                 break;
             }
         if (parts.isEmpty())
-            NotBiff8();
+            Damaged();
         TStringReader sst(parts, 8);
         const quint32 wanted = *std::max_element(headerSst.begin(), headerSst.end());
         const quint32 unique = U32(parts[0], 4);
         if (wanted >= unique)
-            NotBiff8();
+            Damaged();
         QList<QString> strings;
         for (quint32 s = 0; s <= wanted; ++s)
             strings << sst.Read(sst.Word(), true);
