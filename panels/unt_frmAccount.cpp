@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QTabWidget>
 
 namespace
@@ -129,9 +128,7 @@ void TfrmAccount::FormCreate()
 bool TfrmAccount::WhileBusy(const std::function<bool()> &Call)
 {
     // The button and the cursor come back even when the store fails.
-    btnOk->setEnabled(false);
-    auto enable = qScopeGuard([this] { btnOk->setEnabled(true); });
-    TclsWaitCursor wait;
+    TclsBusyButton busy(btnOk);
     return Call();
 }
 

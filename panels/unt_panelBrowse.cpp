@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
+#include <QItemSelectionModel>
 #include <QDateEdit>
 #include <QLabel>
 #include <QListWidget>
@@ -230,6 +231,9 @@ void TfrmMain::InAndOut_Delete()
     InAndOut_SyncLists(QStringLiteral("删除"));
     delete lstInAndOut_List2_ID->takeItem(index);
     delete row;
+    // Qt moves the selection to a neighbour; a second Delete must never
+    // remove a record the user did not choose.
+    lvwInAndOut_List2->selectionModel()->clear();
 }
 
 void TfrmMain::InAndOut_Modify()

@@ -358,6 +358,49 @@ class TestReports : public QObject
         QCOMPARE(QDir(disk.Dir()).entryList(QDir::Files | QDir::Hidden).size(), 2); // old.txt and the filler
     }
 
+    // A full disk must fail the export visibly and keep the old file, both for
+    // an export that fits Qt's write buffer (the error shows only at flush)
+    // and a larger one, text and Excel alike.
+    void fullDiskFailsEveryExport_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<int>("records");
+        QTest::newRow("text under the buffer") << "mnuInAndOut_More_SaveAsTxt_1" << "txt" << 45;
+        QTest::newRow("text over the buffer") << "mnuInAndOut_More_SaveAsTxt_2" << "txt" << 300;
+        QTest::newRow("Excel under the buffer") << "mnuInAndOut_More_SaveAsExcel_1" << "xls" << 3;
+        QTest::newRow("Excel over the buffer") << "mnuInAndOut_More_SaveAsExcel_2" << "xls" << 300;
+    }
+
+    void fullDiskFailsEveryExport()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, extension);
+        QFETCH(int, records);
+        TfrmMain::SetTemplateFolder(QStringLiteral(LUMORA_BINARY_DIR "/Database"));
+        TMainFixture f;
+        TSmallDisk disk(64);
+        if (!disk.Ok)
+            QSKIP("mounting a tmpfs is not permitted here");
+        const QString target = disk.Dir() + "/keep." + extension;
+        const QByteArray old(3000, 'k');
+        {
+            QFile file(target);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(old);
+        }
+        Records(f, records);
+        disk.Fill(4 * 1024);
+        TModalAnswerer answers({QMessageBox::Yes});
+        answers.OnDialog = [&](QWidget *w) { AnswerSaveDialog(w, target); };
+        Trigger(f, item);
+        QCOMPARE(answers.Seen.size(), 2); // the overwrite question, then the failure
+        QCOMPARE(answers.Seen[1].Icon, QMessageBox::Critical);
+        QVERIFY2(answers.Seen[1].Text.contains("磁盘空间不足"), qPrintable(answers.Seen[1].Text));
+        QCOMPARE(ReadFile(target), old);
+        QCOMPARE(QDir(disk.Dir()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
+    }
+
     void reportFaceKeepsColumns()
     {
         qInfo() << "report face" << ReportFace("宋体");
