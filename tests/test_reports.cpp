@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QPrintDialog>
 #include <QProcess>
 #include <QToolButton>
@@ -413,6 +414,43 @@ class TestReports : public QObject
         QCOMPARE(label.Width(), int(std::ceil(120 * metrics.horizontalAdvance('0'))));
     }
 
+    // The last of the 120 cells is drawn whole even where the line is a few
+    // pixels wider than the band (paper and preview share this painting).
+    void lastColumnIsNotClipped()
+    {
+        TQRBand band;
+        TQRLabel *label = band.CreateLabel();
+        label->Caption = QString(119, ' ') + "8";
+        band.Width = label->Width() - 4;
+        band.Height = 40;
+        TQRBand reference;
+        reference.Width = band.Width;
+        reference.Height = 40;
+        reference.CreateLabel()->Caption = "8";
+        auto inkColumns = [](const TQRBand &Band) {
+            TQRPrinter printer;
+            printer.Pages.append({TQRPrinter::TPlaced{&Band, 0}});
+            QImage image(Band.Width + 40, 40, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            printer.PaintPage(painter, 0);
+            painter.end();
+            int left = image.width(), right = -1;
+            for (int x = 0; x < image.width(); ++x)
+                for (int y = 0; y < image.height(); ++y)
+                    if (qGray(image.pixel(x, y)) < 128) {
+                        left = std::min(left, x);
+                        right = std::max(right, x);
+                    }
+            return std::pair{left, right};
+        };
+        const auto [refLeft, refRight] = inkColumns(reference);
+        const auto [left, right] = inkColumns(band);
+        QVERIFY(right < band.Width);
+        QVERIFY2(right - left >= refRight - refLeft - 1,
+                 qPrintable(QString("last glyph %1 px wide, whole %2").arg(right - left).arg(refRight - refLeft)));
+    }
+
     void pagesAndPreview_data()
     {
         QTest::addColumn<QString>("item");
@@ -508,6 +546,12 @@ class TestReports : public QObject
         info.waitForFinished(30000);
         const QString details = QString::fromUtf8(info.readAllStandardOutput());
         QVERIFY2(details.contains("595 x 842 pts (A4)"), qPrintable(details));
+        QVERIFY2(details.contains("Lumora 格式Ⅰ 2026-06-01至2026-06-01"), qPrintable(details));
+        // A queue whose default paper is Letter hands it over as a job
+        // option; it must not win over A4.
+        QCOMPARE(PaperJobOptions({"PageSize", "Letter", "Duplex", "None", "media", "Letter", "landscape", "true"},
+                                 QPageSize::A4, QPageLayout::Portrait),
+                 (QStringList{"Duplex", "None", "PageSize", "A4", "media", "A4", "orientation-requested", "3"}));
         QVERIFY(details.contains(QRegularExpression("Pages:\\s+2")));
         QProcess::execute("pdftoppm", {"-png", "-r", "60", "-f", "1", "-l", "1", pdf,
                                        QStringLiteral(LUMORA_BINARY_DIR) + "/screenshots/printed"});
