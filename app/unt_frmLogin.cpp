@@ -126,4 +126,9 @@ void TfrmLogin::btnAccountClick()
     account.FormCreate();
     if (account.exec() == QDialog::Accepted)
         FillUserNames();
+    // A window manager does not always hand the keyboard back to the login
+    // when the dialog closes; the password typed next must land here.
+    activateWindow();
+    raise();
+    edtPassword->setFocus();
 }
