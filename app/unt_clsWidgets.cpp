@@ -1,5 +1,7 @@
 #include "app/unt_clsWidgets.h"
 
+#include "data/unt_clsText.h"
+
 #include <QApplication>
 #include <QDateEdit>
 #include <QHeaderView>
@@ -192,11 +194,24 @@ QTreeWidget *MakeListView(QWidget *Parent, const QString &Name, int X, int Y, in
     return list;
 }
 
+void SetCell(QTreeWidgetItem *Item, int Column, const QString &Text)
+{
+    const QString line = OneLineText(Text);
+    Item->setText(Column, line);
+    Item->setData(Column, Qt::UserRole, line == Text ? QVariant() : QVariant(Text));
+}
+
+QString CellText(const QTreeWidgetItem *Item, int Column)
+{
+    const QVariant whole = Item->data(Column, Qt::UserRole);
+    return whole.isValid() ? whole.toString() : Item->text(Column);
+}
+
 QTreeWidgetItem *MakeRow(QTreeWidget *List, const QStringList &Cells)
 {
     auto *item = new QTreeWidgetItem;
     for (int i = 0; i < Cells.size(); ++i) {
-        item->setText(i + 1, Cells[i]);
+        SetCell(item, i + 1, Cells[i]);
         item->setTextAlignment(i + 1, Qt::Alignment(List->headerItem()->textAlignment(i + 1)));
     }
     return item;

@@ -58,6 +58,10 @@ QTreeWidget *MakeListView(QWidget *Parent, const QString &Name, int X, int Y, in
                           std::initializer_list<TColumn> Columns);
 // A row of a list made by MakeListView: Cells go to columns 1, 2, ...
 QTreeWidgetItem *MakeRow(QTreeWidget *List, const QStringList &Cells);
+// A cell shown on one line (a memo's line breaks as spaces, so every row
+// keeps one line's height); CellText gives back the whole text.
+void SetCell(QTreeWidgetItem *Item, int Column, const QString &Text);
+QString CellText(const QTreeWidgetItem *Item, int Column);
 
 // An amount field: whatever way text arrives (keys, Ctrl+V, the middle-click
 // paste of X11, a drop, an input method), only digits and points get in.

@@ -113,7 +113,7 @@ void TfrmModifyRecord::btnSaveClick()
     if (TargetRow) {
         TargetRow->setText(3, name);
         TargetRow->setText(4, amount);
-        TargetRow->setText(5, memo);
+        SetCell(TargetRow, 5, memo);
     }
     ShowMessage(this, title, QStringLiteral("修改成功！"), TMessageStyle::Information);
     accept();

@@ -197,7 +197,7 @@ bool TfrmMain::Entry_Finish(TEntryPanel &Panel)
         dates << row->text(1);
         names << row->text(3);
         amounts << row->text(4);
-        memos << row->text(5);
+        memos << CellText(row, 5);
     }
     WhileButtonBusy(Panel.Prefix() + QStringLiteral("_Finish"), [&] {
         // One transaction: on an error nothing is stored and every pending

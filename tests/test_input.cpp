@@ -183,6 +183,34 @@ class TestInput : public QObject
         QVERIFY(details->selectedItems().isEmpty());
     }
 
+    // A memo with line breaks shows on one line in every list and is
+    // stored as typed.
+    void memoLineBreaksShowOnOneLine()
+    {
+        TMainFixture f;
+        f.Find<QDateEdit>("dtpOut_Date")->setDate(QDate(2026, 6, 1));
+        f.Find<QComboBox>("cboOut_Name")->setEditText("a");
+        f.Find<QLineEdit>("edtOut_Money")->setText("1");
+        f.Find<QPlainTextEdit>("memOut_Memo")->setPlainText("line one\nline two");
+        f.Main->Out_Add();
+        auto *pending = f.Find<QTreeWidget>("lvwOut_List");
+        QCOMPARE(pending->topLevelItem(0)->text(5), QStringLiteral("line one line two"));
+        {
+            TModalAnswerer answers;
+            QVERIFY(f.Main->Out_Finish());
+        }
+        QCOMPARE(f.Db.Count("select count(*) from All_Table"), 1);
+        f.Find<QDateEdit>("dtpInAndOut_Date1")->setDate(QDate(2026, 6, 1));
+        f.Find<QDateEdit>("dtpInAndOut_Date2")->setDate(QDate(2026, 6, 1));
+        f.Main->InAndOut_View();
+        QCOMPARE(f.Main->Details[5].value(0), QStringLiteral("line one\nline two"));
+        auto *days = f.Find<QTreeWidget>("lvwInAndOut_List1");
+        days->setCurrentItem(days->topLevelItem(0));
+        auto *details = f.Find<QTreeWidget>("lvwInAndOut_List2");
+        QCOMPARE(details->topLevelItem(0)->text(5), QStringLiteral("line one line two"));
+        QCOMPARE(CellText(details->topLevelItem(0), 5), QStringLiteral("line one\nline two"));
+    }
+
     // A household abroad: decimals written with a comma by the C library.
     void amountsKeepThePointInEveryLocale()
     {

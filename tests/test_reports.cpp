@@ -155,8 +155,10 @@ class TestReports : public QObject
         QCOMPARE(RightAmount("5.00"), QByteArray(8, ' ') + "5.00" + "    ");
         QCOMPARE(RightAmount("  "), QByteArray(16, ' '));
         // Too long for the column: every digit kept, or plainly overflowed.
-        QCOMPARE(RightAmount("1234567890123.45"), QByteArray("1234567890123.45"));
-        QCOMPARE(RightAmount("123456789012345.00"), QByteArray(16, '#'));
+        // Wide amounts keep every digit and one space before the next column.
+        QCOMPARE(RightAmount("1000000000.00"), QByteArray("  1000000000.00 "));
+        QCOMPARE(RightAmount("-100000000000.00"), QByteArray("-100000000000.00 "));
+        QCOMPARE(RightAmount("123456789012345.00"), QByteArray("123456789012345.00 "));
         QCOMPARE(PeriodText(QDate(2007, 1, 1), QDate(2007, 1, 31)), G("2007-01-01至2007-01-31  31天"));
         QCOMPARE(PeriodText(QDate(2007, 1, 1), QDate(2007, 1, 1)), G("2007-01-01至2007-01-01  1天"));
     }
@@ -205,6 +207,42 @@ class TestReports : public QObject
         QCOMPARE(rows[2][5], QByteArray("     2983.50    "));
         QCOMPARE(rows[3][5], QByteArray(16, ' '));
         QCOMPARE(rows[4][5], Pad(G("2026-03-05至2026-03-06  2天"), 50));
+    }
+
+    // A memo with line breaks stays on its line; wide amounts and totals keep
+    // a space on both sides and every line stays 120 bytes.
+    void memoBreaksAndWideAmounts()
+    {
+        TAnswer a;
+        a.Add("支出", "房", "99999999999.99", "第一行\n第二行\r\n第三行" + QString(60, 'm'));
+        a.Add("支出", "车", "99999999999.99", "x");
+        a.Add("收入", "奖", "5.00", "y");
+        a.Day("2026-03-05", "199999999999.98", "5.00", "-199999999994.98");
+        ReportRows rows = BuildRows1(a.Days, a.Details, QDate(2026, 3, 5), QDate(2026, 3, 5));
+        QVERIFY(!rows[4][0].contains('\n') && !rows[4][0].contains('\r'));
+        QVERIFY(rows[4][0].startsWith(G("第一行 第二行 第三行")));
+        AlignAmounts1(rows);
+        for (qsizetype i = 0; i < rows[0].size(); ++i) {
+            const QByteArray line = JoinRow(rows, i);
+            QCOMPARE(line.size(), 120);
+            const QByteArray amount = rows[3][i].trimmed();
+            if (amount.isEmpty())
+                continue;
+            const qsizetype at = line.indexOf(amount, 46);
+            QVERIFY2(line[at - 1] == ' ' && line[at + amount.size()] == ' ', line.constData());
+        }
+        ConvertRows2(rows);
+        for (qsizetype i = 0; i < rows[0].size(); ++i) {
+            const QByteArray line = JoinRow(rows, i);
+            QCOMPARE(line.size(), 120);
+            for (int c : {2, 3}) {
+                const QByteArray amount = rows[c][i].trimmed();
+                if (amount.isEmpty())
+                    continue;
+                const qsizetype at = line.indexOf(amount, 38);
+                QVERIFY2(line[at - 1] == ' ' && line[at + amount.size()] == ' ', line.constData());
+            }
+        }
     }
 
     void emptyRangeAndNegativeBalance()
@@ -367,10 +405,14 @@ class TestReports : public QObject
         QTest::addColumn<QString>("item");
         QTest::addColumn<QString>("extension");
         QTest::addColumn<int>("records");
-        QTest::newRow("text under the buffer") << "mnuInAndOut_More_SaveAsTxt_1" << "txt" << 45;
-        QTest::newRow("text over the buffer") << "mnuInAndOut_More_SaveAsTxt_2" << "txt" << 300;
-        QTest::newRow("Excel under the buffer") << "mnuInAndOut_More_SaveAsExcel_1" << "xls" << 3;
-        QTest::newRow("Excel over the buffer") << "mnuInAndOut_More_SaveAsExcel_2" << "xls" << 300;
+        QTest::newRow("text under the buffer") << "mnuInAndOut_More_SaveAsTxt_1"
+                                               << "txt" << 45;
+        QTest::newRow("text over the buffer") << "mnuInAndOut_More_SaveAsTxt_2"
+                                              << "txt" << 300;
+        QTest::newRow("Excel under the buffer") << "mnuInAndOut_More_SaveAsExcel_1"
+                                                << "xls" << 3;
+        QTest::newRow("Excel over the buffer") << "mnuInAndOut_More_SaveAsExcel_2"
+                                               << "xls" << 300;
     }
 
     void fullDiskFailsEveryExport()
@@ -447,8 +489,9 @@ class TestReports : public QObject
         const auto [refLeft, refRight] = inkColumns(reference);
         const auto [left, right] = inkColumns(band);
         QVERIFY(right < band.Width);
-        QVERIFY2(right - left >= refRight - refLeft - 1,
-                 qPrintable(QString("last glyph %1 px wide, whole %2").arg(right - left).arg(refRight - refLeft)));
+        QVERIFY2(
+            right - left >= refRight - refLeft - 1,
+            qPrintable(QString("last glyph %1 px wide, whole %2").arg(right - left).arg(refRight - refLeft)));
     }
 
     void pagesAndPreview_data()
@@ -549,9 +592,10 @@ class TestReports : public QObject
         QVERIFY2(details.contains("Lumora 格式Ⅰ 2026-06-01至2026-06-01"), qPrintable(details));
         // A queue whose default paper is Letter hands it over as a job
         // option; it must not win over A4.
-        QCOMPARE(PaperJobOptions({"PageSize", "Letter", "Duplex", "None", "media", "Letter", "landscape", "true"},
-                                 QPageSize::A4, QPageLayout::Portrait),
-                 (QStringList{"Duplex", "None", "PageSize", "A4", "media", "A4", "orientation-requested", "3"}));
+        QCOMPARE(
+            PaperJobOptions({"PageSize", "Letter", "Duplex", "None", "media", "Letter", "landscape", "true"},
+                            QPageSize::A4, QPageLayout::Portrait),
+            (QStringList{"Duplex", "None", "PageSize", "A4", "media", "A4", "orientation-requested", "3"}));
         QVERIFY(details.contains(QRegularExpression("Pages:\\s+2")));
         QProcess::execute("pdftoppm", {"-png", "-r", "60", "-f", "1", "-l", "1", pdf,
                                        QStringLiteral(LUMORA_BINARY_DIR) + "/screenshots/printed"});
