@@ -7,6 +7,8 @@
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QPainter>
+#include <QPixmap>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -175,6 +177,7 @@ QTreeWidget *MakeListView(QWidget *Parent, const QString &Name, int X, int Y, in
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setAllColumnsShowFocus(true);
+    list->setIconSize(QSize(16, 16));
     QStringList titles{QString()};
     for (const auto &column : Columns)
         titles << column.Title;
@@ -207,9 +210,30 @@ QString CellText(const QTreeWidgetItem *Item, int Column)
     return whole.isValid() ? whole.toString() : Item->text(Column);
 }
 
+const QIcon &RowIcon()
+{
+    // The one 16 x 16 picture of every list row: a small ledger page.
+    static const QIcon icon = [] {
+        QPixmap picture(16, 16);
+        picture.fill(Qt::transparent);
+        QPainter painter(&picture);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(QColor(0x80, 0x00, 0x00));
+        painter.setBrush(QColor(0xff, 0xf8, 0xe7));
+        painter.drawRect(2, 1, 11, 13);
+        painter.setPen(QColor(0x99, 0x99, 0x99));
+        for (int y : {4, 7, 10})
+            painter.drawLine(5, y, 11, y);
+        painter.fillRect(2, 1, 2, 14, QColor(0x80, 0x00, 0x00));
+        return QIcon(picture);
+    }();
+    return icon;
+}
+
 QTreeWidgetItem *MakeRow(QTreeWidget *List, const QStringList &Cells)
 {
     auto *item = new QTreeWidgetItem;
+    item->setIcon(0, RowIcon());
     for (int i = 0; i < Cells.size(); ++i) {
         SetCell(item, i + 1, Cells[i]);
         item->setTextAlignment(i + 1, Qt::Alignment(List->headerItem()->textAlignment(i + 1)));

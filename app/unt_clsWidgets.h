@@ -1,6 +1,7 @@
 #pragma once
 // Small builders for the absolutely placed controls of the program's windows.
 #include <QColor>
+#include <QIcon>
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QString>
@@ -56,7 +57,11 @@ struct TColumn {
 // A read-only report-style list: an invisible first column, then Columns.
 QTreeWidget *MakeListView(QWidget *Parent, const QString &Name, int X, int Y, int W, int H,
                           std::initializer_list<TColumn> Columns);
-// A row of a list made by MakeListView: Cells go to columns 1, 2, ...
+// The row icon of every list (image 0 of the lists' image list), drawn in
+// the untitled first column.
+const QIcon &RowIcon();
+// A row of a list made by MakeListView: the row icon, then Cells in
+// columns 1, 2, ...
 QTreeWidgetItem *MakeRow(QTreeWidget *List, const QStringList &Cells);
 // A cell shown on one line (a memo's line breaks as spaces, so every row
 // keeps one line's height); CellText gives back the whole text.

@@ -195,6 +195,7 @@ class TestInput : public QObject
         f.Main->Out_Add();
         auto *pending = f.Find<QTreeWidget>("lvwOut_List");
         QCOMPARE(pending->topLevelItem(0)->text(5), QStringLiteral("line one line two"));
+        QCOMPARE(pending->topLevelItem(0)->icon(0).availableSizes(), QList<QSize>{QSize(16, 16)});
         {
             TModalAnswerer answers;
             QVERIFY(f.Main->Out_Finish());
@@ -209,6 +210,8 @@ class TestInput : public QObject
         auto *details = f.Find<QTreeWidget>("lvwInAndOut_List2");
         QCOMPARE(details->topLevelItem(0)->text(5), QStringLiteral("line one line two"));
         QCOMPARE(CellText(details->topLevelItem(0), 5), QStringLiteral("line one\nline two"));
+        QVERIFY(!details->topLevelItem(0)->icon(0).isNull());
+        QVERIFY(!days->topLevelItem(0)->icon(0).isNull());
     }
 
     // A household abroad: decimals written with a comma by the C library.
