@@ -152,6 +152,22 @@ class TestRestore : public QObject
         QCOMPARE(Hash(books.Db.File()), before);
     }
 
+    void booksInUseAreNotReplaced()
+    {
+        TBooks books;
+        TclsConnection::SetBusyTimeout(200);
+        auto reset = qScopeGuard([] { TclsConnection::SetBusyTimeout(3000); });
+        TclsConnection other(books.Db.File());
+        other.Execute("BEGIN IMMEDIATE");
+        other.Execute("insert into Users_Table values ('x', 'y')");
+        QVERIFY_THROWS_EXCEPTION(TclsDatabaseError, RestoreBackup(books.Db.File(), books.Backup, "pa"));
+        other.Execute("COMMIT");
+        QCOMPARE(books.Db.Count("select count(*) from All_Table"), 5);
+        QCOMPARE(books.Db.Count("select count(*) from Users_Table"), 3);
+        QVERIFY(QDir(BackupFolder(books.Db.File())).entryList({"pondo-replaced-*", "*.part"}).isEmpty());
+        QVERIFY(!QFile::exists(books.Db.File() + ".restore.part"));
+    }
+
     void missingBooksCanBeRestored()
     {
         TBooks books;

@@ -7,6 +7,7 @@
 #include "data/unt_clsBackupJob.h"
 #include "data/unt_clsClock.h"
 #include "data/unt_clsDatabaseUser.h"
+#include "data/unt_clsRestore.h"
 #include "data/unt_clsSchema.h"
 #include "data/unt_clsSqlite.h"
 #include "tests/support/unt_testGui.h"
@@ -174,6 +175,11 @@ class TestSafety : public QObject
         QVERIFY(Copies(folder).isEmpty());
         // Made to look like a finished backup, the remains are refused.
         QVERIFY(QFile::copy(partial, folder + "/pondo-2026-04-30.sjk"));
+        const QStringList live = Snapshot(db.Dir());
+        QCOMPARE(RestoreBackup(db.File(), folder + "/pondo-2026-04-30.sjk", "pa").Status,
+                 TRestoreStatus::Damaged);
+        QVERIFY(ListBackups(db.File()).first().Damaged);
+        QCOMPARE(Snapshot(db.Dir()), live); // the books untouched
         const TBackupResult next = MakeDailyBackup(db.File(), QDate(2026, 5, 1));
         QVERIFY2(next.Made, qPrintable(next.Error));
         QVERIFY(QDir(folder).entryList({"*.part*"}, QDir::Files).isEmpty());
