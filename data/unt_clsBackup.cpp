@@ -178,7 +178,12 @@ TBackupResult MakeDailyBackup(const QString &DatabaseFile, const QDate &Today, c
     }
     // A copy that fails its check, or cannot be read at all, says the live
     // file is damaged, unless the live file itself passes.
-    const QString live = CheckDatabaseFile(DatabaseFile);
+    bool busy = false;
+    const QString live = CheckDatabaseFile(DatabaseFile, false, &busy);
+    if (busy) { // no verdict while another program holds the books
+        result.Busy = true;
+        return result;
+    }
     if (live != QLatin1String("ok") && QFile::exists(DatabaseFile)) {
         result.Damaged = true;
         result.Error =

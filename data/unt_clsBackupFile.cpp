@@ -91,14 +91,21 @@ TCopyOutcome CopyDatabaseFile(const QString &Source, const QString &Target, cons
     return outcome;
 }
 
-QString CheckDatabaseFile(const QString &File, bool Quick)
+QString CheckDatabaseFile(const QString &File, bool Quick, bool *Busy)
 {
+    if (Busy)
+        *Busy = false;
     TRawDb db(File, SQLITE_OPEN_READONLY);
     if (!db.Ok())
         return db.Error();
+    sqlite3_busy_timeout(db.Handle(), 2000);
     QStringList rows;
-    if (!db.Run(Quick ? "PRAGMA quick_check(1)" : "PRAGMA integrity_check(1)", &rows))
+    if (!db.Run(Quick ? "PRAGMA quick_check(1)" : "PRAGMA integrity_check(1)", &rows)) {
+        const int code = sqlite3_errcode(db.Handle()) & 0xff;
+        if (Busy)
+            *Busy = code == SQLITE_BUSY || code == SQLITE_LOCKED;
         return db.Error();
+    }
     return rows.value(0, QStringLiteral("no answer"));
 }
 

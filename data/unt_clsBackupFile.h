@@ -25,8 +25,9 @@ struct TCopyOutcome {
 TCopyOutcome CopyDatabaseFile(const QString &Source, const QString &Target, const TCopyLimits &Limits = {});
 
 // "ok", or what PRAGMA integrity_check (quick_check when Quick) or the
-// opening reported first. The file is only read.
-QString CheckDatabaseFile(const QString &File, bool Quick = false);
+// opening reported first. The file is only read. Busy is set when another
+// program's lock, not the file, stopped the check.
+QString CheckDatabaseFile(const QString &File, bool Quick = false, bool *Busy = nullptr);
 
 // What a copy records about itself, inside itself, so the copies can be
 // ordered whatever their file names or the clock said.
