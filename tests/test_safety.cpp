@@ -31,6 +31,32 @@ void Fill(const TTestDb &Db, int Count)
                 .arg(Count));
 }
 
+// Turns a fresh file back into the layout of version 0, the three tables
+// the program first shipped with, whatever later versions added.
+void MakeFirstLayout(const TTestDb &Db)
+{
+    QStringList tables;
+    {
+        TclsConnection db(Db.File());
+        for (auto rs =
+                 db.Query("select name from sqlite_master where type='table' and name not like 'sqlite%'");
+             !rs.Eof(); rs.MoveNext())
+            tables << rs.Field(0);
+    }
+    for (const QString &table : tables)
+        Db.Exec("drop table " + table);
+    Db.Exec("CREATE TABLE Users_Table (User_Name TEXT NOT NULL, User_Password TEXT NOT NULL);"
+            "CREATE TABLE Programs_Table (Out_Program_Names TEXT NOT NULL DEFAULT '', In_Program_Names TEXT "
+            "NOT NULL DEFAULT '', User_Name TEXT NOT NULL);"
+            "CREATE TABLE All_Table (ID INTEGER PRIMARY KEY AUTOINCREMENT, Program_Date TEXT NOT NULL, "
+            "Program_Type TEXT NOT NULL, Program_Name TEXT NOT NULL, Program_Money NUMERIC NOT NULL, "
+            "Program_Memo TEXT NOT NULL DEFAULT '', User_Name TEXT NOT NULL);"
+            "CREATE INDEX All_Table_User_Date ON All_Table (User_Name, Program_Date, Program_Type, ID);"
+            "CREATE INDEX Users_Table_Name ON Users_Table (User_Name);"
+            "CREATE INDEX Programs_Table_Name ON Programs_Table (User_Name);"
+            "PRAGMA user_version = 0;");
+}
+
 // Overwrites one whole page in the middle of the file.
 void Damage(const QString &File)
 {
@@ -267,8 +293,8 @@ class TestSafety : public QObject
     void olderBooksAreUpgradedOnceWithASafetyCopy()
     {
         TTestDb db;
+        MakeFirstLayout(db);
         Fill(db, 20);
-        db.Exec("drop table Trash_Table; pragma user_version=0;");
         const QString folder = BackupFolder(db.File());
         TclsDatabaseUser::SetDefaultDatabaseFile(db.File());
         auto cleanUp = qScopeGuard([] { TclsDatabaseUser::SetDefaultDatabaseFile(QString()); });
@@ -289,9 +315,10 @@ class TestSafety : public QObject
         // The upgraded layout is the one a new file gets.
         TTestDb fresh;
         const char *columns =
-            "select group_concat(m.name||'.'||p.name||' '||p.type||' '||p.\"notnull\"||' '||"
-            "ifnull(p.dflt_value,'')||' '||p.pk, ',') from sqlite_master m, "
-            "pragma_table_info(m.name) p where m.type='table' order by m.name, p.cid";
+            "select group_concat(c, ',') from (select m.name||'.'||p.name||' '||p.type||' "
+            "'||p.\"notnull\"||' '||"
+            "ifnull(p.dflt_value,'')||' '||p.pk as c from sqlite_master m, pragma_table_info(m.name) p "
+            "where m.type='table' order by m.name, p.cid)";
         QCOMPARE(db.Text(columns), fresh.Text(columns));
         const char *indexes = "select group_concat(name, ',') from (select name from sqlite_master where "
                               "type='index' order by name)";
@@ -302,8 +329,9 @@ class TestSafety : public QObject
     void aFailedUpgradeChangesNothing()
     {
         TTestDb db;
+        MakeFirstLayout(db);
         Fill(db, 5);
-        db.Exec("drop table Trash_Table; pragma user_version=0; create table Trash_Table_User (x);");
+        db.Exec("create table Trash_Table_User (x);");
         // The index name is taken by a table: the step fails half-way.
         QVERIFY_THROWS_EXCEPTION(TclsDatabaseError, UpgradeSchema(db.File()));
         QCOMPARE(SchemaVersion(db.File()), 0);
