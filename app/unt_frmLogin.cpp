@@ -1,5 +1,6 @@
 #include "app/unt_frmLogin.h"
 
+#include "app/unt_clsLook.h"
 #include "app/unt_clsMessages.h"
 #include "app/unt_clsWidgets.h"
 #include "app/unt_frmSplash.h"
@@ -50,6 +51,7 @@ TfrmLogin::TfrmLogin(QWidget *Parent)
     connect(btnAccount, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { btnAccountClick(); }); });
     connect(cboUserName, &QComboBox::activated, this, &TfrmLogin::cboUserNameClick);
     setWindowTitle(ApplicationTitle() + QStringLiteral(" - 登录"));
+    PrepareFixedDialog(this);
 }
 
 TfrmLogin::~TfrmLogin() = default;
@@ -58,8 +60,7 @@ void TfrmLogin::FormCreate()
 {
     setWindowTitle(ApplicationTitle() + QStringLiteral(" - 登录"));
     TfrmSplash splash;
-    splash.show();
-    QApplication::processEvents();
+    splash.ShowPainted();
     Database = std::make_unique<TclsDatabaseUser>();
     // The splash goes whatever happens; a store error is shown by the caller.
     auto hide = qScopeGuard([&] { splash.close(); });
@@ -112,6 +113,7 @@ void TfrmLogin::btnAccountClick()
 {
     TfrmAccount account(this);
     account.FormCreate();
+    PrepareFixedDialog(&account);
     if (account.exec() == QDialog::Accepted)
         FillUserNames();
 }

@@ -1,0 +1,82 @@
+#include "app/unt_clsStartup.h"
+
+#include "app/unt_clsMessages.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+TCommandLine ParseCommandLine(const QStringList &Args)
+{
+    using TAction = TCommandLine::TAction;
+    TCommandLine result;
+    for (qsizetype i = 1; i < Args.size(); ++i) {
+        const QString &arg = Args[i];
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
+            return {TAction::Help, HelpText()};
+        if (arg == QLatin1String("--version") || arg == QLatin1String("-v")) {
+            result = {TAction::Version, VersionText()};
+            continue;
+        }
+        if (result.Action == TAction::Error)
+            continue;
+        const QString what =
+            arg.startsWith(QLatin1Char('-')) ? QStringLiteral("未知的选项") : QStringLiteral("多余的参数");
+        result = {TAction::Error,
+                  QStringLiteral("lumora：%1“%2”\n可用的选项请见 lumora --help\n").arg(what, arg)};
+    }
+    return result;
+}
+
+bool AsksForTextOnly(const QStringList &Args)
+{
+    for (const QString &arg : Args.mid(1))
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h") ||
+            arg == QLatin1String("--version") || arg == QLatin1String("-v"))
+            return true;
+    return false;
+}
+
+QString VersionText()
+{
+    return QStringLiteral("Lumora %1\n").arg(QStringLiteral(LUMORA_VERSION));
+}
+
+QString HelpText()
+{
+    return QStringLiteral("用法：lumora [选项]\n"
+                          "Lumora 家庭记账：记录每天的支出和收入，按日期浏览、统计、打印和导出。\n"
+                          "\n"
+                          "选项：\n"
+                          "  -h, --help       显示本帮助后退出\n"
+                          "  -v, --version    显示版本号后退出\n"
+                          "\n"
+                          "账本保存在程序所在文件夹的 Database/pondo.sjk 中，"
+                          "每天第一次登录时备份到 Database/backup/。\n"
+                          "每个用户同时只运行一份；再次启动会把已运行的一份调到前面。\n");
+}
+
+bool LoadQtTranslations()
+{
+    // The whole program speaks Chinese, so Qt's own words must too, even
+    // under an English or C locale.
+    static QTranslator translator;
+    if (!translator.isEmpty())
+        return true;
+    if (!translator.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    return QCoreApplication::installTranslator(&translator);
+}
+
+void SetUpApplication()
+{
+    // No display name: Qt would append it to every window's title.
+    QApplication::setApplicationName(QStringLiteral("Lumora"));
+    QApplication::setApplicationVersion(QStringLiteral(LUMORA_VERSION));
+    // Lets Wayland compositors and docks match the window to lumora.desktop.
+    QGuiApplication::setDesktopFileName(QStringLiteral("lumora"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/gui/lumora.svg")));
+    LoadQtTranslations();
+    ApplyProgramFont();
+}

@@ -1,0 +1,29 @@
+#pragma once
+// What happens before the first window: the command line, Qt's own texts in
+// Chinese, the application's names, and the private folder of the
+// single-instance lock.
+#include <QString>
+#include <QStringList>
+
+struct TCommandLine {
+    enum class TAction { Run, Help, Version, Error };
+    TAction Action = TAction::Run;
+    // What to print: the help, the version, or the error (for standard error).
+    QString Text;
+};
+
+// Reads the program's own options. Args holds the program name first, as
+// argv does; options Qt takes for itself must already be removed.
+TCommandLine ParseCommandLine(const QStringList &Args);
+// True when Args asks only for the help or the version, which are answered
+// before any window system is reached.
+bool AsksForTextOnly(const QStringList &Args);
+QString VersionText();
+QString HelpText();
+
+// Loads Qt's own Chinese texts (dialog buttons, the file and print dialogs,
+// the edit menus) whatever the locale says; false when they are not installed.
+bool LoadQtTranslations();
+// Names the application, ties it to its desktop entry and sets its icon
+// and font. Call once, after the application object exists.
+void SetUpApplication();
