@@ -38,6 +38,7 @@ int main(int argc, char **argv)
     if (line.Action != TCommandLine::TAction::Run)
         return Answer(line);
     SetUpApplication();
+    UseHouseholdFileModes();
     // The service is named after the real executable file, so a link to it
     // (the installed bin/lumora) still finds the running copy.
     const QString service =

@@ -107,8 +107,11 @@ void TfrmMain::BuildShell()
         Shape->SetBrush(Qt::SolidPattern, Qt::white);
         Shape->setToolTip(Hint);
         Label = MakeLabel(this, QLatin1String(LabelName), Text, LabelX, LabelY, Color);
+        // Drawn without smoothing: the thin "_" and the small "×" of the Song
+        // face blur into a faint smudge otherwise.
         QFont bold = Label->font();
         bold.setBold(true);
+        bold.setStyleStrategy(QFont::NoAntialias);
         Label->setFont(bold);
         Label->adjustSize();
         Label->setToolTip(Hint);

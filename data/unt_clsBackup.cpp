@@ -69,6 +69,12 @@ TBackupResult MakeDailyBackup(const QString &DatabaseFile, const QDate &Today, i
     const QString partial = dir.filePath(name + QStringLiteral(".part"));
     QFile::remove(partial);
     const QString error = CopyDatabase(DatabaseFile, partial);
+    // A copy of the books is as private as the books: the household's group
+    // may read and replace it, other accounts may not read it.
+    if (error.isEmpty())
+        QFile::setPermissions(partial, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                           QFileDevice::ReadUser | QFileDevice::WriteUser |
+                                           QFileDevice::ReadGroup | QFileDevice::WriteGroup);
     if (!error.isEmpty() || !QFile::rename(partial, dir.filePath(name))) {
         QFile::remove(partial);
         result.Error = QStringLiteral("无法写入备份文件“%1”：%2")
