@@ -49,13 +49,20 @@ int main(int argc, char **argv)
         return 1;
     }
     if (!instance.IsFirst()) {
-        TclsSingleInstance::SendMacro(QStringLiteral("Lumora"), QStringLiteral("show"));
+        const bool sent = TclsSingleInstance::SendMacro(QStringLiteral("Lumora"), ShowRequest());
+        if (sent && CannotRaiseRunningCopy())
+            ShowMessage(nullptr, ApplicationTitle(),
+                        QStringLiteral("Lumora 已经在运行。\n请从任务栏或活动概览切换到它。"),
+                        TMessageStyle::Information);
         return 0;
     }
     TfrmMain frmMain;
-    QObject::connect(
-        &instance, &TclsSingleInstance::MacroReceived, &frmMain,
-        [&frmMain](const QString &Text) { frmMain.ddeServerExecuteMacro(Text.split(QLatin1Char('\n'))); });
+    QObject::connect(&instance, &TclsSingleInstance::MacroReceived, &frmMain,
+                     [&frmMain](const QString &Text) {
+                         const QStringList lines = Text.split(QLatin1Char('\n'));
+                         TakeActivationToken(lines);
+                         frmMain.ddeServerExecuteMacro(lines);
+                     });
     // Requests are taken from now on; the window ignores them until it is set up.
     instance.Listen();
     if (!frmMain.FormCreate())

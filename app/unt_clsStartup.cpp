@@ -59,6 +59,30 @@ QString HelpText()
                           "每个用户同时只运行一份；再次启动会把已运行的一份调到前面。\n");
 }
 
+namespace
+{
+const QLatin1String TokenKey("XDG_ACTIVATION_TOKEN=");
+}
+
+QString ShowRequest()
+{
+    const QString token = qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
+    return token.isEmpty() ? QStringLiteral("show") : QStringLiteral("show\n") + TokenKey + token;
+}
+
+void TakeActivationToken(const QStringList &Lines)
+{
+    for (const QString &line : Lines.mid(1))
+        if (line.startsWith(TokenKey) && line.size() > TokenKey.size())
+            qputenv("XDG_ACTIVATION_TOKEN", line.mid(TokenKey.size()).toUtf8());
+}
+
+bool CannotRaiseRunningCopy()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland")) &&
+           qEnvironmentVariableIsEmpty("XDG_ACTIVATION_TOKEN");
+}
+
 bool LoadQtTranslations()
 {
     // The whole program speaks Chinese, so Qt's own words must too, even

@@ -21,6 +21,16 @@ bool AsksForTextOnly(const QStringList &Args);
 QString VersionText();
 QString HelpText();
 
+// The request a second start sends to the running copy: "show", and on a
+// second line the activation token the launcher gave this start, which a
+// Wayland compositor wants before it raises another program's window.
+QString ShowRequest();
+// Takes the token of a request, so the running copy's next activation uses it.
+void TakeActivationToken(const QStringList &Lines);
+// True when the running copy cannot be brought forward from here: under
+// Wayland without a token. The second copy then says so in a box.
+bool CannotRaiseRunningCopy();
+
 // Loads Qt's own Chinese texts (dialog buttons, the file and print dialogs,
 // the edit menus) whatever the locale says; false when they are not installed.
 bool LoadQtTranslations();

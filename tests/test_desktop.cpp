@@ -160,6 +160,25 @@ class TestDesktop : public QObject
         QVERIFY(received.isEmpty());
     }
 
+    // A second start passes the launcher's activation token on; the running
+    // copy takes it for its next activation.
+    void activationTokenTravels()
+    {
+        const QByteArray old = qgetenv("XDG_ACTIVATION_TOKEN");
+        auto restore = qScopeGuard([&] { qputenv("XDG_ACTIVATION_TOKEN", old); });
+        qunsetenv("XDG_ACTIVATION_TOKEN");
+        QCOMPARE(ShowRequest(), QStringLiteral("show"));
+        QVERIFY(!CannotRaiseRunningCopy()); // not under Wayland here
+        qputenv("XDG_ACTIVATION_TOKEN", "abc-123");
+        const QString request = ShowRequest();
+        QCOMPARE(request.split('\n').value(0), QStringLiteral("show"));
+        qunsetenv("XDG_ACTIVATION_TOKEN");
+        TakeActivationToken(request.split('\n'));
+        QCOMPARE(qgetenv("XDG_ACTIVATION_TOKEN"), QByteArray("abc-123"));
+        TakeActivationToken({"show", "XDG_ACTIVATION_TOKEN="});
+        QCOMPARE(qgetenv("XDG_ACTIVATION_TOKEN"), QByteArray("abc-123"));
+    }
+
     // The skinned window keeps its white panels, dark texts and 12-pixel
     // face when the desktop turns dark or larger after start-up; a disabled
     // shape button's caption is greyed.
