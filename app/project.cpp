@@ -29,9 +29,7 @@ int main(int argc, char **argv)
         raw << QString::fromLocal8Bit(argv[i]);
     if (AsksForTextOnly(raw))
         return Answer(ParseCommandLine(raw));
-    // Whole-number scaling keeps the fixed layout's one-pixel borders and
-    // thin glyphs whole at 125 % and 150 %.
-    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
+    UseWholeScaleFactors();
     QApplication app(argc, argv);
     // Qt has taken its own options (-platform, -style ...) out by now.
     const TCommandLine line = ParseCommandLine(QCoreApplication::arguments());

@@ -83,6 +83,28 @@ bool CannotRaiseRunningCopy()
            qEnvironmentVariableIsEmpty("XDG_ACTIVATION_TOKEN");
 }
 
+QByteArray WholeScaleFactors(const QByteArray &Factors)
+{
+    QList<QByteArray> parts = Factors.split(';');
+    for (QByteArray &part : parts) {
+        const qsizetype equals = part.indexOf('=');
+        bool ok = false;
+        const double factor = part.mid(equals + 1).trimmed().toDouble(&ok);
+        if (!ok || factor <= 0)
+            continue;
+        part = part.left(equals + 1) + QByteArray::number(qMax(1, qRound(factor)));
+    }
+    return parts.join(';');
+}
+
+void UseWholeScaleFactors()
+{
+    for (const char *name : {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS"})
+        if (qEnvironmentVariableIsSet(name))
+            qputenv(name, WholeScaleFactors(qgetenv(name)));
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
+}
+
 bool LoadQtTranslations()
 {
     // The whole program speaks Chinese, so Qt's own words must too, even

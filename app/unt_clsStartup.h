@@ -31,6 +31,15 @@ void TakeActivationToken(const QStringList &Lines);
 // Wayland without a token. The second copy then says so in a box.
 bool CannotRaiseRunningCopy();
 
+// A scale factor list as QT_SCREEN_SCALE_FACTORS holds it ("1.5" or
+// "DP-1=1.25;HDMI-1=2") with every factor rounded to a whole number, halves
+// up. The fixed layout is drawn in whole pixels: at 1.25 or 1.5 one-pixel
+// borders and the thin caption glyphs fall between device pixels and vanish.
+QByteArray WholeScaleFactors(const QByteArray &Factors);
+// Rounds the desktop's scale factors (the environment's and the screens')
+// before the application object exists.
+void UseWholeScaleFactors();
+
 // Loads Qt's own Chinese texts (dialog buttons, the file and print dialogs,
 // the edit menus) whatever the locale says; false when they are not installed.
 bool LoadQtTranslations();

@@ -99,8 +99,12 @@ check_root() {
         --setup-hook="mkdir -p \"\$1$(dirname "$staged")\" && cp '$staged' \"\$1$staged\"" bookworm "$root"
     local db=$root/usr/lib/lumora/Database
     check "root: group lumora made" grep -q "^lumora:" "$root/etc/group"
-    check "root: Database root:lumora 2770" bash -c "[ \"\$(stat -c %a:%U:%G '$db')\" = 2770:root:lumora ]"
-    check "root: books root:lumora 660" bash -c "[ \"\$(stat -c %a:%U:%G '$db/pondo.sjk')\" = 660:root:lumora ]"
+    # Names resolved inside the root: the host has no lumora group.
+    local inside=/usr/lib/lumora/Database
+    check "root: Database root:lumora 2770" \
+        bash -c "[ \"\$(chroot '$root' stat -c %a:%U:%G $inside)\" = 2770:root:lumora ]"
+    check "root: books root:lumora 660" \
+        bash -c "[ \"\$(chroot '$root' stat -c %a:%U:%G $inside/pondo.sjk)\" = 660:root:lumora ]"
     check "root: lumora --version" chroot "$root" /usr/bin/lumora --version
     chroot "$root" sqlite3 /usr/lib/lumora/Database/pondo.sjk \
         "insert into Users_Table(User_Name, User_Password) values('check', 'x')" >/dev/null 2>&1

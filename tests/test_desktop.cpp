@@ -160,6 +160,16 @@ class TestDesktop : public QObject
         QVERIFY(received.isEmpty());
     }
 
+    void wholeScaleFactors()
+    {
+        QCOMPARE(WholeScaleFactors("1.25"), QByteArray("1"));
+        QCOMPARE(WholeScaleFactors("1.5"), QByteArray("2"));
+        QCOMPARE(WholeScaleFactors("2"), QByteArray("2"));
+        QCOMPARE(WholeScaleFactors("0.75"), QByteArray("1"));
+        QCOMPARE(WholeScaleFactors("DP-1=1.25;HDMI-1=1.5"), QByteArray("DP-1=1;HDMI-1=2"));
+        QCOMPARE(WholeScaleFactors("odd"), QByteArray("odd"));
+    }
+
     // A second start passes the launcher's activation token on; the running
     // copy takes it for its next activation.
     void activationTokenTravels()
