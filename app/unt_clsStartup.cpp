@@ -33,11 +33,51 @@ TCommandLine ParseCommandLine(const QStringList &Args)
 
 bool AsksForTextOnly(const QStringList &Args)
 {
-    for (const QString &arg : Args.mid(1))
-        if (arg == QLatin1String("--help") || arg == QLatin1String("-h") ||
-            arg == QLatin1String("--version") || arg == QLatin1String("-v"))
-            return true;
-    return false;
+    // The options QApplication and its X11 and Wayland plugins read.
+    static const QStringList QtOptions = {"platform",
+                                          "platformpluginpath",
+                                          "platformtheme",
+                                          "plugin",
+                                          "qwindowgeometry",
+                                          "qwindowtitle",
+                                          "qwindowicon",
+                                          "style",
+                                          "stylesheet",
+                                          "session",
+                                          "display",
+                                          "name",
+                                          "title",
+                                          "geometry",
+                                          "reverse",
+                                          "widgetcount",
+                                          "nograb",
+                                          "dograb",
+                                          "sync",
+                                          "qmljsdebugger",
+                                          "fn",
+                                          "font",
+                                          "bg",
+                                          "background",
+                                          "fg",
+                                          "foreground",
+                                          "btn",
+                                          "button",
+                                          "im",
+                                          "inputstyle",
+                                          "visual",
+                                          "ncols",
+                                          "cmap"};
+    const TCommandLine::TAction action = ParseCommandLine(Args).Action;
+    for (const QString &arg : Args.mid(1)) {
+        QString name = arg.section(QLatin1Char('='), 0, 0);
+        while (name.startsWith(QLatin1Char('-')))
+            name.remove(0, 1);
+        // Qt takes its options out later; until then they look unknown.
+        if (arg.startsWith(QLatin1Char('-')) && QtOptions.contains(name))
+            return action == TCommandLine::TAction::Help || Args.contains(QLatin1String("--version")) ||
+                   Args.contains(QLatin1String("-v"));
+    }
+    return action != TCommandLine::TAction::Run;
 }
 
 QString VersionText()

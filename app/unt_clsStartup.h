@@ -15,8 +15,9 @@ struct TCommandLine {
 // Reads the program's own options. Args holds the program name first, as
 // argv does; options Qt takes for itself must already be removed.
 TCommandLine ParseCommandLine(const QStringList &Args);
-// True when Args asks only for the help or the version, which are answered
-// before any window system is reached.
+// True when Args can be answered on the terminal before any window system is
+// reached: the help, the version, or an error in a line that holds none of
+// the options Qt takes for itself.
 bool AsksForTextOnly(const QStringList &Args);
 QString VersionText();
 QString HelpText();

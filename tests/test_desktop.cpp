@@ -123,7 +123,11 @@ class TestDesktop : public QObject
         QVERIFY(unknown.Text.contains(QStringLiteral("未知的选项“--nope”")));
         QCOMPARE(ParseCommandLine({"lumora", "file.txt"}).Action, A::Error);
         QVERIFY(AsksForTextOnly({"lumora", "-platform", "x", "--version"}));
-        QVERIFY(!AsksForTextOnly({"lumora", "--nope"}));
+        QVERIFY(AsksForTextOnly({"lumora", "--nope"}));
+        QVERIFY(!AsksForTextOnly({"lumora"}));
+        // Qt's own options are Qt's to take; the rest is checked after that.
+        QVERIFY(!AsksForTextOnly({"lumora", "-platform", "offscreen"}));
+        QVERIFY(!AsksForTextOnly({"lumora", "--style=fusion", "--nope"}));
 
         // The real program answers without a display and without reaching a
         // copy that is already running.
@@ -148,14 +152,18 @@ class TestDesktop : public QObject
                 QString::fromUtf8(lumora.readAllStandardOutput()).startsWith(QString::fromUtf8(expected)),
                 option);
         }
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        QProcess lumora;
-        lumora.setProcessEnvironment(env);
-        lumora.start(QStringLiteral(LUMORA_BINARY_DIR "/Lumora"), {"--bogus"});
-        QVERIFY(lumora.waitForFinished(10000));
-        QCOMPARE(lumora.exitCode(), 2);
-        QVERIFY(
-            QString::fromUtf8(lumora.readAllStandardError()).contains(QStringLiteral("未知的选项“--bogus”")));
+        // Without a display as well as after Qt has taken its options.
+        for (const QStringList &args :
+             {QStringList{"--bogus"}, QStringList{"-platform", "offscreen", "--bogus"}}) {
+            QProcess lumora;
+            lumora.setProcessEnvironment(env);
+            lumora.start(QStringLiteral(LUMORA_BINARY_DIR "/Lumora"), args);
+            QVERIFY(lumora.waitForFinished(10000));
+            QCOMPARE(lumora.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(lumora.exitCode(), 2);
+            QVERIFY(QString::fromUtf8(lumora.readAllStandardError())
+                        .contains(QStringLiteral("未知的选项“--bogus”")));
+        }
         QTest::qWait(200);
         QVERIFY(received.isEmpty());
     }
