@@ -2,6 +2,8 @@
 
 #include "app/unt_clsMessages.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -32,6 +34,33 @@ void PinProgramLook(QWidget *Window)
 {
     Window->setPalette(ProgramPalette());
     Window->setFont(ProgramFont());
+}
+
+namespace
+{
+class TFontKeeper : public QObject
+{
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject *Watched, QEvent *Event) override
+    {
+        if (Event->type() == QEvent::ApplicationFontChange && Watched == qApp &&
+            QApplication::font() != ProgramFont())
+            QApplication::setFont(ProgramFont());
+        return false;
+    }
+};
+} // namespace
+
+void KeepProgramFont()
+{
+    static TFontKeeper *keeper = nullptr;
+    if (keeper)
+        return;
+    keeper = new TFontKeeper(qApp);
+    qApp->installEventFilter(keeper);
 }
 
 void CenterOnScreen(QWidget *Window)

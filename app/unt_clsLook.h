@@ -12,6 +12,10 @@ QPalette ProgramPalette();
 // Gives Window (and so its children) the program's palette and font as its
 // own, so a later change of the desktop's palette or font leaves it alone.
 void PinProgramLook(QWidget *Window);
+// Keeps the program's font as the application's: a platform theme (qt6ct)
+// that sets the desktop's font once the program runs is undone, so windows
+// made later are laid out with the face they were drawn for.
+void KeepProgramFont();
 // Places a window in the middle of the screen it is on (the primary one
 // before it is shown).
 void CenterOnScreen(QWidget *Window);

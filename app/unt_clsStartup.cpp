@@ -1,5 +1,6 @@
 #include "app/unt_clsStartup.h"
 
+#include "app/unt_clsLook.h"
 #include "app/unt_clsMessages.h"
 
 #include <QApplication>
@@ -172,4 +173,5 @@ void SetUpApplication()
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/gui/lumora.svg")));
     LoadQtTranslations();
     ApplyProgramFont();
+    KeepProgramFont();
 }

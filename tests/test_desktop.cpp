@@ -9,10 +9,12 @@
 #include "app/unt_frmMain.h"
 #include "app/unt_frmSplash.h"
 #include "data/unt_clsBackup.h"
+#include "data/unt_clsDatabaseUser.h"
 #include "panels/unt_clsButtonCreator.h"
 #include "tests/support/unt_testGui.h"
 
 #include <QAction>
+#include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
@@ -231,6 +233,62 @@ class TestDesktop : public QObject
         QVERIFY2(Darkest(caption) > 100, "a disabled caption is drawn greyed");
         f.Main->Button("Out_Finish")->SetEnabled(true);
         QVERIFY(Darkest(caption) < 60);
+    }
+
+    // The program's own dialogs keep the light look and 12-pixel face too,
+    // open in the middle of the screen and offer no maximise button.
+    void dialogsKeepTheirLook()
+    {
+        TMainFixture f;
+        TclsDatabaseUser(f.Db.File())
+            .AddRecords(f.User, "支出", {"2026-06-01", "2026-06-02"}, {"房租", "早饭"}, {"600.00", "30.00"},
+                        {"", ""});
+        f.Find<QDateEdit>("dtpInAndOut_Date1")->setDate(QDate(2026, 6, 1));
+        f.Find<QDateEdit>("dtpInAndOut_Date2")->setDate(QDate(2026, 6, 2));
+        const QPalette oldPalette = QApplication::palette();
+        const QFont oldFont = QApplication::font();
+        auto restore = qScopeGuard([&] {
+            QApplication::setPalette(oldPalette);
+            QApplication::setFont(oldFont);
+        });
+        QFont large(QStringLiteral("DejaVu Sans"));
+        large.setPointSize(20);
+        QApplication::setPalette(DarkPalette());
+        QApplication::setFont(large);
+        bool seen = false;
+        TModalAnswerer answers;
+        answers.OnDialog = [&](QWidget *Dialog) {
+            seen = true;
+            QCOMPARE(Dialog->objectName(), QStringLiteral("frmGetProgramTotal"));
+            QVERIFY(Dialog->palette().color(QPalette::Window).lightness() > 200);
+            QLabel *range = Dialog->findChild<QLabel *>("lblDate");
+            QWidget *chart = Dialog->findChild<QWidget *>("chtTotal");
+            QVERIFY(range && chart);
+            QCOMPARE(range->font().pixelSize(), 12);
+            QVERIFY(Darkest(range) < 100);
+            // The legend is drawn black: its face must stay light.
+            QVERIFY(chart->palette().color(QPalette::Window).lightness() > 200);
+            QVERIFY(!Dialog->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+            const QRect screen = Dialog->screen()->geometry();
+            QVERIFY(qAbs(Dialog->geometry().center().x() - screen.center().x()) <= 2);
+            SaveShot(Dialog, "desktop-dark-total");
+            static_cast<QDialog *>(Dialog)->reject();
+        };
+        f.Main->ShowProgramTotal(QStringLiteral("支出"));
+        QVERIFY(seen);
+    }
+
+    void applicationKeepsItsFont()
+    {
+        const QFont oldFont = QApplication::font();
+        KeepProgramFont();
+        QFont large(QStringLiteral("DejaVu Sans"));
+        large.setPointSize(20);
+        QApplication::setFont(large);
+        QApplication::processEvents();
+        QCOMPARE(QApplication::font().pixelSize(), 12);
+        QCOMPARE(QApplication::font().family(), ProgramFont().family());
+        QApplication::setFont(oldFont);
     }
 
     // The outline cuts (2,3)-(649,479) with the right and bottom edges
