@@ -3,6 +3,7 @@
 // the drawn outline and shapes, the save dialog, the private lock folder and
 // the file modes of a shared installation.
 #include "app/unt_clsLook.h"
+#include "app/unt_clsMessages.h"
 #include "app/unt_clsSingleInstance.h"
 #include "app/unt_clsSkin.h"
 #include "app/unt_clsStartup.h"
@@ -24,6 +25,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
+
+#include <cstdio>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -289,6 +292,30 @@ class TestDesktop : public QObject
         QCOMPARE(QApplication::font().pixelSize(), 12);
         QCOMPARE(QApplication::font().family(), ProgramFont().family());
         QApplication::setFont(oldFont);
+    }
+
+    // An error box also leaves its text on standard error; a warning about
+    // a typing slip does not.
+    void errorsAlsoGoToStandardError()
+    {
+        QTemporaryFile capture;
+        QVERIFY(capture.open());
+        std::fflush(stderr);
+        const int saved = ::dup(2);
+        ::dup2(capture.handle(), 2);
+        {
+            TModalAnswerer answers;
+            ShowMessage(nullptr, "Lumora", QStringLiteral("数据库文件已损坏"), TMessageStyle::Error);
+            ShowMessage(nullptr, "Lumora", QStringLiteral("金额错误！请重新输入。"), TMessageStyle::Warning);
+            QCOMPARE(answers.Seen.size(), 2);
+        }
+        std::fflush(stderr);
+        ::dup2(saved, 2);
+        ::close(saved);
+        capture.seek(0);
+        const QString text = QString::fromUtf8(capture.readAll());
+        QVERIFY2(text.contains(QStringLiteral("lumora: 数据库文件已损坏")), qPrintable(text));
+        QVERIFY(!text.contains(QStringLiteral("金额错误")));
     }
 
     // The outline cuts (2,3)-(649,479) with the right and bottom edges
