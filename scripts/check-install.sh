@@ -34,7 +34,10 @@ check_user() {
         echo "SKIP  user: run as root, which makes the throwaway account $account"
         return
     fi
-    id "$account" >/dev/null 2>&1 || useradd -m -s /bin/bash "$account"
+    local made=0
+    if ! id "$account" >/dev/null 2>&1; then
+        useradd -m -s /bin/bash "$account" && made=1
+    fi
     local home
     home=$(getent passwd "$account" | cut -d: -f6)
     rm -rf "$home/lumora" "$home/.local/lib/lumora" "$home/.local/bin/lumora"
@@ -59,6 +62,7 @@ check_user() {
     as_user 'cmake --install build --prefix ~/.local' >/dev/null 2>&1
     check "user: a second install keeps the books" \
         test "$(sqlite3 "$lib/Database/pondo.sjk" "select count(*) from Users_Table where User_Name='check'")" = 1
+    [ "$made" = 1 ] && userdel -r "$account" >/dev/null 2>&1
 }
 
 check_deb() {

@@ -11,6 +11,7 @@ packages=(
   python3 python3-xlrd
   poppler-utils xvfb xauth imagemagick
   appstream desktop-file-utils dpkg-dev file
+  weston xdotool
 )
 missing=()
 for p in "${packages[@]}"; do
