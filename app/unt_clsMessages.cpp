@@ -9,17 +9,19 @@
 
 #include <cstdio>
 
-namespace {
+namespace
+{
 // A message box in the middle of the screen, as the system's boxes are,
 // placed once its size is known and before it is mapped.
-class TCenteredBox : public QMessageBox {
-public:
+class TCenteredBox : public QMessageBox
+{
+  public:
     TCenteredBox(Icon Kind, const QString &Title, const QString &Text, QWidget *Parent)
         : QMessageBox(Kind, Title, Text, QMessageBox::NoButton, Parent)
     {
     }
 
-protected:
+  protected:
     void showEvent(QShowEvent *Event) override
     {
         QMessageBox::showEvent(Event);
