@@ -40,8 +40,10 @@ QPushButton *MakeButton(QWidget *Parent, const QString &Name, const QString &Cap
 
 void SetTextColor(QLabel *Label, const QColor &Color)
 {
+    // The disabled group keeps its grey, so a disabled label is drawn greyed.
     QPalette palette = Label->palette();
-    palette.setColor(QPalette::WindowText, Color);
+    palette.setColor(QPalette::Active, QPalette::WindowText, Color);
+    palette.setColor(QPalette::Inactive, QPalette::WindowText, Color);
     Label->setPalette(palette);
 }
 
