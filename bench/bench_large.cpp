@@ -1,0 +1,188 @@
+// Large books (run with QT_QPA_PLATFORM=offscreen): a busy household or a
+// small shop, 92 records a day for ten years. Each operation runs in a
+// process of its own, so its peak resident memory is its own; the plain
+// SQLite query of the same rows is the baseline of the same run.
+//   bench_large [records-per-day]   (default 92)
+#include "app/unt_frmMain.h"
+#include "bench/unt_benchTiming.h"
+#include "data/unt_clsBase64.h"
+#include "data/unt_clsDatabaseUser.h"
+#include "tests/support/unt_testDb.h"
+#include "tests/support/unt_testGui.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDateEdit>
+#include <QFile>
+#include <QFileDialog>
+#include <QMenu>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+#include <cstdio>
+#include <sqlite3.h>
+#include <sys/resource.h>
+
+namespace
+{
+const QDate First(2016, 1, 1), Last(2025, 12, 31);
+const QString User = QStringLiteral("张三");
+
+void MakeSample(const QString &File, int PerDay)
+{
+    MakeDatabaseFile(File);
+    TclsDatabaseUser store(File);
+    store.AddUser(User, QStringLiteral("pw"));
+    const QStringList names = {"早饭", "午饭", "晚饭", "交通", "日用品", "水果", "零食", "话费"};
+    const QStringList memos = {QString(), QString(), "备注", "和同事", "超市", QString()};
+    QStringList dates, nameList, moneys, memoList;
+    for (QDate d = First; d <= Last; d = d.addDays(1))
+        for (int i = 0; i < PerDay; ++i) {
+            dates << d.toString(Qt::ISODate);
+            nameList << names[i % names.size()];
+            moneys << QString::number(1 + (i * 37 + d.day()) % 400) + ".50";
+            memoList << memos[i % memos.size()];
+        }
+    store.AddRecords(User, "支出", dates, nameList, moneys, memoList);
+}
+
+long PeakKb()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// The same rows as the range read, stepped through with every column read.
+void PlainQuery(const QString &File)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2(File.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt *st = nullptr;
+    sqlite3_prepare_v2(db,
+                       "select ID,Program_Date,Program_Type,Program_Name,Program_Money,Program_Memo from All_Table "
+                       "where User_Name=? and Program_Date>=? and Program_Date<=? "
+                       "order by Program_Date asc,Program_Type asc,ID asc",
+                       -1, &st, nullptr);
+    const QByteArray user = Base64::EncodeText(User).toUtf8();
+    sqlite3_bind_text(st, 1, user.constData(), int(user.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(st, 2, "2016-01-01", -1, SQLITE_STATIC);
+    sqlite3_bind_text(st, 3, "2025-12-31", -1, SQLITE_STATIC);
+    qint64 bytes = 0;
+    while (sqlite3_step(st) == SQLITE_ROW)
+        for (int c = 0; c < 6; ++c) {
+            sqlite3_column_text(st, c);
+            bytes += sqlite3_column_bytes(st, c);
+        }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    if (bytes == 0)
+        std::fprintf(stderr, "no rows\n");
+}
+
+// One operation in this process: prints "median-ms peak-kB".
+int RunOne(const QString &Op, const QString &File)
+{
+    UsePrivateRuntimeDir();
+    TclsDatabaseUser::SetDefaultDatabaseFile(File);
+    TfrmMain::SetTemplateFolder(QStringLiteral(LUMORA_BINARY_DIR "/Database"));
+    double ms = 0;
+    if (Op == QLatin1String("query")) {
+        ms = MedianMs(5, [&] { PlainQuery(File); });
+    } else if (Op == QLatin1String("store")) {
+        TclsDatabaseUser store(File);
+        ms = MedianMs(5, [&] {
+            DayLists days;
+            DetailLists details;
+            store.GetDayRecords(User, First, Last, days, details);
+        });
+    } else {
+        TfrmMain main;
+        main.CurrentUser = User;
+        main.SetupAfterLogin();
+        main.GuardFlag = 1;
+        main.show();
+        main.findChild<QDateEdit *>("dtpInAndOut_Date1")->setDate(First);
+        main.findChild<QDateEdit *>("dtpInAndOut_Date2")->setDate(Last);
+        QTemporaryDir out;
+        const QString target = out.filePath(Op == QLatin1String("excel") ? "a.xls" : "a.txt");
+        TModalAnswerer closeAll;
+        closeAll.OnDialog = [](QWidget *Dialog) { Dialog->close(); };
+        auto trigger = [&](const char *Item) {
+            // One answerer a run: the overwrite question, then the success box.
+            TModalAnswerer saving({QMessageBox::Yes});
+            saving.OnDialog = [&](QWidget *Dialog) {
+                if (qobject_cast<QFileDialog *>(Dialog))
+                    AnswerSaveDialog(Dialog, target);
+                else
+                    Dialog->close();
+            };
+            main.MoreMenu()->findChild<QAction *>(Item)->trigger();
+        };
+        if (Op == QLatin1String("view")) {
+            ms = MedianMs(5, [&] {
+                main.InAndOut_View();
+                QApplication::processEvents();
+            });
+        } else {
+            main.InAndOut_View();
+            if (Op == QLatin1String("detail"))
+                ms = MedianMs(5, [&] { main.mnuInAndOut_More_ShowRecordClick(); });
+            else if (Op == QLatin1String("select")) {
+                auto *list = main.findChild<QTreeWidget *>("lvwInAndOut_List1");
+                auto *row = list->topLevelItem(100);
+                ms = MedianMs(21, [&] { main.lvwInAndOut_List1SelectItem(row); });
+            } else if (Op == QLatin1String("rows")) {
+                ms = MedianMs(5, [&] {
+                    ReportRows rows;
+                    main.InAndOut_GetReportRows(rows);
+                });
+            } else if (Op == QLatin1String("text")) {
+                ms = MedianMs(5, [&] { trigger("mnuInAndOut_More_SaveAsTxt_1"); });
+            } else if (Op == QLatin1String("excel")) {
+                ms = MedianMs(5, [&] { trigger("mnuInAndOut_More_SaveAsExcel_1"); });
+            }
+        }
+    }
+    std::printf("%.2f %ld\n", ms, PeakKb());
+    return 0;
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 4 && args[1] == QLatin1String("--one"))
+        return RunOne(args[2], args[3]);
+    const int perDay = args.size() > 1 ? args[1].toInt() : 92;
+    QTemporaryDir dir;
+    const QString file = dir.filePath("pondo.sjk");
+    MakeSample(file, perDay);
+    std::printf("%d records a day, %lld days\n", perDay, qint64(First.daysTo(Last) + 1));
+    std::printf("%-30s %10s %7s %9s\n", "operation", "median ms", "ratio", "peak MB");
+    double base = 0;
+    const std::pair<const char *, const char *> ops[] = {
+        {"query", "plain SQLite query (baseline)"},
+        {"store", "store range read"},
+        {"view", "View"},
+        {"detail", "detail dialog"},
+        {"select", "selecting one day"},
+        {"rows", "report rows"},
+        {"text", "text export, layout I"},
+        {"excel", "Excel export, layout I"}};
+    for (const auto &[op, caption] : ops) {
+        QProcess child;
+        child.start(app.applicationFilePath(), {"--one", op, file});
+        child.waitForFinished(-1);
+        const QStringList parts = QString::fromLatin1(child.readAllStandardOutput()).split(' ');
+        const double ms = parts.value(0).toDouble();
+        if (base == 0)
+            base = ms;
+        std::printf("%-30s %10.2f %7.2f %9.1f\n", caption, ms, base > 0 ? ms / base : 0.0,
+                    parts.value(1).toDouble() / 1024);
+        std::fflush(stdout);
+    }
+    return 0;
+}
