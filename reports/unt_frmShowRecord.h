@@ -2,8 +2,10 @@
 #include <QDate>
 #include <QDialog>
 
+#include "data/unt_clsDatabaseUser.h"
+
 class QLabel;
-class QTreeWidget;
+class QTreeView;
 
 // Every record of a range, day by day, with the range's totals.
 class TfrmShowRecord : public QDialog
@@ -12,7 +14,10 @@ class TfrmShowRecord : public QDialog
   public:
     explicit TfrmShowRecord(QWidget *Parent = nullptr);
     QLabel *lblDate;
-    QTreeWidget *lvwList;
+    // Many rows (years of a busy household): a view over the store's lists,
+    // not one widget item a record.
+    QTreeView *lvwList;
+    void SetRecords(const DetailLists &Details);
     QLabel *lblTotal;
 };
 

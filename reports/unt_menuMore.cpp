@@ -45,12 +45,7 @@ void TfrmMain::mnuInAndOut_More_ShowRecordClick()
     dialog.setWindowTitle(QStringLiteral("详细显示每天所有收支记录"));
     dialog.lblDate->setText(RangeLabel(from, to));
     dialog.lblDate->adjustSize();
-    QList<QTreeWidgetItem *> rows;
-    rows.reserve(details[0].size());
-    for (qsizetype i = 0; i < details[0].size(); ++i)
-        rows << MakeRow(dialog.lvwList,
-                        {details[1][i], details[2][i], details[3][i], details[4][i], details[5][i]});
-    dialog.lvwList->addTopLevelItems(rows);
+    dialog.SetRecords(details);
     const auto [out, in, balance] = SumDays(days);
     dialog.lblTotal->setText(QStringLiteral("支出合计：%1    收入合计：%2    结余合计：%3")
                                  .arg(FormatMoney(out), FormatMoney(in), FormatMoney(balance)));

@@ -4,6 +4,7 @@
 #include "panels/unt_frmModifyRecord.h"
 #include "tests/support/unt_testGui.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -314,9 +315,11 @@ class TestBrowse : public QObject
         answers.OnDialog = [&](QWidget *Dialog) {
             seen << Dialog->windowTitle() << Dialog->findChild<QLabel *>("lblDate")->text()
                  << Dialog->findChild<QLabel *>("lblTotal")->text();
-            auto *list = Dialog->findChild<QTreeWidget *>("lvwList");
-            for (int i = 0; i < list->topLevelItemCount(); ++i)
-                seen << list->topLevelItem(i)->text(3);
+            auto *list = Dialog->findChild<QTreeView *>("lvwList");
+            QCOMPARE(list->header()->sectionSize(4), 80);
+            QVERIFY(!list->model()->index(0, 0).data(Qt::DecorationRole).isNull());
+            for (int i = 0; i < list->model()->rowCount(); ++i)
+                seen << list->model()->index(i, 3).data().toString();
             SaveShot(Dialog, "detail");
             static_cast<QDialog *>(Dialog)->reject();
         };

@@ -1,0 +1,82 @@
+#include "app/unt_clsListModel.h"
+
+#include "data/unt_clsText.h"
+
+#include <QHeaderView>
+#include <QTreeView>
+
+TclsListModel::TclsListModel(QList<TColumn> Columns, std::vector<QStringList> Cells, QObject *Parent)
+    : QAbstractTableModel(Parent), FColumns(std::move(Columns)), FCells(std::move(Cells))
+{
+    FCells.resize(FColumns.size());
+}
+
+int TclsListModel::rowCount(const QModelIndex &Parent) const
+{
+    return Parent.isValid() || FCells.empty() ? 0 : static_cast<int>(FCells.front().size());
+}
+
+int TclsListModel::columnCount(const QModelIndex &Parent) const
+{
+    return Parent.isValid() ? 0 : static_cast<int>(FColumns.size()) + 1;
+}
+
+QVariant TclsListModel::data(const QModelIndex &Index, int Role) const
+{
+    if (!Index.isValid())
+        return {};
+    const int column = Index.column();
+    if (column == 0)
+        return Role == Qt::DecorationRole ? QVariant(RowIcon()) : QVariant();
+    const QString &text = FCells[column - 1].at(Index.row());
+    switch (Role) {
+    case Qt::DisplayRole:
+        return OneLineText(text);
+    case Qt::EditRole:
+        return text;
+    case Qt::TextAlignmentRole:
+        return FColumns[column - 1].RightAligned ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter))
+                                                 : QVariant();
+    default:
+        return {};
+    }
+}
+
+QVariant TclsListModel::headerData(int Section, Qt::Orientation Orientation, int Role) const
+{
+    if (Orientation != Qt::Horizontal || Section == 0)
+        return {};
+    const TColumn &column = FColumns[Section - 1];
+    if (Role == Qt::DisplayRole)
+        return column.Title;
+    if (Role == Qt::TextAlignmentRole && column.RightAligned)
+        return int(Qt::AlignRight | Qt::AlignVCenter);
+    return {};
+}
+
+QTreeView *MakeModelListView(QWidget *Parent, const QString &Name, int X, int Y, int W, int H,
+                             TclsListModel *Model)
+{
+    auto *view = new QTreeView(Parent);
+    view->setObjectName(Name);
+    view->setGeometry(X, Y, W, H);
+    view->setRootIsDecorated(false);
+    view->setItemsExpandable(false);
+    // One row height for all: the view never measures rows it does not show.
+    view->setUniformRowHeights(true);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setAllColumnsShowFocus(true);
+    view->setIconSize(QSize(16, 16));
+    Model->setParent(view);
+    view->setModel(Model);
+    QHeaderView *header = view->header();
+    header->setMinimumSectionSize(0);
+    header->setStretchLastSection(false);
+    header->setSectionsMovable(false);
+    header->resizeSection(0, 0);
+    for (qsizetype i = 0; i < Model->Columns().size(); ++i)
+        header->resizeSection(static_cast<int>(i) + 1, Model->Columns()[i].Width);
+    return view;
+}
