@@ -17,7 +17,8 @@
 using Base64::DecodeText;
 using Base64::EncodeText;
 
-namespace {
+namespace
+{
 const QString ExpenseType = QStringLiteral("支出");
 const QString ExpenseListKind = QStringLiteral("支出项目名称");
 QString DefaultFileOverride;
@@ -66,7 +67,8 @@ bool ReplaceUserRow(TclsConnection &Db, const QString &EncodedName, const QStrin
                     const QString &NewHash)
 {
     TclsTransaction transaction(Db);
-    if (Db.Query("select 1 from Users_Table where User_Name=? and User_Password=?", {EncodedName, CheckedHash})
+    if (Db.Query("select 1 from Users_Table where User_Name=? and User_Password=?",
+                 {EncodedName, CheckedHash})
             .Eof())
         return false;
     Db.Execute("delete from Users_Table where User_Name=?", {EncodedName});
@@ -89,7 +91,8 @@ QString DateText(const QDate &Date)
 void RequireDecimal(const QString &Money)
 {
     if (!IsPlainDecimal(Money))
-        throw TclsDatabaseError(QStringLiteral("金额“%1”不是有效的数字，记录没有保存。").arg(Money).toStdString(), 0);
+        throw TclsDatabaseError(
+            QStringLiteral("金额“%1”不是有效的数字，记录没有保存。").arg(Money).toStdString(), 0);
     if (!AmountFits(Money))
         throw TclsDatabaseError(QStringLiteral("金额“%1”太大，记录没有保存。").arg(Money).toStdString(), 0);
 }
@@ -100,19 +103,23 @@ void RequireId(const QString &ID)
         throw TclsDatabaseError(QStringLiteral("记录编号“%1”无效。").arg(ID).toStdString(), 0);
 }
 
-// Names and types repeat endlessly across a ledger; decode each stored form once.
-class TDecodeCache {
-public:
-    const QString &Decode(const QString &Stored)
+// Names, types and memos repeat endlessly across a ledger: each stored form
+// is decoded once, and looked up by its raw bytes without a copy.
+class TDecodeCache
+{
+  public:
+    const QString &Decode(QByteArrayView Stored)
     {
-        auto it = FCache.find(Stored);
-        if (it == FCache.end())
-            it = FCache.insert(Stored, DecodeText(Stored));
+        const QByteArray key = QByteArray::fromRawData(Stored.data(), Stored.size());
+        auto it = FCache.constFind(key);
+        if (it == FCache.constEnd())
+            it = FCache.insert(QByteArray(Stored.data(), Stored.size()),
+                               Stored.isEmpty() ? QString() : Base64::FromGB18030(Base64::DecodeBytes(key)));
         return it.value();
     }
 
-private:
-    QHash<QString, QString> FCache;
+  private:
+    QHash<QByteArray, QString> FCache;
 };
 } // namespace
 
@@ -149,7 +156,8 @@ QStringList TclsDatabaseUser::GetUserNames()
 {
     TclsConnection db(FDatabaseFile);
     QStringList names;
-    for (auto rs = db.Query("select User_Name from Users_Table order by rowid desc"); !rs.Eof(); rs.MoveNext())
+    for (auto rs = db.Query("select User_Name from Users_Table order by rowid desc"); !rs.Eof();
+         rs.MoveNext())
         names << DecodeText(rs.Field(0));
     return names;
 }
@@ -258,7 +266,8 @@ void TclsDatabaseUser::GetProgramNames(const QString &UserName, QStringList &Out
     InNames = SplitLines(inText);
 }
 
-void TclsDatabaseUser::SetProgramNames(const QString &UserName, const QString &ListKind, const QString &NamesText)
+void TclsDatabaseUser::SetProgramNames(const QString &UserName, const QString &ListKind,
+                                       const QString &NamesText)
 {
     TclsConnection db(FDatabaseFile);
     const char *sql = ListKind == ExpenseListKind
@@ -291,8 +300,9 @@ QStringList TclsDatabaseUser::SplitLines(const QString &Text)
 
 // ---- ledger ------------------------------------------------------------------
 
-void TclsDatabaseUser::AddRecords(const QString &UserName, const QString &ProgramType, const QStringList &Dates,
-                                  const QStringList &Names, const QStringList &Moneys, const QStringList &Memos)
+void TclsDatabaseUser::AddRecords(const QString &UserName, const QString &ProgramType,
+                                  const QStringList &Dates, const QStringList &Names,
+                                  const QStringList &Moneys, const QStringList &Memos)
 {
     const qsizetype n = Dates.size();
     if (n == 0)
@@ -333,7 +343,8 @@ void TclsDatabaseUser::GetDayRecords(const QString &UserName, const QDate &DateF
                        "from All_Table where User_Name=? and Program_Date>=? and Program_Date<=? "
                        "order by Program_Date asc,Program_Type asc,ID asc",
                        {EncodeText(UserName), DateText(DateFrom), DateText(DateTo)});
-    TDecodeCache types, names;
+    const QByteArray expenseBytes = expense.toUtf8();
+    TDecodeCache types, names, memos;
     QHash<double, QString> amounts; // a household's amounts repeat a lot
     for (auto &list : Days)
         list.reserve(dayCount + 1);
@@ -348,20 +359,18 @@ void TclsDatabaseUser::GetDayRecords(const QString &UserName, const QDate &DateF
             if (date.compare(dayBytes) > 0)
                 break;
             if (date == dayBytes) {
-                const QString storedType = rs.Field(2);
+                const QByteArrayView storedType = rs.RawField(2);
                 const double money = rs.FieldDouble(4);
-                (storedType == expense ? out : in) += money;
-                Details[0] << rs.Field(0);
+                (storedType == expenseBytes ? out : in) += money;
+                Details[0] << QString::number(rs.FieldInt64(0));
                 Details[1] << day;
                 Details[2] << types.Decode(storedType);
-                Details[3] << names.Decode(rs.Field(3));
+                Details[3] << names.Decode(rs.RawField(3));
                 auto amount = amounts.constFind(money);
                 if (amount == amounts.constEnd())
                     amount = amounts.insert(money, FormatMoney(money));
                 Details[4] << amount.value();
-                const QByteArrayView memo = rs.RawField(5);
-                Details[5] << (memo.isEmpty() ? QString()
-                                              : Base64::FromGB18030(Base64::DecodeBytes(memo.toByteArray())));
+                Details[5] << memos.Decode(rs.RawField(5));
             }
             rs.MoveNext();
         }
@@ -403,9 +412,10 @@ void TclsDatabaseUser::GetProgramTotals(const QString &UserName, const QString &
     double grand = 0;
     QStringList order; // stored names, first appearance first
     QHash<QString, double> sums;
-    for (auto rs = db.Query("select Program_Name,Program_Money from All_Table where User_Name=? and "
-                            "Program_Type=? and Program_Date>=? and Program_Date<=? order by ID",
-                            {EncodeText(UserName), EncodeText(ProgramType), DateText(DateFrom), DateText(DateTo)});
+    for (auto rs =
+             db.Query("select Program_Name,Program_Money from All_Table where User_Name=? and "
+                      "Program_Type=? and Program_Date>=? and Program_Date<=? order by ID",
+                      {EncodeText(UserName), EncodeText(ProgramType), DateText(DateFrom), DateText(DateTo)});
          !rs.Eof(); rs.MoveNext()) {
         const QString name = rs.Field(0);
         const double money = rs.FieldDouble(1);

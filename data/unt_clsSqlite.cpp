@@ -129,6 +129,13 @@ QByteArrayView TclsRecordSet::RawField(int Column) const
     return QByteArrayView(text, text ? sqlite3_column_bytes(FStatement, Column) : 0);
 }
 
+qint64 TclsRecordSet::FieldInt64(int Column) const
+{
+    if (FEof)
+        throw TclsDatabaseError("no current row", SQLITE_MISUSE);
+    return sqlite3_column_int64(FStatement, Column);
+}
+
 double TclsRecordSet::FieldDouble(int Column) const
 {
     if (FEof)

@@ -13,12 +13,13 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
-class TclsDatabaseError : public std::runtime_error {
-public:
+class TclsDatabaseError : public std::runtime_error
+{
+  public:
     TclsDatabaseError(const std::string &Message, int Code) : std::runtime_error(Message), FCode(Code) {}
     int Code() const { return FCode; }
 
-private:
+  private:
     int FCode;
 };
 
@@ -26,8 +27,9 @@ private:
 using TclsSqlValue = QVariant;
 using TclsSqlValues = std::vector<TclsSqlValue>;
 
-class TclsRecordSet {
-public:
+class TclsRecordSet
+{
+  public:
     TclsRecordSet(sqlite3 *Db, sqlite3_stmt *Statement);
     TclsRecordSet(TclsRecordSet &&) noexcept;
     TclsRecordSet(const TclsRecordSet &) = delete;
@@ -40,11 +42,12 @@ public:
     QString Field(const QString &Column) const;
     QString Field(int Column) const;
     double FieldDouble(int Column) const;
+    qint64 FieldInt64(int Column) const;
     // The column's UTF-8 bytes, valid until the next MoveNext.
     QByteArrayView RawField(int Column) const;
     int ColumnIndex(const QString &Column) const;
 
-private:
+  private:
     void Step();
     sqlite3 *FDb;
     sqlite3_stmt *FStatement;
@@ -52,8 +55,9 @@ private:
     QHash<QString, int> FColumns;
 };
 
-class TclsConnection {
-public:
+class TclsConnection
+{
+  public:
     // Opens an existing database read-write; a missing file is an error, and
     // the file is never created.
     explicit TclsConnection(const QString &File);
@@ -70,7 +74,7 @@ public:
     // How long a statement waits for another program's lock before it fails.
     static void SetBusyTimeout(int Milliseconds);
 
-private:
+  private:
     sqlite3_stmt *Prepare(const char *Sql, const TclsSqlValues &Values);
     [[noreturn]] void Fail(int Code, const char *What = nullptr);
     sqlite3 *FDb = nullptr;
@@ -78,15 +82,16 @@ private:
 };
 
 // BEGIN IMMEDIATE ... COMMIT; rolled back unless Commit() was reached.
-class TclsTransaction {
-public:
+class TclsTransaction
+{
+  public:
     explicit TclsTransaction(TclsConnection &Connection);
     TclsTransaction(const TclsTransaction &) = delete;
     TclsTransaction &operator=(const TclsTransaction &) = delete;
     ~TclsTransaction();
     void Commit();
 
-private:
+  private:
     TclsConnection &FConnection;
     bool FDone = false;
 };
