@@ -24,6 +24,7 @@ void TfrmMain::ConnectMoreMenu()
     BindMoreItem("mnuInAndOut_More_OutTotal", [this] { ShowProgramTotal(QStringLiteral("支出")); });
     BindMoreItem("mnuInAndOut_More_InTotal", [this] { ShowProgramTotal(QStringLiteral("收入")); });
     ConnectOutputItems();
+    SetupImport();
 }
 
 void TfrmMain::mnuInAndOut_More_ShowRecordClick()

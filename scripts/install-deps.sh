@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
-  libsqlite3-dev sqlite3 libsodium-dev
+  libsqlite3-dev sqlite3 libsodium-dev libzip-dev
   fonts-arphic-uming
   python3 python3-xlrd
   poppler-utils xvfb xauth imagemagick

@@ -1,0 +1,177 @@
+#include "import/unt_clsImportCheck.h"
+
+#include <QCryptographicHash>
+
+namespace ImportCheck
+{
+namespace
+{
+const QString Expense = QStringLiteral("支出");
+const QString Income = QStringLiteral("收入");
+
+bool IsPlaceholder(const QString &Text)
+{
+    return Text.isEmpty() || Text == QStringLiteral("/");
+}
+
+QString Propose(const TBillRow &Row, const QString &Type, const TImportContext &Context)
+{
+    const QString rule = Context.Rules.value(RuleKey(Type, Row.Counterparty));
+    if (!rule.isEmpty())
+        return rule;
+    const QStringList &names = Type == Expense ? Context.OutNames : Context.InNames;
+    if (!Row.Category.isEmpty() && names.contains(Row.Category))
+        return Row.Category;
+    const QString other = Type == Expense ? QStringLiteral("其他支出") : QStringLiteral("其他收入");
+    if (names.contains(other) || names.isEmpty())
+        return other;
+    return names.first();
+}
+
+// Bills without order numbers (bank files, our own exports) still need a
+// key that a second import of the same file finds again: the row's content
+// and how often that content came before it in the file.
+QString ContentKey(const QString &Source, const TBillRow &Row, QHash<QString, int> &Seen)
+{
+    const QString content = QStringList{Source,           Row.Date.toString(Qt::ISODate),
+                                        Row.Type,         QString::number(Row.Cents),
+                                        Row.Counterparty, Row.Item}
+                                .join(QLatin1Char('\x1f'));
+    const QByteArray hash =
+        QCryptographicHash::hash(content.toUtf8(), QCryptographicHash::Sha1).toHex().left(20);
+    return QStringLiteral("%1:%2#%3").arg(Source, QString::fromLatin1(hash)).arg(Seen[content]++);
+}
+
+// The category of the expense a refund gives back: its order number begins
+// with the original's; else the last expense to the same counterparty.
+QString RefundCategory(const QList<TImportRow> &Rows, qsizetype At, const TImportContext &Context)
+{
+    const TBillRow &refund = Rows[At].Bill;
+    const QString &order = refund.OrderNo;
+    if (!order.isEmpty()) {
+        for (const TImportRow &row : Rows)
+            if (row.Type == Expense && !row.Bill.OrderNo.isEmpty() && row.Bill.OrderNo != order &&
+                order.startsWith(row.Bill.OrderNo))
+                return row.Name;
+        for (auto it = Context.Imported.cbegin(); it != Context.Imported.cend(); ++it)
+            if (it.key() != order && order.startsWith(it.key()))
+                return it.value();
+    }
+    for (const TImportRow &row : Rows)
+        if (row.Type == Expense && row.Bill.Kind == TBillRow::TKind::Normal &&
+            row.Bill.Counterparty == refund.Counterparty && !refund.Counterparty.isEmpty())
+            return row.Name;
+    return Context.Rules.value(RuleKey(Expense, refund.Counterparty));
+}
+} // namespace
+
+QString StoredKey(const QString &Date, const QString &Type, qint64 Cents)
+{
+    return Date + QLatin1Char('|') + Type + QLatin1Char('|') + QString::number(Cents);
+}
+
+QString RuleKey(const QString &Type, const QString &Counterparty)
+{
+    return Type + QLatin1Char('\n') + Counterparty;
+}
+
+QString BuildMemo(const QString &Counterparty, const QString &Item)
+{
+    QStringList parts;
+    for (const QString &part : {Counterparty, Item})
+        if (!IsPlaceholder(part) && !parts.contains(part))
+            parts << part;
+    QString memo = parts.join(QLatin1Char(' '));
+    memo.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    if (memo.size() > MemoLimit) {
+        qsizetype cut = MemoLimit;
+        if (memo[cut - 1].isHighSurrogate())
+            --cut; // never half a character
+        memo.truncate(cut);
+    }
+    return memo;
+}
+
+QList<TImportRow> Check(const TBill &Bill, const TImportContext &Context)
+{
+    QList<TImportRow> rows;
+    rows.reserve(Bill.Rows.size());
+    QHash<QString, int> seen;
+    QHash<QString, int> stored = Context.Stored;
+    for (const TBillRow &bill : Bill.Rows) {
+        TImportRow row;
+        row.Bill = bill;
+        row.Type = bill.Type == Income ? Income : Expense;
+        row.Memo = BuildMemo(bill.Counterparty, bill.Item);
+        row.Key = bill.OrderNo.isEmpty() ? ContentKey(Bill.Source, bill, seen) : bill.OrderNo;
+        row.Name =
+            Bill.KeepCategory && !bill.Category.isEmpty() ? bill.Category : Propose(bill, row.Type, Context);
+        rows << row;
+    }
+    // Rows saved before take their own records out of the comparison, so
+    // only records of other origin can make a row a likely duplicate.
+    for (TImportRow &row : rows)
+        if (auto saved = Context.Imported.constFind(row.Key); saved != Context.Imported.constEnd()) {
+            row.State = QStringLiteral("已导入");
+            row.Name = saved.value();
+            row.Group = TImportRow::TGroup::Duplicate;
+            const QString key = StoredKey(row.Bill.Date.toString(Qt::ISODate), row.Type, row.Bill.Cents);
+            if (stored.value(key) > 0)
+                --stored[key];
+        }
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        TImportRow &row = rows[i];
+        if (!row.State.isEmpty())
+            continue;
+        const TBillRow &bill = row.Bill;
+        row.Group = TImportRow::TGroup::Skipped;
+        if (!bill.Problem.isEmpty()) {
+            row.State = bill.Problem;
+        } else if (bill.Kind == TBillRow::TKind::Closed) {
+            row.State = QStringLiteral("交易关闭");
+        } else if (bill.Kind == TBillRow::TKind::Neutral) {
+            row.State = QStringLiteral("不计收支");
+        } else if (bill.Cents == 0) {
+            row.State = QStringLiteral("金额为0");
+        } else {
+            const QString key = StoredKey(bill.Date.toString(Qt::ISODate), row.Type, bill.Cents);
+            if (stored.value(key) > 0) {
+                --stored[key];
+                row.State = QStringLiteral("可能重复");
+                row.Group = TImportRow::TGroup::Duplicate;
+            } else {
+                row.Checked = true;
+                row.Group = TImportRow::TGroup::New;
+                row.State =
+                    bill.Kind == TBillRow::TKind::Refund ? QStringLiteral("退款") : QStringLiteral("新");
+            }
+        }
+        if (bill.Kind == TBillRow::TKind::Refund) {
+            const QString original = RefundCategory(rows, i, Context);
+            if (!original.isEmpty())
+                row.Name = original;
+        }
+    }
+    return rows;
+}
+
+TImportSummary Summarise(const QList<TImportRow> &Rows)
+{
+    TImportSummary s;
+    s.All = int(Rows.size());
+    for (const TImportRow &row : Rows)
+        ++(row.Group == TImportRow::TGroup::New
+               ? s.New
+               : (row.Group == TImportRow::TGroup::Duplicate ? s.Duplicate : s.Skipped));
+    return s;
+}
+} // namespace ImportCheck
+
+QString TImportSummary::Text() const
+{
+    return QStringLiteral("共 %1 条：新 %2 条，重复 %3 条，跳过 %4 条")
+        .arg(All)
+        .arg(New)
+        .arg(Duplicate)
+        .arg(Skipped);
+}
