@@ -1,5 +1,7 @@
 #include "import/unt_clsBillFile.h"
 
+#include "reports/workbook/unt_clsWorkbook.h"
+
 #include <QFile>
 #include <QXmlStreamReader>
 
@@ -238,7 +240,15 @@ std::optional<TBillTable> Read(const QString &Path, const TAskPassword &Ask)
 
 TBillTable ReadXls(const QByteArray &Bytes)
 {
-    Q_UNUSED(Bytes);
-    throw TclsImportError(QStringLiteral("暂不能读取这种 Excel 文件。"));
+    try {
+        // Our own exports write their rows to Sheet1.
+        TBillTable rows = TclsWorkbook(Bytes, QStringLiteral("Sheet1")).Rows(BillTable::MaxColumns);
+        for (QStringList &row : rows)
+            for (QString &cell : row)
+                cell = cell.trimmed();
+        return rows;
+    } catch (const TclsWorkbookError &error) {
+        throw TclsImportError(QString::fromStdString(error.what()));
+    }
 }
 } // namespace BillFile

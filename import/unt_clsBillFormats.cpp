@@ -279,7 +279,7 @@ QDate ParseDate(const QString &Text)
     static const QRegularExpression compact(QStringLiteral("^(\\d{4})(\\d{2})(\\d{2})(?:[ T].*)?$"));
     static const QRegularExpression serial(QStringLiteral("^(\\d{5})(?:\\.\\d+)?$"));
     const QString t = Text.trimmed();
-    if (t.size() < 8 || t.size() > 40)
+    if (t.size() < 5 || t.size() > 40)
         return {};
     QRegularExpressionMatch m = separated.match(t);
     if (!m.hasMatch())

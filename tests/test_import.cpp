@@ -4,6 +4,7 @@
 #include "import/unt_clsBillFile.h"
 #include "import/unt_clsImportCheck.h"
 #include "reports/unt_reportRows.h"
+#include "reports/workbook/unt_clsWorkbook.h"
 #include "tests/support/unt_testBills.h"
 
 #include <QElapsedTimer>
@@ -187,6 +188,33 @@ class TestImport : public QObject
         // gives the same keys, two equal rows two keys.
         QCOMPARE(ImportCheck::Check(BillOf(text), DefaultContext())[0].Key, checked[0].Key);
         QVERIFY(checked[0].Key != checked[1].Key);
+    }
+
+    void ownExcelExportComesBack()
+    {
+        const QStringList header{"日期", "类别", "项目", "金额", "备注"};
+        TclsWorkbook book(TclsWorkbook::NewWorkbook("Sheet1", header, {14, 8, 24, 16, 58}, "宋体"), "Sheet1");
+        book.AppendRow({"2026-03-01", "支出", "午饭", "15.50", "面条"});
+        book.AppendRow({"2026-03-02", "收入", "奖金", "800.00", ""});
+        book.AppendRow({"", "", "支出合计", "15.50", ""});
+        const TBill bill = BillOf(book.Save());
+        QCOMPARE(bill.Source, QStringLiteral("Lumora"));
+        QCOMPARE(bill.Rows.size(), 2);
+        const QList<TImportRow> rows = ImportCheck::Check(bill, DefaultContext());
+        QCOMPARE(Column(rows, &TImportRow::Name), QStringList({"午饭", "奖金"}));
+        QCOMPARE(rows[1].Bill.Cents, 80000);
+        // A workbook saved by LibreOffice Calc: shared strings, a number cell.
+        QFile calc(QStringLiteral(LUMORA_SOURCE_DIR "/tests/fixtures/calc-sheet1.xls"));
+        QVERIFY(calc.open(QIODevice::ReadOnly));
+        const TBill saved = BillOf(calc.readAll());
+        QCOMPARE(saved.Rows.size(), 1);
+        QCOMPARE(saved.Rows[0].Date, QDate(2026, 1, 1)); // a day number in the sheet
+        QCOMPARE(saved.Rows[0].Cents, 350);
+        QCOMPARE(saved.Rows[0].Item, QStringLiteral("旧行"));
+        // Not a workbook after all.
+        QByteArray fake("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+        fake += QByteArray(600, 'z');
+        QCOMPARE(ImportError(fake), QStringLiteral("文件不是 Excel 97-2003 工作簿，或者已经损坏。"));
     }
 
     void bankCsvThroughMapping()
