@@ -162,7 +162,9 @@ class TfrmMain : public QWidget
     void ConnectMoreMenu();
     void SetupImport();
     bool AskZipPassword(bool Again, QString &Password);
-    bool ReadBill(const QString &File, TBill &Bill);
+    // The bill's rows; Mapping gets the layout key and the columns the user
+    // chose for a bill of no known layout.
+    bool ReadBill(const QString &File, TBill &Bill, QStringList &Mapping);
     void BindMoreItem(const char *Name, const std::function<void()> &Handler);
     void ConnectOutputItems();
     // InAndOut_GetReportRows under the busy cursor, as every output runs it.

@@ -114,7 +114,7 @@ bool TfrmMain::AskZipPassword(bool Again, QString &Password)
     return true;
 }
 
-bool TfrmMain::ReadBill(const QString &File, TBill &Bill)
+bool TfrmMain::ReadBill(const QString &File, TBill &Bill, QStringList &Mapping)
 {
     std::optional<TBillTable> table;
     try {
@@ -149,7 +149,7 @@ bool TfrmMain::ReadBill(const QString &File, TBill &Bill)
             if (ExecDialog(&dialog) != QDialog::Accepted)
                 return false;
             mapping = dialog.Mapping();
-            ImportStore::SaveLayoutMapping(Database->DatabaseFile(), CurrentUser, key, mapping.Save());
+            Mapping = {key, mapping.Save()}; // remembered once the rows are taken
         }
         Bill = BillFormats::ReadMapped(*table, header, mapping);
     }
@@ -163,7 +163,8 @@ bool TfrmMain::ReadBill(const QString &File, TBill &Bill)
 void TfrmMain::ImportBill(const QString &File)
 {
     TBill bill;
-    if (!ReadBill(File, bill))
+    QStringList mapping;
+    if (!ReadBill(File, bill, mapping))
         return;
     TImportContext context;
     {
@@ -184,6 +185,8 @@ void TfrmMain::ImportBill(const QString &File)
     TfrmImport dialog(this, ImportCheck::Check(bill, context), context.OutNames, context.InNames);
     if (ExecDialog(&dialog) != QDialog::Accepted)
         return;
+    if (!mapping.isEmpty())
+        ImportStore::SaveLayoutMapping(Database->DatabaseFile(), CurrentUser, mapping[0], mapping[1]);
     const QList<TImportRow> rows = dialog.CheckedRows();
     int outRows = 0;
     for (const TImportRow &row : rows) {

@@ -88,7 +88,8 @@ class TestImportGui : public QObject
         TSeenImport seen;
         {
             TModalAnswerer answerer;
-            answerer.OnDialog = AnswerImport(seen);
+            answerer.OnDialog =
+                AnswerImport(seen, [](TfrmImport *Dialog) { SaveShot(Dialog, "import-dialog"); });
             f.Main->ImportBill(file);
             QCOMPARE(answerer.Texts(), QStringList({"已导入 4 条记录到待保存列表，请检查后点“完成”保存。"}));
         }
@@ -137,7 +138,15 @@ class TestImportGui : public QObject
         {
             TModalAnswerer answerer({QMessageBox::Ok, QMessageBox::Yes});
             answerer.OnDialog = AnswerImport(seen, [](TfrmImport *Dialog) {
-                RowWith(Dialog, "盒马")->setText(3, "买菜");
+                // 项目 is picked from the expense list or typed.
+                Dialog->lvwImport->editItem(RowWith(Dialog, "盒马"), 3);
+                auto *combo = Dialog->findChild<QComboBox *>("cboImport_Name");
+                QVERIFY(combo);
+                QCOMPARE(combo->count(), 33);
+                QVERIFY(combo->isEditable());
+                combo->setEditText("买菜");
+                QTest::keyClick(combo, Qt::Key_Return);
+                QTRY_COMPARE(RowWith(Dialog, "盒马")->text(3), QStringLiteral("买菜"));
                 RowWith(Dialog, "李四")->setCheckState(0, Qt::Unchecked);
             });
             f.Main->ImportBill(Write(FDir.path(), "rules.csv", Alipay(AlipayMonth())));
