@@ -61,9 +61,8 @@ TEntryRead ReadEntry(zip_t *Archive, zip_int64_t Index, const char *Password, QB
         const zip_int64_t got = zip_fread(file.get(), buffer, sizeof buffer);
         if (got < 0) {
             // An old-style password that passed the one-byte check still
-            // fails the checksum at the end.
-            const int code = zip_error_code_zip(zip_file_get_error(file.get()));
-            if (Password && (code == ZIP_ER_CRC || code == ZIP_ER_WRONGPASSWD))
+            // fails later: garbage to inflate, or the checksum at the end.
+            if (Password)
                 return TEntryRead::WrongPassword;
             throw TclsImportError(Damaged);
         }

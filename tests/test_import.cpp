@@ -295,6 +295,20 @@ class TestImport : public QObject
                 return false;
             });
         QVERIFY(plain && questions == 0);
+        // The old ZIP cipher has only a one-byte check: a wrong password that
+        // passes it still ends as a wrong password, never as a damaged file.
+        const QByteArray old = ZipOf({{"a.csv", Alipay(AlipayMonth())}}, "s3cret", ZIP_EM_TRAD_PKWARE);
+        for (int attempt = 0; attempt < 1500; ++attempt) { // about 6 pass the check
+            QList<bool> again;
+            QStringList tries{QStringLiteral("guess%1").arg(attempt), "s3cret"};
+            const auto read = BillFile::FromBytes(old, [&](bool Again, QString &Password) {
+                again << Again;
+                Password = tries.takeFirst();
+                return true;
+            });
+            QVERIFY(read && read->size() > 6);
+            QCOMPARE(again, QList<bool>({false, true}));
+        }
     }
 
     void badFiles()
@@ -345,6 +359,17 @@ class TestImport : public QObject
         columns.clear();
         longLine.clear();
         quote.clear();
+        // Workbooks and ZIPs: a cell far to the right, an entry that unpacks
+        // to more than a bill can be.
+        const QByteArray wide = ZipOf({{"xl/sharedStrings.xml", "<sst/>"},
+                                       {"xl/worksheets/sheet1.xml",
+                                        "<worksheet><sheetData><row r=\"1\"><c r=\"XFD1\"><v>1</v></c></row>"
+                                        "</sheetData></worksheet>"}});
+        QCOMPARE(ImportError(wide), QStringLiteral("文件中有一行超过 256 列，不像是账单。"));
+        timer.start();
+        QCOMPARE(ImportError(ZipOf({{"bomb.csv", QByteArray(40 * 1024 * 1024, '0')}})),
+                 QStringLiteral("压缩包里的文件超过 32 MB，不像是账单。"));
+        QVERIFY(timer.elapsed() < 3000);
         // 100 MB of one line: refused by its size before it is read.
         QTemporaryDir dir;
         const QString big = dir.path() + "/big.csv";

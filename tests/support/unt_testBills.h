@@ -97,7 +97,8 @@ inline QByteArray WeChatCsv(const QList<TRow> &Rows)
     return "\xEF\xBB\xBF" + text.toUtf8();
 }
 
-inline QByteArray ZipOf(const QList<std::pair<QString, QByteArray>> &Files, const QByteArray &Password = {})
+inline QByteArray ZipOf(const QList<std::pair<QString, QByteArray>> &Files, const QByteArray &Password = {},
+                        quint16 Method = ZIP_EM_AES_256)
 {
     zip_error_t error;
     zip_error_init(&error);
@@ -115,7 +116,7 @@ inline QByteArray ZipOf(const QList<std::pair<QString, QByteArray>> &Files, cons
             zip_source_buffer(archive, keep.last().constData(), zip_uint64_t(bytes.size()), 0);
         const zip_int64_t index = zip_file_add(archive, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
         if (!Password.isEmpty())
-            zip_file_set_encryption(archive, zip_uint64_t(index), ZIP_EM_AES_256, Password.constData());
+            zip_file_set_encryption(archive, zip_uint64_t(index), Method, Password.constData());
     }
     zip_close(archive);
     QByteArray out;
