@@ -75,11 +75,13 @@ TBillTable ParseCsv(const QString &Text)
     QString cell;
     qsizetype recordChars = 0;
     bool quoted = false;
+    bool written = false; // the cell has more than blanks: a quote now is text
     auto endCell = [&] {
         if (row.size() >= MaxColumns)
             throw TclsImportError(TooWide.arg(MaxColumns));
         row << cell.trimmed();
         cell.clear();
+        written = false;
     };
     auto endRow = [&] {
         endCell();
@@ -100,6 +102,7 @@ TBillTable ParseCsv(const QString &Text)
         if (++recordChars > MaxRecordChars)
             throw TclsImportError(TooLong.arg(MaxRecordChars));
         if (quoted) {
+            written = true;
             if (c == QLatin1Char('"')) {
                 if (p + 1 < end && p[1] == QLatin1Char('"')) {
                     cell += c;
@@ -110,7 +113,7 @@ TBillTable ParseCsv(const QString &Text)
             } else {
                 cell += c;
             }
-        } else if (c == QLatin1Char('"') && cell.trimmed().isEmpty()) {
+        } else if (c == QLatin1Char('"') && !written) {
             cell.clear();
             quoted = true;
         } else if (c == delimiter) {
@@ -119,6 +122,7 @@ TBillTable ParseCsv(const QString &Text)
             endRow();
         } else if (c != QLatin1Char('\r')) {
             cell += c;
+            written = written || !c.isSpace();
         }
     }
     if (quoted)

@@ -262,6 +262,19 @@ class TestImport : public QObject
         QCOMPARE(splitBill.Rows[1].Type, QStringLiteral("收入"));
     }
 
+    void csvCells()
+    {
+        // Quotes around cells with commas, doubled quotes, padding, a
+        // trailing comma, CR LF, a line break inside quotes, blank lines.
+        const TBillTable rows = BillTable::ParseCsv("a , \"b \"\"q\"\", c\" ,d,\r\n\r\n \"x\ny\",2\t\n");
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[0], QStringList({"a", "b \"q\", c", "d", ""}));
+        QCOMPARE(rows[1], QStringList({"x\ny", "2"}));
+        // Tabs lead: a tab-separated file.
+        QCOMPARE(BillTable::ParseCsv("日期\t金额\t摘要\n2024-03-05\t1,5\t午饭\n")[1],
+                 QStringList({"2024-03-05", "1,5", "午饭"}));
+    }
+
     void memoCutBetweenCharacters()
     {
         const QString party(200, QChar(0x5E97)); // 店
@@ -344,12 +357,17 @@ class TestImport : public QObject
             columns += ",a";
         QByteArray longLine(20 * 1024 * 1024, 'x');
         QByteArray quote = "交易时间,金额\n\"2026-03-01," + QByteArray(8 * 1024 * 1024, 'y');
+        // Quotes inside cells, line after line, up to the limit of a line.
+        QByteArray quotes;
+        for (int i = 0; i < 200; ++i)
+            quotes += "a" + QByteArray(60000, '"') + "\n";
         const TCase cases[] = {
             {"a million columns", columns, "文件中有一行超过 256 列，不像是账单。"},
             {"a 20 MB line", longLine, "文件中有一行超过 65536 个字符（也许是引号没有成对），不像是账单。"},
             {"a quote never closed", quote,
              "文件中有一行超过 65536 个字符（也许是引号没有成对），不像是账单。"},
             {"a short quote never closed", "a,b\n\"c,d\n", "文件末尾有一个引号没有成对，文件可能不完整。"},
+            {"quotes inside cells", quotes, "read 200 rows"},
         };
         for (const TCase &c : cases) {
             timer.start();
