@@ -50,12 +50,27 @@ TclsWaitCursor::~TclsWaitCursor()
     QApplication::restoreOverrideCursor();
 }
 
+TclsBusyButton::TclsBusyButton(QPushButton *Button)
+    : FButton(Button), FFocus(Button->window()->focusWidget()), FDefault(Button->isDefault())
+{
+    FButton->setEnabled(false);
+}
+
+TclsBusyButton::~TclsBusyButton()
+{
+    FButton->setEnabled(true);
+    if (FDefault)
+        FButton->setDefault(true);
+    if (FFocus)
+        FFocus->setFocus();
+}
+
 QFont ProgramFont()
 {
     const QStringList families = QFontDatabase::families();
     QString chosen = QStringLiteral("AR PL UMing CN");
-    for (const QString &name : {QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("AR PL UMing CN"),
-                                QStringLiteral("Noto Sans Mono CJK SC")})
+    for (const QString &name : {QStringLiteral("SimSun"), QStringLiteral("宋体"),
+                                QStringLiteral("AR PL UMing CN"), QStringLiteral("Noto Sans Mono CJK SC")})
         if (families.contains(name, Qt::CaseInsensitive)) {
             chosen = name;
             break;

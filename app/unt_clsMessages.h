@@ -8,6 +8,7 @@
 
 class QWidget;
 class QFont;
+class QPushButton;
 
 enum class TMessageStyle { Warning, Question, Information, Error };
 
@@ -29,12 +30,32 @@ template <class TAction> bool RunGuarded(QWidget *Parent, TAction &&Action)
 }
 
 // The hourglass for the life of the object, restored even on an error.
-class TclsWaitCursor {
-public:
+class TclsWaitCursor
+{
+  public:
     TclsWaitCursor();
     ~TclsWaitCursor();
     TclsWaitCursor(const TclsWaitCursor &) = delete;
     TclsWaitCursor &operator=(const TclsWaitCursor &) = delete;
+};
+
+// A dialog's button disabled, with the hourglass, while a store call runs.
+// Disabling the focused button hands the focus and the default role to the
+// next button (取消); both come back here, so Enter after a failed save
+// saves again instead of closing the dialog.
+class TclsBusyButton
+{
+  public:
+    explicit TclsBusyButton(QPushButton *Button);
+    ~TclsBusyButton();
+    TclsBusyButton(const TclsBusyButton &) = delete;
+    TclsBusyButton &operator=(const TclsBusyButton &) = delete;
+
+  private:
+    QPushButton *FButton;
+    QWidget *FFocus;
+    bool FDefault;
+    TclsWaitCursor FWait;
 };
 
 // The program's face: the first installed of the Song faces, 12 pixels.

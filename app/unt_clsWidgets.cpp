@@ -1,14 +1,24 @@
 #include "app/unt_clsWidgets.h"
 
+#include "data/unt_clsText.h"
+
+#include <QApplication>
 #include <QDateEdit>
 #include <QHeaderView>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPixmap>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QTextCursor>
+#include <QToolTip>
 #include <QTreeWidget>
 
-QLabel *MakeLabel(QWidget *Parent, const QString &Name, const QString &Text, int X, int Y, const QColor &Color)
+QLabel *MakeLabel(QWidget *Parent, const QString &Name, const QString &Text, int X, int Y,
+                  const QColor &Color)
 {
     auto *label = new QLabel(Text, Parent);
     label->setObjectName(Name);
@@ -19,7 +29,8 @@ QLabel *MakeLabel(QWidget *Parent, const QString &Name, const QString &Text, int
     return label;
 }
 
-QPushButton *MakeButton(QWidget *Parent, const QString &Name, const QString &Caption, int X, int Y, int W, int H)
+QPushButton *MakeButton(QWidget *Parent, const QString &Name, const QString &Caption, int X, int Y, int W,
+                        int H)
 {
     auto *button = new QPushButton(Caption, Parent);
     button->setObjectName(Name);
@@ -41,9 +52,110 @@ void SetRightAlignedText(QLabel *Label, const QString &Text, int RightEdge)
     Label->move(RightEdge - Label->width(), Label->y());
 }
 
+TDatePicker::TDatePicker(QWidget *Parent) : QDateEdit(Parent)
+{
+    connect(this, &QDateEdit::dateChanged, this, [this] { setPalette(QPalette()); });
+}
+
+bool TDatePicker::TextIsDate() const
+{
+    return QDate::fromString(lineEdit()->text(), displayFormat()).isValid();
+}
+
+void TDatePicker::Refuse()
+{
+    ++FRefusals;
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Base, QColor(0xff, 0xd0, 0xd0));
+    setPalette(palette);
+    QToolTip::showText(mapToGlobal(QPoint(0, height())), QStringLiteral("日期无效，请重新输入。"), this);
+    QApplication::beep();
+}
+
+void TDatePicker::SelectSectionAtCursor()
+{
+    // Sections are found by the separators, as the text may hold a partly
+    // typed section ("201-06-01").
+    QLineEdit *edit = lineEdit();
+    const QString text = edit->text();
+    const int cursor = edit->cursorPosition();
+    const int start = cursor == 0 ? 0 : int(text.lastIndexOf(QLatin1Char('-'), cursor - 1)) + 1;
+    int end = int(text.indexOf(QLatin1Char('-'), cursor));
+    if (end < 0)
+        end = int(text.size());
+    edit->setSelection(start, end - start);
+}
+
+void TDatePicker::keyPressEvent(QKeyEvent *Event)
+{
+    QLineEdit *edit = lineEdit();
+    const QString typed = Event->text();
+    const bool digit =
+        typed.size() == 1 && typed.front().isDigit() && !(Event->modifiers() & Qt::ControlModifier);
+    if (digit) {
+        if (edit->selectedText() == edit->text()) {
+            // A whole date typed over everything starts with the year.
+            edit->setSelection(0, int(edit->text().indexOf(QLatin1Char('-'))));
+        } else if (!edit->hasSelectedText()) {
+            const QString text = edit->text();
+            const int cursor = edit->cursorPosition();
+            const bool sectionStart = cursor == 0 || text.at(cursor - 1) == QLatin1Char('-');
+            if (cursor != FTypedAt || sectionStart)
+                SelectSectionAtCursor();
+        }
+        const QString before = edit->text();
+        const QDate beforeDate = date();
+        const int section =
+            int(before.left(edit->selectionStart() >= 0 ? edit->selectionStart() : edit->cursorPosition())
+                    .count(QLatin1Char('-')));
+        QDateEdit::keyPressEvent(Event);
+        FTypedAt = edit->cursorPosition();
+        const QStringList was = before.split(QLatin1Char('-')), now = edit->text().split(QLatin1Char('-'));
+        bool othersKept = was.size() == now.size();
+        for (int i = 0; othersKept && i < was.size(); ++i)
+            othersKept = i == section || was[i] == now[i];
+        if (!othersKept) {
+            // Qt moved another section to make the date possible (2019-02-29
+            // became 2019-02-28): that is a guess, so the old date stays.
+            setDate(beforeDate);
+            FTypedAt = -1;
+            Refuse();
+        } else if (edit->text() == before) {
+            Refuse();
+        }
+        return;
+    }
+    if (typed == QLatin1String("-") || typed == QLatin1String("/") || typed == QLatin1String(".")) {
+        // A separator moves on to the next section, unless the year or month
+        // just typed already moved there.
+        const QString text = edit->text();
+        const int cursor = edit->cursorPosition();
+        if (!(cursor > 0 && text.at(cursor - 1) == QLatin1Char('-') && cursor == FTypedAt)) {
+            const int next = int(text.indexOf(QLatin1Char('-'), cursor));
+            if (next >= 0)
+                edit->setCursorPosition(next + 1);
+        }
+        SelectSectionAtCursor();
+        FTypedAt = -1;
+        Event->accept();
+        return;
+    }
+    FTypedAt = -1;
+    QDateEdit::keyPressEvent(Event);
+}
+
+void TDatePicker::focusOutEvent(QFocusEvent *Event)
+{
+    // Qt puts the last whole date back; the user must see that the typed
+    // one was not taken.
+    if (!TextIsDate())
+        Refuse();
+    QDateEdit::focusOutEvent(Event);
+}
+
 QDateEdit *MakeDatePicker(QWidget *Parent, const QString &Name, int X, int Y, int W, int H)
 {
-    auto *picker = new QDateEdit(Parent);
+    auto *picker = new TDatePicker(Parent);
     picker->setObjectName(Name);
     picker->setGeometry(X, Y, W, H);
     picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
@@ -65,6 +177,7 @@ QTreeWidget *MakeListView(QWidget *Parent, const QString &Name, int X, int Y, in
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setAllColumnsShowFocus(true);
+    list->setIconSize(QSize(16, 16));
     QStringList titles{QString()};
     for (const auto &column : Columns)
         titles << column.Title;
@@ -84,11 +197,45 @@ QTreeWidget *MakeListView(QWidget *Parent, const QString &Name, int X, int Y, in
     return list;
 }
 
+void SetCell(QTreeWidgetItem *Item, int Column, const QString &Text)
+{
+    const QString line = OneLineText(Text);
+    Item->setText(Column, line);
+    Item->setData(Column, Qt::UserRole, line == Text ? QVariant() : QVariant(Text));
+}
+
+QString CellText(const QTreeWidgetItem *Item, int Column)
+{
+    const QVariant whole = Item->data(Column, Qt::UserRole);
+    return whole.isValid() ? whole.toString() : Item->text(Column);
+}
+
+const QIcon &RowIcon()
+{
+    // The one 16 x 16 picture of every list row: a small ledger page.
+    static const QIcon icon = [] {
+        QPixmap picture(16, 16);
+        picture.fill(Qt::transparent);
+        QPainter painter(&picture);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setPen(QColor(0x80, 0x00, 0x00));
+        painter.setBrush(QColor(0xff, 0xf8, 0xe7));
+        painter.drawRect(2, 1, 11, 13);
+        painter.setPen(QColor(0x99, 0x99, 0x99));
+        for (int y : {4, 7, 10})
+            painter.drawLine(5, y, 11, y);
+        painter.fillRect(2, 1, 2, 14, QColor(0x80, 0x00, 0x00));
+        return QIcon(picture);
+    }();
+    return icon;
+}
+
 QTreeWidgetItem *MakeRow(QTreeWidget *List, const QStringList &Cells)
 {
     auto *item = new QTreeWidgetItem;
+    item->setIcon(0, RowIcon());
     for (int i = 0; i < Cells.size(); ++i) {
-        item->setText(i + 1, Cells[i]);
+        SetCell(item, i + 1, Cells[i]);
         item->setTextAlignment(i + 1, Qt::Alignment(List->headerItem()->textAlignment(i + 1)));
     }
     return item;
@@ -112,4 +259,30 @@ void LimitPlainText(QPlainTextEdit *Edit, int MaxLength)
         cursor.setPosition(qMin(cutAt, position));
         Edit->setTextCursor(cursor);
     });
+}
+
+TAmountEdit::TAmountEdit(QWidget *Parent) : QLineEdit(Parent)
+{
+    // The validator guards every insertion path of QLineEdit: a paste or
+    // drop with any other character is refused whole rather than guessed at.
+    setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("^[0-9.]*$")), this));
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    setInputMethodHints(Qt::ImhDigitsOnly | Qt::ImhNoPredictiveText);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    setAcceptDrops(false);
+}
+
+void TAmountEdit::inputMethodEvent(QInputMethodEvent *Event)
+{
+    // No composing here: only committed text, and that through the validator.
+    if (!Event->commitString().isEmpty())
+        insert(Event->commitString());
+    Event->accept();
+}
+
+QVariant TAmountEdit::inputMethodQuery(Qt::InputMethodQuery Query) const
+{
+    if (Query == Qt::ImEnabled)
+        return false;
+    return QLineEdit::inputMethodQuery(Query);
 }

@@ -1,11 +1,13 @@
 #pragma once
 // Small builders for the absolutely placed controls of the program's windows.
 #include <QColor>
+#include <QIcon>
+#include <QDateEdit>
+#include <QLineEdit>
 #include <QString>
 
 #include <initializer_list>
 
-class QDateEdit;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -21,6 +23,30 @@ QPushButton *MakeButton(QWidget *Parent, const QString &Name, const QString &Cap
 // Keeps a label's right edge where the layout puts it as its text changes.
 void SetRightAlignedText(QLabel *Label, const QString &Text, int RightEdge);
 
+// A "yyyy-MM-dd" picker in which typed digits always land: Qt's own date edit
+// drops a digit typed where a section is not selected (a click into the
+// year, or the whole text after Ctrl+A), which silently kept the old year.
+// A date that cannot be is refused visibly and never guessed.
+class TDatePicker : public QDateEdit
+{
+  public:
+    explicit TDatePicker(QWidget *Parent);
+    // False while the text is not a whole, possible date.
+    bool TextIsDate() const;
+    // Marks the field (red, a tip and a beep) for a typed date that cannot be.
+    void Refuse();
+    int Refusals() const { return FRefusals; }
+
+  protected:
+    void keyPressEvent(QKeyEvent *Event) override;
+    void focusOutEvent(QFocusEvent *Event) override;
+
+  private:
+    void SelectSectionAtCursor();
+    int FTypedAt = -1;
+    int FRefusals = 0;
+};
+
 QDateEdit *MakeDatePicker(QWidget *Parent, const QString &Name, int X, int Y, int W, int H);
 
 struct TColumn {
@@ -31,8 +57,29 @@ struct TColumn {
 // A read-only report-style list: an invisible first column, then Columns.
 QTreeWidget *MakeListView(QWidget *Parent, const QString &Name, int X, int Y, int W, int H,
                           std::initializer_list<TColumn> Columns);
-// A row of a list made by MakeListView: Cells go to columns 1, 2, ...
+// The row icon of every list (image 0 of the lists' image list), drawn in
+// the untitled first column.
+const QIcon &RowIcon();
+// A row of a list made by MakeListView: the row icon, then Cells in
+// columns 1, 2, ...
 QTreeWidgetItem *MakeRow(QTreeWidget *List, const QStringList &Cells);
+// A cell shown on one line (a memo's line breaks as spaces, so every row
+// keeps one line's height); CellText gives back the whole text.
+void SetCell(QTreeWidgetItem *Item, int Column, const QString &Text);
+QString CellText(const QTreeWidgetItem *Item, int Column);
+
+// An amount field: whatever way text arrives (keys, Ctrl+V, the middle-click
+// paste of X11, a drop, an input method), only digits and points get in.
+// Tab, Delete and the other editing keys work as in any edit.
+class TAmountEdit : public QLineEdit
+{
+  public:
+    explicit TAmountEdit(QWidget *Parent);
+
+  protected:
+    void inputMethodEvent(QInputMethodEvent *Event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery Query) const override;
+};
 
 // The character limit of a memo, held for typed and pasted text alike.
 void LimitPlainText(QPlainTextEdit *Edit, int MaxLength);

@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,10 +19,14 @@ TfrmLogin::TfrmLogin(QWidget *Parent)
 {
     setObjectName(QStringLiteral("frmLogin"));
     setFixedSize(376, 197);
-    MakeLabel(this, QStringLiteral("lblNotice1"), QStringLiteral("1.如果第一次使用，请点“用户”按钮。"), 17, 19);
-    MakeLabel(this, QStringLiteral("lblNotice2"), QStringLiteral("2.得到用户名和密码后，即可在此登录。"), 17, 39);
-    MakeLabel(this, QStringLiteral("lblNotice3"), QStringLiteral("3.如果多用户使用，请重复步骤1和步骤2。"), 17, 60);
-    MakeLabel(this, QStringLiteral("lblNotice4"), QStringLiteral("4.如果想修改密码，也请点“用户”按钮。"), 17, 81);
+    MakeLabel(this, QStringLiteral("lblNotice1"), QStringLiteral("1.如果第一次使用，请点“用户”按钮。"), 17,
+              19);
+    MakeLabel(this, QStringLiteral("lblNotice2"), QStringLiteral("2.得到用户名和密码后，即可在此登录。"), 17,
+              39);
+    MakeLabel(this, QStringLiteral("lblNotice3"), QStringLiteral("3.如果多用户使用，请重复步骤1和步骤2。"),
+              17, 60);
+    MakeLabel(this, QStringLiteral("lblNotice4"), QStringLiteral("4.如果想修改密码，也请点“用户”按钮。"), 17,
+              81);
     MakeLabel(this, QStringLiteral("lblUserName"), QStringLiteral("用户名："), 17, 124);
     MakeLabel(this, QStringLiteral("lblPassword"), QStringLiteral("密  码："), 17, 158);
 
@@ -47,7 +53,8 @@ TfrmLogin::TfrmLogin(QWidget *Parent)
 
     connect(btnOK, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { btnOKClick(); }); });
     connect(btnCancel, &QPushButton::clicked, this, &TfrmLogin::btnCancelClick);
-    connect(btnAccount, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { btnAccountClick(); }); });
+    connect(btnAccount, &QPushButton::clicked, this,
+            [this] { RunGuarded(this, [this] { btnAccountClick(); }); });
     connect(cboUserName, &QComboBox::activated, this, &TfrmLogin::cboUserNameClick);
     setWindowTitle(ApplicationTitle() + QStringLiteral(" - 登录"));
 }
@@ -84,18 +91,23 @@ void TfrmLogin::btnOKClick()
     UserName = cboUserName->currentText();
     const QString password = edtPassword->text();
     if (UserName.trimmed().isEmpty()) {
-        ShowMessage(this, ApplicationTitle(), QStringLiteral("没有用户名，无法登录！"), TMessageStyle::Warning);
+        ShowMessage(this, ApplicationTitle(), QStringLiteral("没有用户名，无法登录！"),
+                    TMessageStyle::Warning);
         edtPassword->setFocus();
         return;
     }
     bool ok = false;
     {
-        btnOK->setEnabled(false);
-        auto enable = qScopeGuard([this] { btnOK->setEnabled(true); });
-        TclsWaitCursor wait;
+        TclsBusyButton busy(btnOK);
         ok = Database->CheckLogin(UserName, password);
     }
     if (ok) {
+        if (Database->ReadOnly())
+            ShowMessage(
+                this, ApplicationTitle(),
+                QStringLiteral("数据库文件或其文件夹是只读的：您可以查看记录，但无法保存任何更改。\n文件：%1")
+                    .arg(QDir::toNativeSeparators(QFileInfo(Database->DatabaseFile()).absoluteFilePath())),
+                TMessageStyle::Warning);
         accept();
         return;
     }
@@ -114,4 +126,9 @@ void TfrmLogin::btnAccountClick()
     account.FormCreate();
     if (account.exec() == QDialog::Accepted)
         FillUserNames();
+    // A window manager does not always hand the keyboard back to the login
+    // when the dialog closes; the password typed next must land here.
+    activateWindow();
+    raise();
+    edtPassword->setFocus();
 }

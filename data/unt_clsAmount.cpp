@@ -3,15 +3,14 @@
 #include <QRegularExpression>
 
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 
 TAmountCheck NormaliseAmount(const QString &Typed, QString &Amount)
 {
     QString text = QLatin1Char('0') + Typed;
     text += Typed.contains(QLatin1Char('.')) ? QStringLiteral("00") : QStringLiteral(".00");
-    // Strict on purpose: the C library would also take hex, "inf" or blanks.
-    static const QRegularExpression number(QStringLiteral("^[0-9]+(\\.[0-9]*)?([eE][+-]?[0-9]+)?$"));
+    // Digits with at most one point and nothing else: an exponent would turn
+    // "1.5e3" into 1.5e300, and the C library would also take hex or "inf".
+    static const QRegularExpression number(QStringLiteral("^[0-9]+(\\.[0-9]*)?$"));
     if (!number.match(text).hasMatch())
         return TAmountCheck::BadFormat;
     bool ok = false;
@@ -26,13 +25,19 @@ TAmountCheck NormaliseAmount(const QString &Typed, QString &Amount)
 
 QString FormatMoney(double Value)
 {
-    char buffer[64];
-    const int n = std::snprintf(buffer, sizeof buffer, "%.2f", Value);
-    if (n == 5 && std::strcmp(buffer, "-0.00") == 0)
-        return QStringLiteral("0.00");
-    if (n < 0 || n >= int(sizeof buffer))
-        return QString::asprintf("%.2f", Value);
-    return QString::fromLatin1(buffer, n);
+    // Always a point: the C library's printf follows LC_NUMERIC and would
+    // write "12,50" in a German or French locale.
+    QString text = QString::number(Value, 'f', 2);
+    if (text == QLatin1String("-0.00"))
+        text = QStringLiteral("0.00");
+    return text;
+}
+
+bool AmountFits(const QString &Money)
+{
+    bool ok = false;
+    const double value = Money.toDouble(&ok);
+    return ok && std::isfinite(value) && FormatMoney(value).size() <= MaxAmountLength + 3;
 }
 
 double ParseMoney(const QString &Text)

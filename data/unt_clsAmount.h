@@ -12,5 +12,9 @@ TAmountCheck NormaliseAmount(const QString &Typed, QString &Amount);
 // "%0.2f", never "-0.00": sums like 0.30 - 0.10 - 0.20 land a hair below zero.
 QString FormatMoney(double Value);
 
+// The amount fields take 11 characters; stored amounts fit them plus ".00".
+constexpr int MaxAmountLength = 11;
+bool AmountFits(const QString &Money);
+
 // Reads an amount text the store or a list produced back as a number.
 double ParseMoney(const QString &Text);

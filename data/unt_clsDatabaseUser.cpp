@@ -10,6 +10,7 @@
 #include <QHash>
 
 #include <sodium.h>
+#include <sqlite3.h>
 
 using Base64::DecodeText;
 using Base64::EncodeText;
@@ -55,13 +56,27 @@ QString MatchingHash(TclsConnection &Db, const QString &EncodedName, const QStri
     return {};
 }
 
-// Re-inserting the row makes it the newest one, which the login list shows first.
-void ReplaceUserRow(TclsConnection &Db, const QString &EncodedName, const QString &Hash)
+// Re-inserting the row makes it the newest one, which the login list shows
+// first. The hash checked before is compared again inside the write
+// transaction: a password changed meanwhile by another copy of the program
+// is never written back. False when the row changed under us.
+bool ReplaceUserRow(TclsConnection &Db, const QString &EncodedName, const QString &CheckedHash,
+                    const QString &NewHash)
 {
     TclsTransaction transaction(Db);
+    if (Db.Query("select 1 from Users_Table where User_Name=? and User_Password=?", {EncodedName, CheckedHash})
+            .Eof())
+        return false;
     Db.Execute("delete from Users_Table where User_Name=?", {EncodedName});
-    Db.Execute("insert into Users_Table (User_Name,User_Password) values (?,?)", {EncodedName, Hash});
+    Db.Execute("insert into Users_Table (User_Name,User_Password) values (?,?)", {EncodedName, NewHash});
     transaction.Commit();
+    return true;
+}
+
+bool IsReadOnlyError(const TclsDatabaseError &Error)
+{
+    return (Error.Code() & 0xff) == SQLITE_READONLY || (Error.Code() & 0xff) == SQLITE_CANTOPEN ||
+           (Error.Code() & 0xff) == SQLITE_PERM;
 }
 
 QString DateText(const QDate &Date)
@@ -73,6 +88,8 @@ void RequireDecimal(const QString &Money)
 {
     if (!IsPlainDecimal(Money))
         throw TclsDatabaseError(QStringLiteral("金额“%1”不是有效的数字，记录没有保存。").arg(Money).toStdString(), 0);
+    if (!AmountFits(Money))
+        throw TclsDatabaseError(QStringLiteral("金额“%1”太大，记录没有保存。").arg(Money).toStdString(), 0);
 }
 
 void RequireId(const QString &ID)
@@ -139,11 +156,22 @@ bool TclsDatabaseUser::CheckLogin(const QString &UserName, const QString &Passwo
 {
     const QString name = EncodeText(UserName);
     TclsConnection db(FDatabaseFile);
-    const QString hash = MatchingHash(db, name, Password);
-    if (hash.isEmpty())
-        return false;
-    ReplaceUserRow(db, name, hash);
-    return true;
+    for (;;) {
+        const QString hash = MatchingHash(db, name, Password);
+        if (hash.isEmpty())
+            return false;
+        try {
+            if (ReplaceUserRow(db, name, hash, hash))
+                return true;
+        } catch (const TclsDatabaseError &e) {
+            // Books that cannot be written can still be read: the login
+            // stands without moving the user to the top of the list.
+            if (!IsReadOnlyError(e))
+                throw;
+            FReadOnly = true;
+            return true;
+        }
+    }
 }
 
 bool TclsDatabaseUser::AddUser(const QString &UserName, const QString &Password)
@@ -171,10 +199,14 @@ bool TclsDatabaseUser::ChangePassword(const QString &UserName, const QString &Ol
 {
     const QString name = EncodeText(UserName);
     TclsConnection db(FDatabaseFile);
-    if (MatchingHash(db, name, OldPassword).isEmpty())
-        return false;
-    ReplaceUserRow(db, name, HashPassword(NewPassword));
-    return true;
+    const QString newHash = HashPassword(NewPassword);
+    for (;;) {
+        const QString hash = MatchingHash(db, name, OldPassword);
+        if (hash.isEmpty())
+            return false;
+        if (ReplaceUserRow(db, name, hash, newHash))
+            return true;
+    }
 }
 
 bool TclsDatabaseUser::DeleteUser(const QString &UserName, const QString &Password)

@@ -30,7 +30,9 @@ public:
     explicit TclsDatabaseUser(const QString &DatabaseFile);
 
     QStringList GetUserNames();
+    // A login on books that cannot be written succeeds and sets ReadOnly().
     bool CheckLogin(const QString &UserName, const QString &Password);
+    bool ReadOnly() const { return FReadOnly; }
     bool AddUser(const QString &UserName, const QString &Password);
     bool ChangePassword(const QString &UserName, const QString &OldPassword, const QString &NewPassword);
     bool DeleteUser(const QString &UserName, const QString &Password);
@@ -57,4 +59,5 @@ public:
 
 private:
     QString FDatabaseFile;
+    bool FReadOnly = false;
 };

@@ -5,12 +5,55 @@
 
 #include <sqlite3.h>
 
-namespace {
+namespace
+{
 int BusyTimeoutMs = 3000;
 
-std::string MessageFor(const QString &Prefix, const char *Detail)
+// A user's sentence for each kind of failure; SQLite's own text and the file
+// follow it for the record.
+QString Reason(int Code)
 {
-    return (Prefix + QString::fromUtf8(Detail ? Detail : "")).toStdString();
+    switch (Code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("数据库正被另一个程序使用（已锁定），请关闭那个程序或稍后再试。");
+    case SQLITE_READONLY:
+        return QStringLiteral("数据库是只读的，无法保存更改（请检查文件和文件夹的写入权限）。");
+    case SQLITE_FULL:
+        return QStringLiteral("磁盘已满，无法保存更改。");
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return QStringLiteral("数据库文件已损坏，请从备份中恢复。");
+    case SQLITE_CANTOPEN:
+        return QStringLiteral("找不到或无法打开数据库文件。");
+    case SQLITE_IOERR:
+        return QStringLiteral("读写数据库文件时出错。");
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return QStringLiteral("没有访问数据库文件的权限。");
+    case SQLITE_NOMEM:
+        return QStringLiteral("内存不足。");
+    default:
+        return {};
+    }
+}
+
+std::string MessageFor(const QString &Prefix, int Code, const QString &File, const char *Detail)
+{
+    QString text = Prefix;
+    const QString reason = Reason(Code);
+    if (!reason.isEmpty())
+        text += reason + QStringLiteral("\n");
+    if (!File.isEmpty())
+        text += QStringLiteral("文件：") + File + QStringLiteral("\n");
+    text += QStringLiteral("（SQLite：%1）").arg(QString::fromUtf8(Detail ? Detail : ""));
+    return text.toStdString();
+}
+
+QString FileOf(sqlite3 *Db)
+{
+    const char *name = Db ? sqlite3_db_filename(Db, "main") : nullptr;
+    return QString::fromUtf8(name ? name : "");
 }
 } // namespace
 
@@ -45,7 +88,8 @@ void TclsRecordSet::Step()
     }
     FEof = true;
     if (rc != SQLITE_DONE)
-        throw TclsDatabaseError(MessageFor(QStringLiteral("数据库读取失败："), sqlite3_errmsg(FDb)), rc);
+        throw TclsDatabaseError(
+            MessageFor(QStringLiteral("数据库读取失败："), rc, FileOf(FDb), sqlite3_errmsg(FDb)), rc);
 }
 
 void TclsRecordSet::MoveNext()
@@ -101,12 +145,14 @@ void TclsConnection::SetBusyTimeout(int Milliseconds)
 
 TclsConnection::TclsConnection(const QString &File) : FFile(File)
 {
-    const QString prefix = QStringLiteral("无法打开数据库文件“%1”：").arg(QFileInfo(File).absoluteFilePath());
+    const QString path = QFileInfo(File).absoluteFilePath();
+    const QString prefix = QStringLiteral("无法打开数据库文件“%1”：").arg(path);
     // Without SQLITE_OPEN_CREATE a missing file is refused rather than made
     // anew, so a moved or deleted database never turns into empty books.
     const int rc = sqlite3_open_v2(File.toUtf8().constData(), &FDb, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
-        const std::string message = MessageFor(prefix, FDb ? sqlite3_errmsg(FDb) : sqlite3_errstr(rc));
+        const std::string message =
+            MessageFor(prefix, rc, {}, FDb ? sqlite3_errmsg(FDb) : sqlite3_errstr(rc));
         sqlite3_close(FDb);
         FDb = nullptr;
         throw TclsDatabaseError(message, rc);
@@ -122,10 +168,10 @@ TclsConnection::~TclsConnection()
 
 void TclsConnection::Fail(int Code, const char *What)
 {
-    throw TclsDatabaseError(
-        MessageFor(QStringLiteral("数据库操作失败（%1）：").arg(QFileInfo(FFile).fileName()),
-                   What ? What : sqlite3_errmsg(FDb)),
-        Code);
+    throw TclsDatabaseError(MessageFor(QStringLiteral("数据库操作失败："), Code,
+                                       QFileInfo(FFile).absoluteFilePath(),
+                                       What ? What : sqlite3_errmsg(FDb)),
+                            Code);
 }
 
 sqlite3_stmt *TclsConnection::Prepare(const char *Sql, const TclsSqlValues &Values)

@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QTabWidget>
 
 namespace
@@ -129,9 +128,7 @@ void TfrmAccount::FormCreate()
 bool TfrmAccount::WhileBusy(const std::function<bool()> &Call)
 {
     // The button and the cursor come back even when the store fails.
-    btnOk->setEnabled(false);
-    auto enable = qScopeGuard([this] { btnOk->setEnabled(true); });
-    TclsWaitCursor wait;
+    TclsBusyButton busy(btnOk);
     return Call();
 }
 
@@ -164,7 +161,8 @@ void TfrmAccount::NewUser()
     const QString name = edtNew_UserName->text();
     const QString password1 = edtNew_Password1->text();
     const QString password2 = edtNew_Password2->text();
-    if (name.isEmpty()) {
+    // A name of blanks only could be created but never chosen at the login.
+    if (name.trimmed().isEmpty()) {
         Say(QStringLiteral("用户名不能为空！"), TMessageStyle::Warning);
         edtNew_UserName->setFocus();
         return;

@@ -5,7 +5,6 @@
 
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScopeGuard>
 
 TfrmEditProgramNames::TfrmEditProgramNames(QWidget *Parent) : QDialog(Parent)
 {
@@ -46,9 +45,7 @@ void TfrmEditProgramNames::btnSaveClick()
     const bool expense = ListTitle == QStringLiteral("支出项目名称");
     QStringList outNames, inNames;
     {
-        btnSave->setEnabled(false);
-        auto enable = qScopeGuard([this] { btnSave->setEnabled(true); });
-        TclsWaitCursor wait;
+        TclsBusyButton busy(btnSave);
         if (!Database)
             Database = std::make_unique<TclsDatabaseUser>();
         Database->SetProgramNames(UserName, ListTitle, text);

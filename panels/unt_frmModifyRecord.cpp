@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QTreeWidgetItem>
 
 namespace {
@@ -106,9 +105,7 @@ void TfrmModifyRecord::btnSaveClick()
         return;
     }
     {
-        btnSave->setEnabled(false);
-        auto enable = qScopeGuard([this] { btnSave->setEnabled(true); });
-        TclsWaitCursor wait;
+        TclsBusyButton busy(btnSave);
         if (!Database)
             Database = std::make_unique<TclsDatabaseUser>();
         Database->UpdateRecord(RecordID, name, amount, memo);
@@ -116,7 +113,7 @@ void TfrmModifyRecord::btnSaveClick()
     if (TargetRow) {
         TargetRow->setText(3, name);
         TargetRow->setText(4, amount);
-        TargetRow->setText(5, memo);
+        SetCell(TargetRow, 5, memo);
     }
     ShowMessage(this, title, QStringLiteral("修改成功！"), TMessageStyle::Information);
     accept();

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
+#include <QItemSelectionModel>
 #include <QDateEdit>
 #include <QLabel>
 #include <QListWidget>
@@ -230,6 +231,9 @@ void TfrmMain::InAndOut_Delete()
     InAndOut_SyncLists(QStringLiteral("删除"));
     delete lstInAndOut_List2_ID->takeItem(index);
     delete row;
+    // Qt moves the selection to a neighbour; a second Delete must never
+    // remove a record the user did not choose.
+    lvwInAndOut_List2->selectionModel()->clear();
 }
 
 void TfrmMain::InAndOut_Modify()
@@ -243,7 +247,7 @@ void TfrmMain::InAndOut_Modify()
     TfrmModifyRecord dialog(this);
     dialog.RecordID = lstInAndOut_List2_ID->item(index)->text();
     dialog.TargetRow = row;
-    dialog.SetFields(row->text(1), row->text(3), row->text(4), row->text(5));
+    dialog.SetFields(row->text(1), row->text(3), row->text(4), CellText(row, 5));
     if (ExecDialog(&dialog) == QDialog::Accepted)
         InAndOut_SyncLists(QStringLiteral("修改"));
 }
@@ -260,7 +264,7 @@ void TfrmMain::InAndOut_SyncLists(const QString &Action)
         if (Action == QStringLiteral("修改")) {
             Details[3][at] = row->text(3);
             Details[4][at] = FormatMoney(ParseMoney(row->text(4)));
-            Details[5][at] = row->text(5);
+            Details[5][at] = CellText(row, 5);
         } else {
             for (auto &list : Details)
                 list.removeAt(at);

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QItemSelectionModel>
 #include <QScopeGuard>
 #include <QTreeWidget>
 
@@ -62,14 +63,10 @@ void TfrmMain::BuildEntryPanel(TEntryPanel &Panel, QWidget *Host)
     Panel.Name->setInsertPolicy(QComboBox::NoInsert);
     Panel.Name->lineEdit()->setMaxLength(50);
     Panel.Name->setMaxVisibleItems(20);
-    Panel.Money = new QLineEdit(Host);
+    Panel.Money = new TAmountEdit(Host);
     Panel.Money->setObjectName(QStringLiteral("edt%1_Money").arg(p));
     Panel.Money->setGeometry(303, 68, 232, 20);
-    Panel.Money->setMaxLength(11);
-    // Only typed digits and points get in: no paste menu, no drops, no IME.
-    Panel.Money->setContextMenuPolicy(Qt::NoContextMenu);
-    Panel.Money->setAcceptDrops(false);
-    Panel.Money->setAttribute(Qt::WA_InputMethodEnabled, false);
+    Panel.Money->setMaxLength(MaxAmountLength);
     Panel.Memo = new QPlainTextEdit(Host);
     Panel.Memo->setObjectName(QStringLiteral("mem%1_Memo").arg(p));
     Panel.Memo->setGeometry(303, 98, 232, 42);
@@ -102,25 +99,13 @@ void TfrmMain::BuildEntryPanel(TEntryPanel &Panel, QWidget *Host)
 bool TfrmMain::EntryKeyEvent(QObject *Watched, QKeyEvent *Event)
 {
     for (TEntryPanel *panel : {&FOut, &FIn}) {
-        if (Watched == panel->Money) {
-            // CheckKey: Enter moves on; only digits, the point and Backspace
-            // are typed; every other character, paste shortcuts included, is
-            // swallowed. Keys without a character (arrows, Delete) pass.
-            if (IsEnter(Event)) {
-                panel->Memo->setFocus();
-                return true;
-            }
-            if (Event->matches(QKeySequence::Paste) || Event->matches(QKeySequence::Cut))
-                return true;
-            const QString text = Event->text();
-            if (text.isEmpty())
-                return false;
-            const QChar c = text.front();
-            return !(text.size() == 1 && ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
-                                          c == QLatin1Char('.') || c == QLatin1Char('\b')));
-        }
+        // The amount field's own validator decides which characters get in.
         if (!IsEnter(Event))
             continue;
+        if (Watched == panel->Money) {
+            panel->Memo->setFocus();
+            return true;
+        }
         if (Watched == panel->Date) {
             panel->Name->setFocus();
             return true;
@@ -192,6 +177,9 @@ void TfrmMain::Entry_Delete(TEntryPanel &Panel)
     if (!Say(QStringLiteral("您确定要删除指定的记录吗？"), TMessageStyle::Question))
         return;
     delete selected.first();
+    // Qt moves the selection to a neighbour; a second Delete must never
+    // remove a row the user did not choose.
+    Panel.List->selectionModel()->clear();
     Entry_ShowTotal(Panel);
 }
 
@@ -210,7 +198,7 @@ bool TfrmMain::Entry_Finish(TEntryPanel &Panel)
         dates << row->text(1);
         names << row->text(3);
         amounts << row->text(4);
-        memos << row->text(5);
+        memos << CellText(row, 5);
     }
     WhileButtonBusy(Panel.Prefix() + QStringLiteral("_Finish"), [&] {
         // One transaction: on an error nothing is stored and every pending

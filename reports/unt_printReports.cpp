@@ -98,6 +98,10 @@ void TfrmMain::CreateReport(const QString &Action, const QByteArray &Header, con
     g_objCompositeReport = new TQRCompositeReport(this);
     g_objCompositeReport->OnAddReports = [this] { g_objCompositeReportAddReports(); };
     g_objCompositeReport->PrinterSettings = TQRPrinterSettings{-1, QPageSize::A4, QPageLayout::Portrait};
+    g_objCompositeReport->JobName =
+        QStringLiteral("Lumora %1 %2至%3")
+            .arg(Header == ReportRowsBuilder::Header2() ? QStringLiteral("格式Ⅱ") : QStringLiteral("格式Ⅰ"),
+                 RangeStart().toString(Qt::ISODate), RangeEnd().toString(Qt::ISODate));
     g_objCompositeReport->Prepare();
 
     if (Action == QStringLiteral("打印")) {

@@ -7,10 +7,12 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPrintDialog>
+#include <QPrintEngine>
 #include <QPrinterInfo>
 #include <QScreen>
 #include <QScrollBar>
 
+#include <algorithm>
 #include <cmath>
 
 double ScreenDpiX()
@@ -122,6 +124,14 @@ void TQRPrinter::PaintPage(QPainter &Painter, int Index) const
         Painter.save();
         Painter.translate(0, placed.Y);
         Painter.setClipRect(0, 0, placed.Band->Width, placed.Band->Height);
+        // A full 120-cell line is a few pixels wider than the band in some
+        // faces; the band is narrowed to fit rather than losing its last
+        // column at the clip.
+        int widest = 0;
+        for (const auto &label : placed.Band->Labels())
+            widest = std::max(widest, label->Left + label->Width());
+        if (widest > placed.Band->Width)
+            Painter.scale(double(placed.Band->Width) / widest, 1.0);
         for (const auto &label : placed.Band->Labels())
             label->Paint(Painter);
         Painter.restore();
@@ -161,11 +171,39 @@ void TQRCompositeReport::Prepare()
     }
 }
 
+QStringList PaperJobOptions(const QStringList &Options, QPageSize::PageSizeId Paper,
+                            QPageLayout::Orientation Orientation)
+{
+    static const QStringList paperKeys = {QStringLiteral("PageSize"), QStringLiteral("PageRegion"),
+                                          QStringLiteral("media"), QStringLiteral("landscape"),
+                                          QStringLiteral("orientation-requested")};
+    QStringList kept;
+    for (qsizetype i = 0; i + 1 < Options.size(); i += 2)
+        if (!paperKeys.contains(Options[i]))
+            kept << Options[i] << Options[i + 1];
+    const QString paper = QPageSize::key(Paper);
+    kept << QStringLiteral("PageSize") << paper << QStringLiteral("media") << paper;
+    kept << QStringLiteral("orientation-requested")
+         << (Orientation == QPageLayout::Portrait ? QStringLiteral("3") : QStringLiteral("4"));
+    return kept;
+}
+
 void TQRCompositeReport::ApplyPaper()
 {
     FPrinter.setPageSize(QPageSize(PrinterSettings.PaperSize));
     FPrinter.setPageOrientation(PrinterSettings.Orientation);
     FPrinter.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+    FPrinter.setDocName(JobName);
+    // The print dialog passes the queue's own paper (Letter on many queues)
+    // to CUPS as a job option, and CUPS prefers it to the page size set
+    // above: the paper options of the job are made to say the same.
+    QPrintEngine *engine = FPrinter.printEngine();
+    const auto cupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+    const QStringList options = engine ? engine->property(cupsOptions).toStringList() : QStringList();
+    if (options.isEmpty())
+        return;
+    engine->setProperty(cupsOptions,
+                        PaperJobOptions(options, PrinterSettings.PaperSize, PrinterSettings.Orientation));
 }
 
 void TQRCompositeReport::PrinterSetup(QWidget *Parent)

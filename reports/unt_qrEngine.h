@@ -89,6 +89,11 @@ class TQRPrinter
     void PaintPage(QPainter &Painter, int Index) const;
 };
 
+// CUPS job options (name, value pairs) with every paper and orientation
+// option replaced by the given ones.
+QStringList PaperJobOptions(const QStringList &Options, QPageSize::PageSizeId Paper,
+                            QPageLayout::Orientation Orientation);
+
 struct TQRPrinterSettings {
     int PrinterIndex = -1;
     QPageSize::PageSizeId PaperSize = QPageSize::A4;
@@ -104,6 +109,8 @@ class TQRCompositeReport : public QObject
     QList<TQuickRep *> Reports;
     std::function<void()> OnAddReports;
     TQRPrinterSettings PrinterSettings;
+    // The print job's name in the queue.
+    QString JobName;
     // Renders the reports of OnAddReports, in order, into the pages of QRPrinter.
     void Prepare();
     // The printer dialog: printer, copies, pages 1 to the page count.

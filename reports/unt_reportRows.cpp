@@ -2,6 +2,9 @@
 
 #include "data/unt_clsAmount.h"
 #include "data/unt_clsBase64.h"
+#include "data/unt_clsText.h"
+
+#include <algorithm>
 
 namespace ReportRowsBuilder
 {
@@ -75,12 +78,22 @@ QByteArray RightAmount(const QByteArray &Value)
     const QByteArray value = Value.trimmed();
     if (value.size() <= 12)
         return Blank(12 - static_cast<int>(value.size())) + value + Blank(4);
-    // A value too long for its column keeps every digit by taking the four
-    // spaces behind it; one that still does not fit is shown as overflowed
-    // rather than as a different, shortened number.
-    if (value.size() <= 16)
-        return Blank(16 - static_cast<int>(value.size())) + value;
-    return QByteArray(16, '#');
+    // A value too long for its column keeps every digit by taking the
+    // spaces behind it, but always leaves one before the next column; a
+    // longer one still takes the memo's first bytes (FitMemo).
+    if (value.size() <= 15)
+        return Blank(15 - static_cast<int>(value.size())) + value + Blank(1);
+    return value + Blank(1);
+}
+
+void FitMemo(ReportRows &Rows, qsizetype Index)
+{
+    qsizetype width = 0;
+    for (const auto &column : Rows)
+        width += column[Index].size();
+    QByteArray &memo = Rows[4][Index];
+    if (width > LineWidth)
+        memo = Pad(memo, static_cast<int>(std::max<qsizetype>(0, memo.size() - (width - LineWidth))));
 }
 
 QByteArray PeriodText(const QDate &From, const QDate &To)
@@ -100,7 +113,8 @@ ReportRows BuildRows1(const DayLists &Days, const DetailLists &Details, const QD
     for (qsizetype j = 0; j < count; ++j)
         AppendRow(rows, {Pad(Bytes(Details[1][j]), Widths1[0]), Pad(Bytes(Details[2][j]), Widths1[1]),
                          Pad(Pad(Bytes(Details[3][j]), NameLimit), Widths1[2]),
-                         Pad(Bytes(Details[4][j]), Widths1[3]), Pad(Bytes(Details[5][j]), Widths1[4])});
+                         Pad(Bytes(Details[4][j]), Widths1[3]),
+                         Pad(Bytes(OneLineText(Details[5][j])), Widths1[4])});
     AppendRow(rows, {Blank(Widths1[0]), Blank(Widths1[1]), Blank(Widths1[2]), Blank(Widths1[3]),
                      Blank(Widths1[4])});
     const QByteArray period = Pad(PeriodText(From, To), Widths1[4]);
@@ -147,13 +161,16 @@ void ConvertRows2(ReportRows &L)
         L[2][i] = RightAmount(L[2][i]);
         L[3][i] = RightAmount(L[3][i]);
         L[4][i] = Pad(L[4][i], Widths2[4]);
+        FitMemo(L, i);
     }
 }
 
 void AlignAmounts1(ReportRows &Rows)
 {
-    for (QByteArray &cell : Rows[3])
-        cell = RightAmount(cell);
+    for (qsizetype i = 0; i < Rows[3].size(); ++i) {
+        Rows[3][i] = RightAmount(Rows[3][i]);
+        FitMemo(Rows, i);
+    }
 }
 
 QByteArray Header1()

@@ -26,8 +26,12 @@ QByteArray Bytes(const QString &Text);
 // Fills with spaces or cuts to exactly Width bytes; a cut that would split a
 // character leaves a space in place of the part that does not fit.
 QByteArray Pad(const QByteArray &Cell, int Width);
-// The trimmed value ending at byte 12 of a 16-byte cell, four spaces after it.
+// The trimmed value ending at byte 12 of a 16-byte cell, four spaces after
+// it; a longer value ends at byte 15, or fills the cell and more, always
+// with one space after it.
 QByteArray RightAmount(const QByteArray &Value);
+// Cuts the memo of a row whose wide amounts made it longer than a line.
+void FitMemo(ReportRows &Rows, qsizetype Index);
 QByteArray PeriodText(const QDate &From, const QDate &To);
 
 // The layout I rows of a store answer: one per record, a blank row, and the

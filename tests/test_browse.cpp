@@ -9,7 +9,8 @@
 #include <QPushButton>
 #include <QtTest>
 
-class TestBrowse : public QObject {
+class TestBrowse : public QObject
+{
     Q_OBJECT
 
     static void SetRange(const TMainFixture &F, const QDate &From, const QDate &To)
@@ -38,7 +39,7 @@ class TestBrowse : public QObject {
         list->setCurrentItem(list->topLevelItem(Row));
     }
 
-private slots:
+  private slots:
     void initTestCase()
     {
         UsePrivateRuntimeDir();
@@ -142,7 +143,8 @@ private slots:
         f.Main->InAndOut_View();
         SelectDay(f, 2);
         SelectDetail(f, 0);
-        f.Db.Exec("create trigger keep before delete on All_Table begin select raise(abort, 'database is locked'); end;");
+        f.Db.Exec("create trigger keep before delete on All_Table begin select raise(abort, 'database is "
+                  "locked'); end;");
         TModalAnswerer answers({QMessageBox::Yes});
         f.Main->ShapeButtonClick(f.Find<QLabel>("lblInAndOut_Delete"));
         QCOMPARE(answers.Seen.size(), 2);
@@ -182,7 +184,8 @@ private slots:
         QCOMPARE(Label(f, "lblInAndOut_OutMoney1"), QStringLiteral("支出合计：60.50"));
         DayLists days;
         DetailLists details;
-        TclsDatabaseUser(f.Db.File()).GetDayRecords(f.User, QDate(2026, 6, 3), QDate(2026, 6, 3), days, details);
+        TclsDatabaseUser(f.Db.File())
+            .GetDayRecords(f.User, QDate(2026, 6, 3), QDate(2026, 6, 3), days, details);
         QCOMPARE(details[3][0], QStringLiteral("早餐 "));
         QCOMPARE(details[4][0], QStringLiteral("25.00"));
 
@@ -204,9 +207,10 @@ private slots:
         const QString id = f.Db.Text("select ID from All_Table");
         const QString zero = "金额不能为空或为0！", bad = "金额错误！请重新输入。";
         const QList<std::pair<QString, QString>> cases{
-            {"12", "12.00"}, {".5", "0.50"}, {"12.", "12.00"}, {"1.999", "2.00"}, {"", zero},  {"0", zero},
-            {"0.0", zero},   {".00", zero},  {"-1", bad},      {"+1", bad},      {"1 2", bad}, {"1,000", bad},
-            {"1.2.3", bad},  {"x1A", bad},
+            {"12", "12.00"}, {".5", "0.50"}, {"12.", "12.00"}, {"1.999", "2.00"},
+            {"", zero},      {"0", zero},    {"0.0", zero},    {".00", zero},
+            {"-1", bad},     {"+1", bad},    {"1 2", bad},     {"1,000", bad},
+            {"1.2.3", bad},  {"x1A", bad},   {"1.5e3", bad},   {"1e2", bad},
         };
         for (const auto &[typed, expected] : cases) {
             TfrmModifyRecord dialog;
@@ -232,6 +236,36 @@ private slots:
         dialog.btnSaveClick();
         QCOMPARE(answers.Texts(), QStringList{"项目名称不能为空！"});
         QCOMPARE(dialog.findChild<QLineEdit *>("edtMoney")->text(), QStringLiteral("3"));
+    }
+
+    // After a failed save, Enter must save again, not cancel the edit.
+    void failedModifyKeepsSaveTheDefault()
+    {
+        TMainFixture f;
+        Sample(f);
+        f.Db.Exec("create trigger keep before update on All_Table begin select raise(abort, 'database is "
+                  "locked'); end;");
+        TfrmModifyRecord dialog;
+        dialog.RecordID = f.Db.Text("select min(ID) from All_Table");
+        dialog.SetFields("2026-06-01", "a", "3", "");
+        dialog.show();
+        auto *name = dialog.findChild<QLineEdit *>("edtName");
+        auto *save = dialog.findChild<QPushButton *>("btnSave");
+        name->setFocus();
+        {
+            TModalAnswerer answers;
+            QTest::keyClick(name, Qt::Key_Return);
+            QCOMPARE(answers.Seen.size(), 1);
+            QCOMPARE(answers.Seen[0].Icon, QMessageBox::Critical);
+        }
+        QVERIFY(dialog.isVisible());
+        QVERIFY(save->isDefault());
+        QVERIFY(!dialog.findChild<QPushButton *>("btnCancel")->isDefault());
+        QCOMPARE(dialog.focusWidget(), name);
+        f.Db.Exec("drop trigger keep;");
+        TModalAnswerer answers;
+        QTest::keyClick(name, Qt::Key_Return);
+        QCOMPARE(answers.Texts(), QStringList{"修改成功！"});
     }
 
     void shareDialog()
@@ -288,8 +322,8 @@ private slots:
         };
         f.Main->MoreMenu()->findChild<QAction *>("mnuInAndOut_More_ShowRecord")->trigger();
         QCOMPARE(seen, QStringList({"详细显示每天所有收支记录", "2026-06-01至2026-06-10：",
-                                    "支出合计：45.50    收入合计：100.00    结余合计：54.50", "早饭", "午饭", "工资",
-                                    "房租"}));
+                                    "支出合计：45.50    收入合计：100.00    结余合计：54.50", "早饭", "午饭",
+                                    "工资", "房租"}));
     }
 
     void moreMenuItems()
@@ -298,9 +332,10 @@ private slots:
         QStringList names;
         for (QAction *action : f.Main->MoreMenu()->findChildren<QAction *>())
             names << action->objectName();
-        for (const char *name : {"mnuInAndOut_More_ShowRecord", "mnuInAndOut_More_OutTotal", "mnuInAndOut_More_InTotal",
-                                 "mnuInAndOut_More_Print_1", "mnuInAndOut_More_Preview_2",
-                                 "mnuInAndOut_More_SaveAsExcel_1", "mnuInAndOut_More_SaveAsTxt_2"})
+        for (const char *name :
+             {"mnuInAndOut_More_ShowRecord", "mnuInAndOut_More_OutTotal", "mnuInAndOut_More_InTotal",
+              "mnuInAndOut_More_Print_1", "mnuInAndOut_More_Preview_2", "mnuInAndOut_More_SaveAsExcel_1",
+              "mnuInAndOut_More_SaveAsTxt_2"})
             QVERIFY2(names.contains(name), name);
     }
 };

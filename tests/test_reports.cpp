@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QPrintDialog>
 #include <QProcess>
 #include <QToolButton>
@@ -154,8 +155,10 @@ class TestReports : public QObject
         QCOMPARE(RightAmount("5.00"), QByteArray(8, ' ') + "5.00" + "    ");
         QCOMPARE(RightAmount("  "), QByteArray(16, ' '));
         // Too long for the column: every digit kept, or plainly overflowed.
-        QCOMPARE(RightAmount("1234567890123.45"), QByteArray("1234567890123.45"));
-        QCOMPARE(RightAmount("123456789012345.00"), QByteArray(16, '#'));
+        // Wide amounts keep every digit and one space before the next column.
+        QCOMPARE(RightAmount("1000000000.00"), QByteArray("  1000000000.00 "));
+        QCOMPARE(RightAmount("-100000000000.00"), QByteArray("-100000000000.00 "));
+        QCOMPARE(RightAmount("123456789012345.00"), QByteArray("123456789012345.00 "));
         QCOMPARE(PeriodText(QDate(2007, 1, 1), QDate(2007, 1, 31)), G("2007-01-01至2007-01-31  31天"));
         QCOMPARE(PeriodText(QDate(2007, 1, 1), QDate(2007, 1, 1)), G("2007-01-01至2007-01-01  1天"));
     }
@@ -204,6 +207,42 @@ class TestReports : public QObject
         QCOMPARE(rows[2][5], QByteArray("     2983.50    "));
         QCOMPARE(rows[3][5], QByteArray(16, ' '));
         QCOMPARE(rows[4][5], Pad(G("2026-03-05至2026-03-06  2天"), 50));
+    }
+
+    // A memo with line breaks stays on its line; wide amounts and totals keep
+    // a space on both sides and every line stays 120 bytes.
+    void memoBreaksAndWideAmounts()
+    {
+        TAnswer a;
+        a.Add("支出", "房", "99999999999.99", "第一行\n第二行\r\n第三行" + QString(60, 'm'));
+        a.Add("支出", "车", "99999999999.99", "x");
+        a.Add("收入", "奖", "5.00", "y");
+        a.Day("2026-03-05", "199999999999.98", "5.00", "-199999999994.98");
+        ReportRows rows = BuildRows1(a.Days, a.Details, QDate(2026, 3, 5), QDate(2026, 3, 5));
+        QVERIFY(!rows[4][0].contains('\n') && !rows[4][0].contains('\r'));
+        QVERIFY(rows[4][0].startsWith(G("第一行 第二行 第三行")));
+        AlignAmounts1(rows);
+        for (qsizetype i = 0; i < rows[0].size(); ++i) {
+            const QByteArray line = JoinRow(rows, i);
+            QCOMPARE(line.size(), 120);
+            const QByteArray amount = rows[3][i].trimmed();
+            if (amount.isEmpty())
+                continue;
+            const qsizetype at = line.indexOf(amount, 46);
+            QVERIFY2(line[at - 1] == ' ' && line[at + amount.size()] == ' ', line.constData());
+        }
+        ConvertRows2(rows);
+        for (qsizetype i = 0; i < rows[0].size(); ++i) {
+            const QByteArray line = JoinRow(rows, i);
+            QCOMPARE(line.size(), 120);
+            for (int c : {2, 3}) {
+                const QByteArray amount = rows[c][i].trimmed();
+                if (amount.isEmpty())
+                    continue;
+                const qsizetype at = line.indexOf(amount, 38);
+                QVERIFY2(line[at - 1] == ' ' && line[at + amount.size()] == ' ', line.constData());
+            }
+        }
     }
 
     void emptyRangeAndNegativeBalance()
@@ -358,6 +397,53 @@ class TestReports : public QObject
         QCOMPARE(QDir(disk.Dir()).entryList(QDir::Files | QDir::Hidden).size(), 2); // old.txt and the filler
     }
 
+    // A full disk must fail the export visibly and keep the old file, both for
+    // an export that fits Qt's write buffer (the error shows only at flush)
+    // and a larger one, text and Excel alike.
+    void fullDiskFailsEveryExport_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<int>("records");
+        QTest::newRow("text under the buffer") << "mnuInAndOut_More_SaveAsTxt_1"
+                                               << "txt" << 45;
+        QTest::newRow("text over the buffer") << "mnuInAndOut_More_SaveAsTxt_2"
+                                              << "txt" << 300;
+        QTest::newRow("Excel under the buffer") << "mnuInAndOut_More_SaveAsExcel_1"
+                                                << "xls" << 3;
+        QTest::newRow("Excel over the buffer") << "mnuInAndOut_More_SaveAsExcel_2"
+                                               << "xls" << 300;
+    }
+
+    void fullDiskFailsEveryExport()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, extension);
+        QFETCH(int, records);
+        TfrmMain::SetTemplateFolder(QStringLiteral(LUMORA_BINARY_DIR "/Database"));
+        TMainFixture f;
+        TSmallDisk disk(64);
+        if (!disk.Ok)
+            QSKIP("mounting a tmpfs is not permitted here");
+        const QString target = disk.Dir() + "/keep." + extension;
+        const QByteArray old(3000, 'k');
+        {
+            QFile file(target);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(old);
+        }
+        Records(f, records);
+        disk.Fill(4 * 1024);
+        TModalAnswerer answers({QMessageBox::Yes});
+        answers.OnDialog = [&](QWidget *w) { AnswerSaveDialog(w, target); };
+        Trigger(f, item);
+        QCOMPARE(answers.Seen.size(), 2); // the overwrite question, then the failure
+        QCOMPARE(answers.Seen[1].Icon, QMessageBox::Critical);
+        QVERIFY2(answers.Seen[1].Text.contains("磁盘空间不足"), qPrintable(answers.Seen[1].Text));
+        QCOMPARE(ReadFile(target), old);
+        QCOMPARE(QDir(disk.Dir()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
+    }
+
     void reportFaceKeepsColumns()
     {
         qInfo() << "report face" << ReportFace("宋体");
@@ -368,6 +454,44 @@ class TestReports : public QObject
         TQRLabel label;
         label.Caption = Base64::FromGB18030(Header1());
         QCOMPARE(label.Width(), int(std::ceil(120 * metrics.horizontalAdvance('0'))));
+    }
+
+    // The last of the 120 cells is drawn whole even where the line is a few
+    // pixels wider than the band (paper and preview share this painting).
+    void lastColumnIsNotClipped()
+    {
+        TQRBand band;
+        TQRLabel *label = band.CreateLabel();
+        label->Caption = QString(119, ' ') + "8";
+        band.Width = label->Width() - 4;
+        band.Height = 40;
+        TQRBand reference;
+        reference.Width = band.Width;
+        reference.Height = 40;
+        reference.CreateLabel()->Caption = "8";
+        auto inkColumns = [](const TQRBand &Band) {
+            TQRPrinter printer;
+            printer.Pages.append({TQRPrinter::TPlaced{&Band, 0}});
+            QImage image(Band.Width + 40, 40, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            printer.PaintPage(painter, 0);
+            painter.end();
+            int left = image.width(), right = -1;
+            for (int x = 0; x < image.width(); ++x)
+                for (int y = 0; y < image.height(); ++y)
+                    if (qGray(image.pixel(x, y)) < 128) {
+                        left = std::min(left, x);
+                        right = std::max(right, x);
+                    }
+            return std::pair{left, right};
+        };
+        const auto [refLeft, refRight] = inkColumns(reference);
+        const auto [left, right] = inkColumns(band);
+        QVERIFY(right < band.Width);
+        QVERIFY2(
+            right - left >= refRight - refLeft - 1,
+            qPrintable(QString("last glyph %1 px wide, whole %2").arg(right - left).arg(refRight - refLeft)));
     }
 
     void pagesAndPreview_data()
@@ -465,6 +589,13 @@ class TestReports : public QObject
         info.waitForFinished(30000);
         const QString details = QString::fromUtf8(info.readAllStandardOutput());
         QVERIFY2(details.contains("595 x 842 pts (A4)"), qPrintable(details));
+        QVERIFY2(details.contains("Lumora 格式Ⅰ 2026-06-01至2026-06-01"), qPrintable(details));
+        // A queue whose default paper is Letter hands it over as a job
+        // option; it must not win over A4.
+        QCOMPARE(
+            PaperJobOptions({"PageSize", "Letter", "Duplex", "None", "media", "Letter", "landscape", "true"},
+                            QPageSize::A4, QPageLayout::Portrait),
+            (QStringList{"Duplex", "None", "PageSize", "A4", "media", "A4", "orientation-requested", "3"}));
         QVERIFY(details.contains(QRegularExpression("Pages:\\s+2")));
         QProcess::execute("pdftoppm", {"-png", "-r", "60", "-f", "1", "-l", "1", pdf,
                                        QStringLiteral(LUMORA_BINARY_DIR) + "/screenshots/printed"});

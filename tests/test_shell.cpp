@@ -74,6 +74,8 @@ private slots:
         auto *names = In<QComboBox>(&login, "cboUserName");
         QCOMPARE(names->count(), 2);
         QCOMPARE(names->currentText(), QStringLiteral("李四"));
+        // The password typed next goes to the login.
+        QCOMPARE(login.focusWidget(), In<QLineEdit>(&login, "edtPassword"));
 
         // Leaving the account dialog any other way keeps the list.
         TclsDatabaseUser(db.File()).AddUser("third", "x");
@@ -127,6 +129,7 @@ private slots:
         const QList<TCase> cases{
             {0, {"edtNew_UserName=", "edtNew_Password1=a", "edtNew_Password2=a"}, "用户名不能为空！",
              QMessageBox::Warning, "edtNew_UserName"},
+            {0, {"edtNew_UserName=   "}, "用户名不能为空！", QMessageBox::Warning, "edtNew_UserName"},
             {0, {"edtNew_UserName=B", "edtNew_Password1=", "edtNew_Password2=a"}, "密码不能为空！",
              QMessageBox::Warning, "edtNew_Password1"},
             {0, {"edtNew_Password1=a", "edtNew_Password2="}, "密码不能为空！", QMessageBox::Warning,

@@ -6,17 +6,21 @@
 #include "tests/support/unt_testDb.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QtTest>
 
+#include <thread>
+
 #include <sqlite3.h>
 
-class TestStore : public QObject {
+class TestStore : public QObject
+{
     Q_OBJECT
 
     static QDate D(const char *Text) { return QDate::fromString(QString::fromLatin1(Text), "yyyy-MM-dd"); }
 
-private slots:
+  private slots:
     void initTestCase() { TclsConnection::SetBusyTimeout(200); }
 
     void codecLineBreaks()
@@ -41,8 +45,8 @@ private slots:
     {
         // 支出 in GBK is D6 A7 B3 F6; GB18030 keeps those bytes.
         QCOMPARE(Base64::EncodeText(QStringLiteral("支出")), QStringLiteral("1qez9g=="));
-        for (const QString &text : {QStringLiteral("it's \"quoted\""), QStringLiteral("早饭😀𠀀"),
-                                    QString(), QStringLiteral("a\r\nb")})
+        for (const QString &text : {QStringLiteral("it's \"quoted\""), QStringLiteral("早饭😀𠀀"), QString(),
+                                    QStringLiteral("a\r\nb")})
             QCOMPARE(Base64::DecodeText(Base64::EncodeText(text)), text);
     }
 
@@ -135,7 +139,8 @@ private slots:
         db.AddRecords("U", "支出", {"2026-03-02", "2026-03-03"}, {"早饭", "午饭"}, {"10.00", "30.00"},
                       {"", "x"});
         db.AddRecords("V", "支出", {"2026-03-02"}, {"别人的"}, {"99.00"}, {""});
-        db.GetDayRecords("U", QDateTime(D("2026-03-01"), QTime(23, 0)).date(), D("2026-03-03"), days, details);
+        db.GetDayRecords("U", QDateTime(D("2026-03-01"), QTime(23, 0)).date(), D("2026-03-03"), days,
+                         details);
         QCOMPARE(days[0], QStringList({"2026-03-01", "2026-03-02", "2026-03-03"}));
         QCOMPARE(days[1], QStringList({"0.00", "10.00", "30.00"}));
         QCOMPARE(days[2], QStringList({"0.00", "25.50", "0.00"}));
@@ -271,7 +276,10 @@ private slots:
             db.AddRecords("U", "支出", {"2026-01-01"}, {"a"}, {"1.00"}, {""});
             QFAIL("no error");
         } catch (const std::exception &e) {
-            QVERIFY(QString::fromUtf8(e.what()).contains("locked"));
+            const QString text = QString::fromUtf8(e.what());
+            QVERIFY(text.contains("locked"));
+            QVERIFY2(text.contains("另一个程序") && text.contains(QFileInfo(t.File()).absoluteFilePath()),
+                     qPrintable(text));
         }
         // A failed login must not take the account with it.
         QVERIFY_THROWS_EXCEPTION(std::exception, db.CheckLogin("U", "p"));
@@ -310,8 +318,38 @@ private slots:
             QFAIL("no error");
         } catch (const std::exception &e) {
             QVERIFY(QString::fromUtf8(e.what()).contains("readonly"));
+            QVERIFY(QString::fromUtf8(e.what()).contains("只读"));
         }
         QCOMPARE(db.GetUserNames(), QStringList{"U"});
+        // The login stands on read-only books; it only cannot reorder the list.
+        TclsDatabaseUser reader(file);
+        QVERIFY(reader.CheckLogin("U", "p"));
+        QVERIFY(reader.ReadOnly());
+        QVERIFY(!reader.CheckLogin("U", "wrong"));
+    }
+
+    // A login with the old password that runs while the password changes
+    // must never write the old hash back.
+    void loginDuringPasswordChange()
+    {
+        TTestDb t;
+        QVERIFY(TclsDatabaseUser(t.File()).AddUser("U", "old"));
+        for (int round = 0; round < 6; ++round) {
+            const QString from = round % 2 ? "new" : "old", to = round % 2 ? "old" : "new";
+            std::thread login([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(80 + 50 * round));
+                try {
+                    TclsDatabaseUser(t.File()).CheckLogin("U", from);
+                } catch (const std::exception &) {
+                }
+            });
+            QVERIFY(TclsDatabaseUser(t.File()).ChangePassword("U", from, to));
+            login.join();
+            TclsDatabaseUser db(t.File());
+            QVERIFY2(db.CheckLogin("U", to), qPrintable(QString("round %1").arg(round)));
+            QVERIFY(!db.CheckLogin("U", from));
+            QCOMPARE(t.Count("select count(*) from Users_Table"), 1);
+        }
     }
 };
 

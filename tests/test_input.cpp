@@ -1,0 +1,249 @@
+// What a user can type, paste or drop into the main window's fields, and
+// what a delete leaves selected.
+#include "app/unt_clsWidgets.h"
+#include "app/unt_frmMain.h"
+#include "data/unt_clsAmount.h"
+#include "data/unt_clsDatabaseUser.h"
+#include "tests/support/unt_testGui.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QtTest>
+
+#include <clocale>
+
+namespace
+{
+const char *Pickers[] = {"dtpOut_Date", "dtpIn_Date", "dtpInAndOut_Date1", "dtpInAndOut_Date2"};
+
+QLineEdit *EditOf(QDateEdit *Picker)
+{
+    return Picker->findChild<QLineEdit *>();
+}
+
+void Key(QWidget *Widget, Qt::Key KeyCode, const QString &Text, Qt::KeyboardModifiers Modifiers = {})
+{
+    QTest::sendKeyEvent(QTest::Press, Widget, KeyCode, Text, Modifiers);
+    QTest::sendKeyEvent(QTest::Release, Widget, KeyCode, Text, Modifiers);
+}
+} // namespace
+
+class TestInput : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void initTestCase()
+    {
+        UsePrivateRuntimeDir();
+        ApplyTestFont();
+    }
+
+    void typedDatesLandExactly()
+    {
+        TMainFixture f;
+        f.Main->show();
+        for (const char *name : Pickers) {
+            auto *picker = dynamic_cast<TDatePicker *>(f.Find<QDateEdit>(name));
+            QVERIFY(picker);
+            picker->window()->activateWindow();
+            picker->setDate(QDate(2026, 6, 1));
+            picker->setFocus();
+            // The whole text selected, a whole date typed.
+            QTest::keyClick(picker, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(picker, "2016-12-09");
+            QCOMPARE(picker->date(), QDate(2016, 12, 9));
+            // A click into the year, then four digits.
+            EditOf(picker)->setCursorPosition(2);
+            QTest::keyClicks(picker, "2019");
+            QCOMPARE(picker->date(), QDate(2019, 12, 9));
+            // A click into the day, then two digits; the month with a
+            // leading separator typed out of habit.
+            EditOf(picker)->setCursorPosition(9);
+            QTest::keyClicks(picker, "05");
+            QCOMPARE(picker->date(), QDate(2019, 12, 5));
+            EditOf(picker)->setCursorPosition(0);
+            QTest::keyClicks(picker, "2020-02-29");
+            QCOMPARE(picker->date(), QDate(2020, 2, 29));
+            QCOMPARE(picker->Refusals(), 0);
+            // A day that February 2019 does not have is refused, not moved.
+            QTest::keyClick(picker, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(picker, "2019");
+            QCOMPARE(picker->date(), QDate(2020, 2, 29)); // 2019-02-29 cannot be
+            QVERIFY(picker->Refusals() > 0);
+            QVERIFY(picker->date() != QDate(2019, 2, 28));
+        }
+    }
+
+    void amountFieldsTakeOnlyDigitsAndPoints()
+    {
+        TMainFixture f;
+        f.Main->show();
+        for (const char *name : {"edtOut_Money", "edtIn_Money"}) {
+            auto *money = f.Find<QLineEdit>(name);
+            money->clear();
+            money->setFocus();
+            // Every way text can arrive: the middle-click paste and a drop
+            // both end in insert(), Ctrl+V reads the clipboard.
+            money->insert("ab-1,0 x");
+            money->insert("1.5e3");
+            QCOMPARE(money->text(), QString());
+            QGuiApplication::clipboard()->setText("午饭2.5");
+            QTest::keyClick(money, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(money->text(), QString());
+            QGuiApplication::clipboard()->setText("12.5");
+            QTest::keyClick(money, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(money->text(), QStringLiteral("12.5"));
+            // An input method's composition and commit.
+            QInputMethodEvent compose("wufan", {});
+            QApplication::sendEvent(money, &compose);
+            QInputMethodEvent commit;
+            commit.setCommitString("午饭2.5");
+            QApplication::sendEvent(money, &commit);
+            QCOMPARE(money->text(), QStringLiteral("12.5"));
+            QVERIFY(!money->inputMethodQuery(Qt::ImEnabled).toBool());
+            QTest::keyClicks(money, "x+-e");
+            QCOMPARE(money->text(), QStringLiteral("12.5"));
+            // Delete as X11 sends it (with the DEL character), and Tab.
+            money->setCursorPosition(0);
+            Key(money, Qt::Key_Delete, QString(QChar(0x7f)));
+            QCOMPARE(money->text(), QStringLiteral("2.5"));
+            Key(money, Qt::Key_Tab, "\t");
+            QVERIFY(money->window()->focusWidget() != money);
+            QCOMPARE(money->text(), QStringLiteral("2.5"));
+        }
+    }
+
+    void exponentsAndHugeAmountsAreRefused()
+    {
+        QString amount;
+        for (const char *typed : {"1.5e3", "1e2", "1E300", "0x10", "1,5", " 1", "inf"})
+            QCOMPARE(NormaliseAmount(typed, amount), TAmountCheck::BadFormat);
+        QCOMPARE(NormaliseAmount("99999999999", amount), TAmountCheck::Ok);
+        QCOMPARE(amount, QStringLiteral("99999999999.00"));
+        TMainFixture f;
+        TclsDatabaseUser store(f.Db.File());
+        for (const QString &money : {QStringLiteral("1.5e300"), QStringLiteral("123456789012.00")}) {
+            bool refused = false;
+            try {
+                store.AddRecords(f.User, "支出", {"2026-06-01"}, {"a"}, {money}, {""});
+            } catch (const std::exception &) {
+                refused = true;
+            }
+            QVERIFY2(refused, qPrintable(money));
+        }
+        QCOMPARE(f.Db.Count("select count(*) from All_Table"), 0);
+        store.AddRecords(f.User, "支出", {"2026-06-01"}, {"a"}, {"99999999999.99"}, {""});
+        QCOMPARE(f.Db.Count("select count(*) from All_Table"), 1);
+    }
+
+    // After a delete nothing is selected, so a second Delete and Yes asks
+    // for a choice instead of removing the neighbour.
+    void deleteLeavesNothingSelected()
+    {
+        TMainFixture f;
+        for (const char *name : {"a", "b", "c"}) {
+            f.Find<QComboBox>("cboOut_Name")->setEditText(name);
+            f.Find<QLineEdit>("edtOut_Money")->setText("2");
+            f.Main->Out_Add();
+        }
+        auto *pending = f.Find<QTreeWidget>("lvwOut_List");
+        pending->setCurrentItem(pending->topLevelItem(1));
+        {
+            TModalAnswerer answers({QMessageBox::Yes, QMessageBox::Yes});
+            f.Main->Out_Delete();
+            f.Main->Out_Delete();
+            QCOMPARE(answers.Texts(), (QStringList{"您确定要删除指定的记录吗？",
+                                                   "请在上面的列表中选定一条记录，然后删除它。"}));
+        }
+        QCOMPARE(pending->topLevelItemCount(), 2);
+        QVERIFY(pending->selectedItems().isEmpty());
+
+        TclsDatabaseUser(f.Db.File())
+            .AddRecords(f.User, "支出", {"2026-06-01", "2026-06-01", "2026-06-01"}, {"x", "y", "z"},
+                        {"1", "2", "3"}, {"", "", ""});
+        f.Find<QDateEdit>("dtpInAndOut_Date1")->setDate(QDate(2026, 6, 1));
+        f.Find<QDateEdit>("dtpInAndOut_Date2")->setDate(QDate(2026, 6, 1));
+        f.Main->InAndOut_View();
+        auto *days = f.Find<QTreeWidget>("lvwInAndOut_List1");
+        days->setCurrentItem(days->topLevelItem(0));
+        auto *details = f.Find<QTreeWidget>("lvwInAndOut_List2");
+        QCOMPARE(details->topLevelItemCount(), 3);
+        details->setCurrentItem(details->topLevelItem(1));
+        {
+            TModalAnswerer answers({QMessageBox::Yes, QMessageBox::Yes});
+            f.Main->InAndOut_Delete();
+            f.Main->InAndOut_Delete();
+            QCOMPARE(answers.Texts().last(), QStringLiteral("请在上面的列表中选定一条记录，然后删除它。"));
+        }
+        QCOMPARE(f.Db.Count("select count(*) from All_Table"), 2);
+        QVERIFY(details->selectedItems().isEmpty());
+    }
+
+    // A memo with line breaks shows on one line in every list and is
+    // stored as typed.
+    void memoLineBreaksShowOnOneLine()
+    {
+        TMainFixture f;
+        f.Find<QDateEdit>("dtpOut_Date")->setDate(QDate(2026, 6, 1));
+        f.Find<QComboBox>("cboOut_Name")->setEditText("a");
+        f.Find<QLineEdit>("edtOut_Money")->setText("1");
+        f.Find<QPlainTextEdit>("memOut_Memo")->setPlainText("line one\nline two");
+        f.Main->Out_Add();
+        auto *pending = f.Find<QTreeWidget>("lvwOut_List");
+        QCOMPARE(pending->topLevelItem(0)->text(5), QStringLiteral("line one line two"));
+        QCOMPARE(pending->topLevelItem(0)->icon(0).availableSizes(), QList<QSize>{QSize(16, 16)});
+        {
+            TModalAnswerer answers;
+            QVERIFY(f.Main->Out_Finish());
+        }
+        QCOMPARE(f.Db.Count("select count(*) from All_Table"), 1);
+        f.Find<QDateEdit>("dtpInAndOut_Date1")->setDate(QDate(2026, 6, 1));
+        f.Find<QDateEdit>("dtpInAndOut_Date2")->setDate(QDate(2026, 6, 1));
+        f.Main->InAndOut_View();
+        QCOMPARE(f.Main->Details[5].value(0), QStringLiteral("line one\nline two"));
+        auto *days = f.Find<QTreeWidget>("lvwInAndOut_List1");
+        days->setCurrentItem(days->topLevelItem(0));
+        auto *details = f.Find<QTreeWidget>("lvwInAndOut_List2");
+        QCOMPARE(details->topLevelItem(0)->text(5), QStringLiteral("line one line two"));
+        QCOMPARE(CellText(details->topLevelItem(0), 5), QStringLiteral("line one\nline two"));
+        QVERIFY(!details->topLevelItem(0)->icon(0).isNull());
+        QVERIFY(!days->topLevelItem(0)->icon(0).isNull());
+    }
+
+    // A household abroad: decimals written with a comma by the C library.
+    void amountsKeepThePointInEveryLocale()
+    {
+        if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
+            QSKIP("the de_DE.UTF-8 locale is not installed");
+        auto restore = qScopeGuard([] { std::setlocale(LC_ALL, "C"); });
+        QCOMPARE(FormatMoney(12.5), QStringLiteral("12.50"));
+        TMainFixture f;
+        f.Find<QDateEdit>("dtpOut_Date")->setDate(QDate(2026, 6, 1));
+        f.Find<QComboBox>("cboOut_Name")->setEditText("a");
+        f.Find<QLineEdit>("edtOut_Money")->setText("12.5");
+        f.Main->Out_Add();
+        auto *pending = f.Find<QTreeWidget>("lvwOut_List");
+        QCOMPARE(pending->topLevelItem(0)->text(4), QStringLiteral("12.50"));
+        {
+            TModalAnswerer answers;
+            QVERIFY(f.Main->Out_Finish());
+        }
+        f.Find<QDateEdit>("dtpInAndOut_Date1")->setDate(QDate(2026, 6, 1));
+        f.Find<QDateEdit>("dtpInAndOut_Date2")->setDate(QDate(2026, 6, 1));
+        f.Main->InAndOut_View();
+        auto *days = f.Find<QTreeWidget>("lvwInAndOut_List1");
+        QCOMPARE(days->topLevelItem(0)->text(2), QStringLiteral("12.50"));
+        QVERIFY2(f.Find<QLabel>("lblInAndOut_OutMoney1")->text().contains("12.50"),
+                 qPrintable(f.Find<QLabel>("lblInAndOut_OutMoney1")->text()));
+        ReportRows rows;
+        QVERIFY(f.Main->InAndOut_GetReportRows(rows));
+        QVERIFY(ReportRowsBuilder::JoinRow(rows, 0).contains("12.50"));
+    }
+};
+
+QTEST_MAIN(TestInput)
+#include "test_input.moc"
