@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyledItemDelegate>
@@ -82,6 +83,7 @@ TfrmImport::TfrmImport(QWidget *Parent, const QList<TImportRow> &Rows, const QSt
         const QString money =
             row.Bill.Problem.isEmpty() ? FormatMoney(double(row.Bill.Cents) / 100.0) : QString();
         QTreeWidgetItem *item = MakeRow(lvwImport, {date, row.Type, row.Name, money, row.Memo, row.State});
+        item->setIcon(ColCheck, QIcon()); // the check box takes the icon's place
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable | Qt::ItemIsEditable);
         item->setCheckState(ColCheck, row.Checked ? Qt::Checked : Qt::Unchecked);
         item->setData(ColCheck, Qt::UserRole, int(i));
