@@ -35,6 +35,34 @@ QString DroppedBill(const QMimeData *Data)
     return BillSuffixes.contains(QFileInfo(file).suffix().toLower()) ? file : QString();
 }
 
+// Fields that take dropped text would swallow a dropped bill as its path:
+// on them a bill still goes to the import.
+class TBillDropFilter : public QObject
+{
+  public:
+    TBillDropFilter(QObject *Parent, std::function<void(const QString &)> Import)
+        : QObject(Parent), FImport(std::move(Import))
+    {
+    }
+    bool eventFilter(QObject *, QEvent *Event) override
+    {
+        const auto type = Event->type();
+        if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+            return false;
+        auto *drop = static_cast<QDropEvent *>(Event);
+        const QString file = DroppedBill(drop->mimeData());
+        if (file.isEmpty())
+            return false;
+        drop->acceptProposedAction();
+        if (type == QEvent::Drop)
+            FImport(file);
+        return true;
+    }
+
+  private:
+    std::function<void(const QString &)> FImport;
+};
+
 TImportOrigin RowOrigin(const QTreeWidgetItem *Row)
 {
     const QStringList parts = Row->data(0, Qt::UserRole).toStringList();
@@ -66,6 +94,14 @@ void TfrmMain::SetupImport()
     connect(action, &QAction::triggered, this,
             [this] { RunGuarded(this, [this] { mnuInAndOut_More_ImportClick(); }); });
     setAcceptDrops(true);
+    auto *filter = new TBillDropFilter(this, [this](const QString &File) {
+        QMetaObject::invokeMethod(
+            this, [this, File] { RunGuarded(this, [this, File] { ImportBill(File); }); },
+            Qt::QueuedConnection);
+    });
+    for (QWidget *child : findChildren<QWidget *>())
+        if (child->acceptDrops())
+            child->installEventFilter(filter);
 }
 
 void TfrmMain::mnuInAndOut_More_ImportClick()

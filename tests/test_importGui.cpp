@@ -314,6 +314,23 @@ class TestImportGui : public QObject
             QTRY_COMPARE(answerer.Seen.size(), 1);
         }
         QCOMPARE(dropped.States.size(), 6);
+        // Dropped on a field that takes text, a bill is still imported, and
+        // its path is not typed into the field.
+        TSeenImport onField;
+        {
+            TModalAnswerer answerer;
+            answerer.OnDialog = AnswerImport(onField, {}, false);
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(Write(FDir.path(), "field.csv", Alipay(AlipayMonth())))});
+            data.setText(data.urls().first().toString());
+            QWidget *memo = f.Find<QPlainTextEdit>("memIn_Memo")->viewport();
+            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(memo, &enter);
+            QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(memo, &drop);
+            QTRY_COMPARE(onField.States.size(), 6);
+        }
+        QVERIFY(f.Find<QPlainTextEdit>("memIn_Memo")->toPlainText().isEmpty());
         // Closing with imported rows asks as for typed ones.
         {
             TModalAnswerer answerer({QMessageBox::No, QMessageBox::No});
