@@ -82,7 +82,10 @@ QString BuildMemo(const QString &Counterparty, const QString &Item)
         if (!IsPlaceholder(part) && !parts.contains(part))
             parts << part;
     QString memo = parts.join(QLatin1Char(' '));
-    memo.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    // Stray tabs and line breaks inside cells (some WeChat exports have
+    // them) would break the memo's one line.
+    for (const char control : {'\r', '\n', '\t'})
+        memo.replace(QLatin1Char(control), QLatin1Char(' '));
     if (memo.size() > MemoLimit) {
         qsizetype cut = MemoLimit;
         if (memo[cut - 1].isHighSurrogate())

@@ -138,7 +138,7 @@ class TestImport : public QObject
     void weChatCsvAndXlsxAgree()
     {
         const QList<TRow> month{
-            {"2025-03-01 12:00:00", "商户消费", "美团", "外卖", "支出", "¥30.00", "支付成功", "4200001"},
+            {"2025-03-01 12:00:00", "商户消费", "美团", "外\t卖\t", "支出", "¥30.00", "支付成功", "4200001"},
             {"2025-03-02 12:00:00", "商户消费", "美团", "外卖", "支出", "￥20.00", "已全额退款", "4200002"},
             {"2025-03-03 12:00:00", "美团-退款", "美团", "/", "收入", "¥20.00", "已全额退款", "4200003"},
             {"2025-03-04 12:00:00", "零钱提现", "招商银行", "/", "/", "¥200.00", "提现已到账", "4200004"},
@@ -156,7 +156,8 @@ class TestImport : public QObject
             QCOMPARE(rows[1].Type, QStringLiteral("支出")); // the paid row stays an expense
             QCOMPARE(rows[2].Type, QStringLiteral("收入"));
             QCOMPARE(rows[2].Name, rows[1].Name);
-            QCOMPARE(rows[2].Memo, QStringLiteral("美团")); // "/" is no item text
+            QCOMPARE(rows[2].Memo, QStringLiteral("美团"));       // "/" is no item text
+            QCOMPARE(rows[0].Memo, QStringLiteral("美团 外 卖")); // stray tabs are no columns
             QCOMPARE(rows[4].Bill.Cents, 10000);
             QCOMPARE(rows[0].Key, QStringLiteral("4200001"));
         }
