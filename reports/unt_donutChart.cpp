@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <QToolTip>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -41,8 +42,13 @@ QList<TSlice> DonutSlices(const TotalsLists &Totals)
     double sum = 0;
     for (const TSlice &slice : slices)
         sum += slice.Total;
-    if (sum <= 0)
-        return {};
+    // Amounts that all round to nothing still have their rows and legend
+    // entries; only their ring stays grey.
+    if (sum <= 0) {
+        for (TSlice &slice : slices)
+            slice.Start16 = 90 * 16;
+        return slices;
+    }
     // Ends are placed by the running share, so rounding never leaves a gap
     // and the last slice closes the ring exactly.
     double running = 0;
@@ -70,10 +76,41 @@ void TDonutChart::SetTotals(const TotalsLists &Totals)
     update();
 }
 
+int TDonutChart::LegendColumns() const
+{
+    return FSlices.size() > 5 ? 2 : 1;
+}
+
+int TDonutChart::LegendLineHeight() const
+{
+    return fontMetrics().height() + 2;
+}
+
 QRectF TDonutChart::Ring() const
 {
-    const double side = std::min<double>(width() - 20, height() * 0.58);
+    // The ring gives way to the legend, so every slice keeps its entry.
+    const qsizetype rows = (FSlices.size() + LegendColumns() - 1) / LegendColumns();
+    const double legend = rows * LegendLineHeight() + 12;
+    const double side = std::max(40.0, std::min<double>(width() - 20, height() - 20 - legend));
     return QRectF((width() - side) / 2, 10, side, side);
+}
+
+QList<QRect> TDonutChart::LegendRects() const
+{
+    QList<QRect> rects;
+    const int columns = LegendColumns(), lineHeight = LegendLineHeight();
+    const int columnWidth = (width() - 16) / columns;
+    const int top = static_cast<int>(Ring().bottom()) + 12;
+    const qsizetype rows = (FSlices.size() + columns - 1) / columns;
+    for (qsizetype i = 0; i < FSlices.size(); ++i)
+        rects << QRect(8 + static_cast<int>(i / rows) * columnWidth,
+                       top + static_cast<int>(i % rows) * lineHeight, columnWidth - 4, lineHeight);
+    return rects;
+}
+
+bool TDonutChart::AllZero() const
+{
+    return std::all_of(FSlices.begin(), FSlices.end(), [](const TSlice &Slice) { return Slice.Span16 == 0; });
 }
 
 int TDonutChart::SliceAt(const QPoint &Point) const
@@ -104,16 +141,20 @@ void TDonutChart::paintEvent(QPaintEvent *)
                       ring.height() * HoleRatio);
     QPainterPath holePath;
     holePath.addEllipse(hole);
-    if (FSlices.isEmpty()) {
+    if (FSlices.isEmpty() || AllZero()) {
         QPainterPath empty;
         empty.addEllipse(ring);
         painter.fillPath(empty.subtracted(holePath), QColor(0xE0, 0xE0, 0xE0));
         painter.setPen(QColor(0x80, 0x80, 0x80));
-        painter.drawText(hole, Qt::AlignCenter, QStringLiteral("无记录"));
-        return;
+        if (FSlices.isEmpty()) {
+            painter.drawText(hole, Qt::AlignCenter, QStringLiteral("无记录"));
+            return;
+        }
     }
     for (int i = 0; i < FSlices.size(); ++i) {
         const TSlice &slice = FSlices[i];
+        if (slice.Span16 == 0)
+            continue;
         // The hovered slice stands out a little from the ring.
         const QRectF box = i == FHovered ? ring.adjusted(-6, -6, 6, 6) : ring;
         QPainterPath path;
@@ -123,23 +164,28 @@ void TDonutChart::paintEvent(QPaintEvent *)
         painter.fillPath(path.subtracted(holePath), i == FHovered ? slice.Color.darker(115) : slice.Color);
     }
     if (FHovered >= 0) {
+        // A long name is cut to the hole's width rather than running over
+        // the ring.
+        const QFontMetrics metrics = fontMetrics();
+        const int room = static_cast<int>(hole.width() * 0.8);
         painter.setPen(Qt::black);
-        painter.drawText(hole, Qt::AlignCenter | Qt::TextWordWrap,
-                         FSlices[FHovered].Name +
+        painter.drawText(hole, Qt::AlignCenter,
+                         metrics.elidedText(FSlices[FHovered].Name, Qt::ElideRight, room) +
                              QStringLiteral("\n%1%").arg(FSlices[FHovered].Percent, 0, 'f', 2));
     }
     // The legend below: a swatch, the name and the share of each slice.
-    const int lineHeight = fontMetrics().height() + 2;
-    int y = static_cast<int>(ring.bottom()) + 12;
-    for (const TSlice &slice : FSlices) {
-        painter.fillRect(QRect(12, y + 2, 10, lineHeight - 6), slice.Color);
+    const QList<QRect> rects = LegendRects();
+    for (int i = 0; i < FSlices.size(); ++i) {
+        const TSlice &slice = FSlices[i];
+        const QRect &text = rects[i];
+        painter.fillRect(QRect(text.left(), text.top() + 2, 10, text.height() - 6), slice.Color);
         painter.setPen(Qt::black);
         const QString share = QStringLiteral("%1%").arg(slice.Percent, 0, 'f', 2);
-        const QRect text(28, y, width() - 40, lineHeight);
-        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
-                         fontMetrics().elidedText(slice.Name, Qt::ElideRight, text.width() - 70));
-        painter.drawText(text, Qt::AlignRight | Qt::AlignVCenter, share);
-        y += lineHeight;
+        const QRect label = text.adjusted(14, 0, 0, 0);
+        const int shareWidth = fontMetrics().horizontalAdvance(share) + 6;
+        painter.drawText(label, Qt::AlignLeft | Qt::AlignVCenter,
+                         fontMetrics().elidedText(slice.Name, Qt::ElideRight, label.width() - shareWidth));
+        painter.drawText(label, Qt::AlignRight | Qt::AlignVCenter, share);
     }
 }
 

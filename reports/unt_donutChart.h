@@ -30,6 +30,8 @@ class TDonutChart : public QWidget
     int Hovered() const { return FHovered; }
     // The slice under a point of the widget, or -1.
     int SliceAt(const QPoint &Point) const;
+    // Where each slice's legend entry is drawn.
+    QList<QRect> LegendRects() const;
 
   protected:
     void paintEvent(QPaintEvent *Event) override;
@@ -38,6 +40,9 @@ class TDonutChart : public QWidget
 
   private:
     QRectF Ring() const;
+    int LegendColumns() const;
+    int LegendLineHeight() const;
+    bool AllZero() const;
     QList<TSlice> FSlices;
     int FHovered = -1;
 };

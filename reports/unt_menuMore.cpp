@@ -4,6 +4,7 @@
 #include "app/unt_frmMain.h"
 #include "data/unt_clsAmount.h"
 #include "reports/unt_donutChart.h"
+#include "reports/unt_frmGetProgramTotal.h"
 #include "reports/unt_frmShowRecord.h"
 
 #include <QAction>

@@ -2,6 +2,7 @@
 #include "app/unt_frmMain.h"
 #include "data/unt_clsDatabaseUser.h"
 #include "reports/unt_donutChart.h"
+#include "reports/unt_frmGetProgramTotal.h"
 #include "reports/unt_frmShowRecord.h"
 #include "tests/support/unt_testGui.h"
 
@@ -75,10 +76,34 @@ class TestChart : public QObject
         QCOMPARE(DonutSlices(Totals({8, 7, 6, 5, 4, 3, 2, 1})).last().Name, QStringLiteral("项目8"));
     }
 
+    // Every slice, "其他" included, has a legend entry inside the chart, and
+    // long names are elided rather than drawn over their neighbours.
+    void legendHoldsEverySlice()
+    {
+        TotalsLists totals = Totals({30, 20, 10, 9, 8, 7, 6, 5, 2, 2, 1});
+        totals[0][0] = QString(50, QChar(0x957F));
+        TDonutChart chart;
+        chart.resize(285, 296);
+        chart.SetTotals(totals);
+        const QList<QRect> rects = chart.LegendRects();
+        QCOMPARE(rects.size(), 9);
+        QCOMPARE(chart.Slices().last().Name, QStringLiteral("其他"));
+        for (int i = 0; i < rects.size(); ++i) {
+            QVERIFY2(chart.rect().contains(rects[i]), qPrintable(QString("entry %1").arg(i)));
+            for (int j = 0; j < i; ++j)
+                QVERIFY(!rects[i].intersects(rects[j]));
+        }
+        SaveShot(&chart, "chart-legend");
+    }
+
     void emptyRange()
     {
         QVERIFY(DonutSlices(TotalsLists()).isEmpty());
-        QVERIFY(DonutSlices(Totals({0, 0})).isEmpty());
+        // Amounts that round to nothing still have their slices (of no
+        // span): the chart lists them instead of saying there is no record.
+        const QList<TSlice> zero = DonutSlices(Totals({0, 0}));
+        QCOMPARE(zero.size(), 2);
+        QCOMPARE(SpanSum(zero), 0);
         TDonutChart chart;
         chart.resize(285, 296);
         chart.SetTotals(TotalsLists());
