@@ -13,6 +13,16 @@ namespace ImportStore
 namespace
 {
 const QString LayoutKind = QStringLiteral("布局");
+
+// Reading never writes: books that never saw an import (or are read-only)
+// simply have nothing remembered yet.
+bool HasTables(TclsConnection &Db)
+{
+    return Db.Query("select count(*) from sqlite_master where type='table' and "
+                    "name in ('Import_Orders','Import_Rules')")
+               .Field(0)
+               .toInt() == 2;
+}
 } // namespace
 
 void EnsureTables(TclsConnection &Db)
@@ -35,8 +45,9 @@ void EnsureTables(TclsConnection &Db)
 QHash<QString, QString> ImportedOrders(const QString &File, const QString &User)
 {
     TclsConnection db(File);
-    EnsureTables(db);
     QHash<QString, QString> orders, names;
+    if (!HasTables(db))
+        return orders;
     for (auto rs = db.Query("select o.Order_No,a.Program_Name from Import_Orders o join All_Table a "
                             "on a.ID=o.Record_ID where a.User_Name=?",
                             {EncodeText(User)});
@@ -72,8 +83,9 @@ QHash<QString, int> StoredCounts(const QString &File, const QString &User, const
 QHash<QString, QString> CounterpartyRules(const QString &File, const QString &User)
 {
     TclsConnection db(File);
-    EnsureTables(db);
     QHash<QString, QString> rules;
+    if (!HasTables(db))
+        return rules;
     for (auto rs = db.Query("select Rule_Kind,Rule_Key,Rule_Value from Import_Rules where User_Name=? "
                             "and Rule_Kind<>?",
                             {EncodeText(User), EncodeText(LayoutKind)});
@@ -86,7 +98,8 @@ QHash<QString, QString> CounterpartyRules(const QString &File, const QString &Us
 QString LayoutMapping(const QString &File, const QString &User, const QString &LayoutKey)
 {
     TclsConnection db(File);
-    EnsureTables(db);
+    if (!HasTables(db))
+        return {};
     auto rs = db.Query("select Rule_Value from Import_Rules where User_Name=? and Rule_Kind=? and Rule_Key=?",
                        {EncodeText(User), EncodeText(LayoutKind), EncodeText(LayoutKey)});
     return rs.Eof() ? QString() : DecodeText(rs.Field(0));

@@ -16,7 +16,8 @@ struct TImportOrigin {
 
 namespace ImportStore
 {
-// The import tables, made when missing; every function here calls it first.
+// The import tables, made when missing; every function here that writes
+// calls it first, and those that read find nothing while they are missing.
 void EnsureTables(TclsConnection &Db);
 
 // Saved order numbers of the user's existing records -> their category.
