@@ -42,26 +42,44 @@ QString ContentKey(const QString &Source, const TBillRow &Row, QHash<QString, in
     return QStringLiteral("%1:%2#%3").arg(Source, QString::fromLatin1(hash)).arg(Seen[content]++);
 }
 
-// The category of the expense a refund gives back: its order number begins
-// with the original's; else the last expense to the same counterparty.
-QString RefundCategory(const QList<TImportRow> &Rows, qsizetype At, const TImportContext &Context)
+// The expenses of a bill a refund may give back, found by order number and
+// by counterparty (the first in the file: bills list the newest first).
+struct TExpenses {
+    QHash<QString, QString> ByOrder, ByParty;
+};
+
+TExpenses IndexExpenses(const QList<TImportRow> &Rows)
 {
-    const TBillRow &refund = Rows[At].Bill;
-    const QString &order = refund.OrderNo;
-    if (!order.isEmpty()) {
-        for (const TImportRow &row : Rows)
-            if (row.Type == Expense && !row.Bill.OrderNo.isEmpty() && row.Bill.OrderNo != order &&
-                order.startsWith(row.Bill.OrderNo))
-                return row.Name;
-        for (auto it = Context.Imported.cbegin(); it != Context.Imported.cend(); ++it)
-            if (it.key() != order && order.startsWith(it.key()))
-                return it.value();
+    TExpenses e;
+    for (const TImportRow &row : Rows) {
+        if (row.Type != Expense)
+            continue;
+        if (!row.Bill.OrderNo.isEmpty())
+            e.ByOrder.insert(row.Bill.OrderNo, row.Name);
+        if (row.Bill.Kind == TBillRow::TKind::Normal && !row.Bill.Counterparty.isEmpty() &&
+            !e.ByParty.contains(row.Bill.Counterparty))
+            e.ByParty.insert(row.Bill.Counterparty, row.Name);
     }
-    for (const TImportRow &row : Rows)
-        if (row.Type == Expense && row.Bill.Kind == TBillRow::TKind::Normal &&
-            row.Bill.Counterparty == refund.Counterparty && !refund.Counterparty.isEmpty())
-            return row.Name;
-    return Context.Rules.value(RuleKey(Expense, refund.Counterparty));
+    return e;
+}
+
+// The category of the expense a refund gives back: a refund's order number
+// begins with the original's (in this bill or saved before); else the
+// counterparty's expense in this bill, else its rule.
+QString RefundCategory(const TBillRow &Refund, const TExpenses &Expenses, const TImportContext &Context)
+{
+    const QString &order = Refund.OrderNo;
+    if (order.size() <= 64) // real order numbers are short; a long one is no reason to search
+        for (qsizetype length = order.size() - 1; length >= 8; --length) {
+            const QString prefix = order.left(length);
+            if (auto it = Expenses.ByOrder.constFind(prefix); it != Expenses.ByOrder.constEnd())
+                return it.value();
+            if (auto it = Context.Imported.constFind(prefix); it != Context.Imported.constEnd())
+                return it.value();
+        }
+    if (auto it = Expenses.ByParty.constFind(Refund.Counterparty); it != Expenses.ByParty.constEnd())
+        return it.value();
+    return Context.Rules.value(RuleKey(Expense, Refund.Counterparty));
 }
 } // namespace
 
@@ -122,8 +140,8 @@ QList<TImportRow> Check(const TBill &Bill, const TImportContext &Context)
             if (stored.value(key) > 0)
                 --stored[key];
         }
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        TImportRow &row = rows[i];
+    const TExpenses expenses = IndexExpenses(rows);
+    for (TImportRow &row : rows) {
         if (!row.State.isEmpty())
             continue;
         const TBillRow &bill = row.Bill;
@@ -150,7 +168,7 @@ QList<TImportRow> Check(const TBill &Bill, const TImportContext &Context)
             }
         }
         if (bill.Kind == TBillRow::TKind::Refund) {
-            const QString original = RefundCategory(rows, i, Context);
+            const QString original = RefundCategory(bill, expenses, Context);
             if (!original.isEmpty())
                 row.Name = original;
         }
