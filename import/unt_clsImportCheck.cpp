@@ -139,6 +139,10 @@ QList<TImportRow> Check(const TBill &Bill, const TImportContext &Context)
             const QString key = StoredKey(row.Bill.Date.toString(Qt::ISODate), row.Type, row.Bill.Cents);
             if (stored.value(key) > 0)
                 --stored[key];
+        } else if (row.Bill.Problem.isEmpty() && Context.Pending.contains(row.Key)) {
+            // Taken by an earlier import and not saved yet.
+            row.State = QStringLiteral("待保存");
+            row.Group = TImportRow::TGroup::Duplicate;
         }
     const TExpenses expenses = IndexExpenses(rows);
     for (TImportRow &row : rows) {

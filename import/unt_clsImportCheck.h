@@ -5,12 +5,14 @@
 #include "import/unt_clsBillFormats.h"
 
 #include <QHash>
+#include <QSet>
 
 struct TImportContext {
     QStringList OutNames, InNames;
     QHash<QString, QString> Imported; // order number saved before -> its record's category
     QHash<QString, int> Stored;       // StoredKey -> how many records the books hold
     QHash<QString, QString> Rules;    // RuleKey -> the category last given
+    QSet<QString> Pending;            // order numbers of imported rows not saved yet
 };
 
 struct TImportRow {

@@ -217,6 +217,9 @@ void TfrmMain::ImportBill(const QString &File)
         if (from.isValid())
             context.Stored = ImportStore::StoredCounts(file, CurrentUser, from, to);
         context.Rules = ImportStore::CounterpartyRules(file, CurrentUser);
+        for (const TEntryPanel *panel : {&FOut, &FIn})
+            for (int i = 0; i < panel->List->topLevelItemCount(); ++i)
+                context.Pending.insert(RowOrigin(panel->List->topLevelItem(i)).OrderNo);
     }
     TfrmImport dialog(this, ImportCheck::Check(bill, context), context.OutNames, context.InNames);
     if (ExecDialog(&dialog) != QDialog::Accepted)

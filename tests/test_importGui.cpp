@@ -316,7 +316,8 @@ class TestImportGui : public QObject
             QApplication::sendEvent(f.Main.get(), &drop);
             QTRY_COMPARE(answerer.Seen.size(), 1);
         }
-        QCOMPARE(dropped.States.size(), 6);
+        // The drop took the rows the menu's import did not.
+        QCOMPARE(dropped.States, QStringList({"新", "新", "新", "不计收支", "交易关闭", "退款"}));
         // Dropped on a field that takes text, a bill is still imported, and
         // its path is not typed into the field.
         TSeenImport onField;
@@ -333,6 +334,10 @@ class TestImportGui : public QObject
             QApplication::sendEvent(memo, &drop);
             QTRY_COMPARE(onField.States.size(), 6);
         }
+        // The same bill again before Finish: its rows are already waiting.
+        QCOMPARE(onField.States,
+                 QStringList({"待保存", "待保存", "待保存", "不计收支", "交易关闭", "待保存"}));
+        QCOMPARE(onField.Checked, QList<bool>({false, false, false, false, false, false}));
         QVERIFY(f.Find<QPlainTextEdit>("memIn_Memo")->toPlainText().isEmpty());
         // Closing with imported rows asks as for typed ones.
         {
