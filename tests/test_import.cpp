@@ -1,5 +1,5 @@
-// Reading bills: each layout's rows and states, the containers, bad and
-// hostile files. No windows here.
+// Reading bills: each layout's rows, the states and categories proposed
+// for them against the books. No windows here.
 #include "data/unt_clsDatabaseUser.h"
 #include "import/unt_clsBillFile.h"
 #include "import/unt_clsImportCheck.h"
