@@ -21,3 +21,18 @@ CREATE TABLE All_Table (
 CREATE INDEX All_Table_User_Date ON All_Table (User_Name, Program_Date, Program_Type, ID);
 CREATE INDEX Users_Table_Name ON Users_Table (User_Name);
 CREATE INDEX Programs_Table_Name ON Programs_Table (User_Name);
+-- Deleted ledger records wait here until their owner restores or purges
+-- them; ID keeps the record's own number, which is never given out again.
+CREATE TABLE Trash_Table (
+  ID            INTEGER PRIMARY KEY,
+  Program_Date  TEXT NOT NULL,
+  Program_Type  TEXT NOT NULL,
+  Program_Name  TEXT NOT NULL,
+  Program_Money NUMERIC NOT NULL,
+  Program_Memo  TEXT NOT NULL DEFAULT '',
+  User_Name     TEXT NOT NULL,
+  Deleted_At    TEXT NOT NULL
+);
+CREATE INDEX Trash_Table_User ON Trash_Table (User_Name, Deleted_At);
+-- The layout's version; data/unt_clsSchema.cpp upgrades older files to it.
+PRAGMA user_version = 1;

@@ -3,6 +3,7 @@
 #include "app/unt_clsMessages.h"
 #include "app/unt_clsWidgets.h"
 #include "app/unt_frmSplash.h"
+#include "data/unt_clsSchema.h"
 #include "panels/unt_frmAccount.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScopeGuard>
 
@@ -64,13 +66,47 @@ TfrmLogin::~TfrmLogin() = default;
 void TfrmLogin::FormCreate()
 {
     setWindowTitle(ApplicationTitle() + QStringLiteral(" - 登录"));
-    TfrmSplash splash;
-    splash.show();
-    QApplication::processEvents();
     Database = std::make_unique<TclsDatabaseUser>();
-    // The splash goes whatever happens; a store error is shown by the caller.
-    auto hide = qScopeGuard([&] { splash.close(); });
-    FillUserNames();
+    QString error;
+    {
+        TfrmSplash splash;
+        splash.show();
+        QApplication::processEvents();
+        error = TryLoadUserNames();
+        splash.close();
+    }
+    while (!error.isEmpty() && AskRetry(error))
+        error = TryLoadUserNames();
+}
+
+QString TfrmLogin::TryLoadUserNames()
+{
+    // The list first: books of an older layout that cannot be upgraded
+    // (read-only, say) can still be logged into.
+    try {
+        FillUserNames();
+        UpgradeSchema(Database->DatabaseFile());
+        FLoadFailed = false;
+        return {};
+    } catch (const std::exception &error) {
+        FLoadFailed = true;
+        return QString::fromUtf8(error.what());
+    }
+}
+
+bool TfrmLogin::AskRetry(const QString &Error)
+{
+    // After a failed start the list stays empty; the user can try again at
+    // once, or later with the login button, or restore a backup.
+    QMessageBox box(QMessageBox::Critical, ApplicationTitle(),
+                    Error + QStringLiteral("\n\n点“重试”再读一次数据库。数据库文件丢失或损坏时，"
+                                           "可以点“用户”按钮，在“恢复数据”页恢复一个备份。"),
+                    QMessageBox::NoButton, this);
+    box.addButton(QMessageBox::Retry)->setText(QStringLiteral("重试(&R)"));
+    box.addButton(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Ok);
+    return box.exec() == QMessageBox::Retry;
 }
 
 void TfrmLogin::FillUserNames()
@@ -88,6 +124,14 @@ void TfrmLogin::cboUserNameClick()
 
 void TfrmLogin::btnOKClick()
 {
+    if (FLoadFailed && cboUserName->count() == 0) {
+        // The list could not be read at the start: read it again now.
+        QString error = TryLoadUserNames();
+        while (!error.isEmpty() && AskRetry(error))
+            error = TryLoadUserNames();
+        if (!error.isEmpty())
+            return;
+    }
     UserName = cboUserName->currentText();
     const QString password = edtPassword->text();
     if (UserName.trimmed().isEmpty()) {
@@ -124,8 +168,11 @@ void TfrmLogin::btnAccountClick()
 {
     TfrmAccount account(this);
     account.FormCreate();
-    if (account.exec() == QDialog::Accepted)
-        FillUserNames();
+    if (account.exec() == QDialog::Accepted) {
+        QString error = TryLoadUserNames(); // a restore may have brought other books
+        while (!error.isEmpty() && AskRetry(error))
+            error = TryLoadUserNames();
+    }
     // A window manager does not always hand the keyboard back to the login
     // when the dialog closes; the password typed next must land here.
     activateWindow();

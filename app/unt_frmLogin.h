@@ -26,6 +26,11 @@ public:
     QString UserName;
 
 private:
+    // Fills the list and brings the books to the current layout; the error
+    // text, or empty.
+    QString TryLoadUserNames();
+    bool AskRetry(const QString &Error);
+    bool FLoadFailed = false;
     QComboBox *cboUserName;
     QLineEdit *edtPassword;
     QPushButton *btnOK;

@@ -3,7 +3,7 @@
 #include "app/unt_clsSkin.h"
 #include "app/unt_clsWidgets.h"
 #include "app/unt_frmLogin.h"
-#include "data/unt_clsBackup.h"
+#include "data/unt_clsBackupJob.h"
 #include "data/unt_clsClock.h"
 #include "panels/unt_TShape.h"
 #include "panels/unt_clsButtonCreator.h"
@@ -155,13 +155,22 @@ bool TfrmMain::Login()
 
 void TfrmMain::BackUpDatabase()
 {
-    // A failed copy is worth one warning, never the session: the live
-    // database is only read.
-    const TBackupResult backup = MakeDailyBackup(Database->DatabaseFile(), Clock::Today());
-    if (!backup.Error.isEmpty())
-        Say(QStringLiteral("今天的数据库备份没有完成：\n%1\n\n您的数据没有受到影响，程序将继续运行。")
-                .arg(backup.Error),
-            TMessageStyle::Warning);
+    // The copy runs beside the window; a failed copy is worth one warning,
+    // never the session: the live database is only read. A lock held too
+    // long by another program only moves the copy to the next start.
+    auto *job = new TclsBackupJob(Database->DatabaseFile(), Clock::Today(), this);
+    job->setObjectName(QStringLiteral("BackupJob"));
+    connect(job, &QThread::finished, this, [this, job] {
+        const TBackupResult backup = job->Result();
+        job->deleteLater();
+        if (backup.Damaged)
+            Say(backup.Error, TMessageStyle::Error);
+        else if (!backup.Error.isEmpty())
+            Say(QStringLiteral("今天的数据库备份没有完成：\n%1\n\n您的数据没有受到影响，程序将继续运行。")
+                    .arg(backup.Error),
+                TMessageStyle::Warning);
+    });
+    job->start(QThread::LowPriority);
 }
 
 void TfrmMain::SetupAfterLogin()

@@ -1,51 +1,123 @@
 #include "data/unt_clsBackup.h"
 
+#include "data/unt_clsClock.h"
+#include "data/unt_clsSqlite.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
+#include <QMap>
+#include <QRegularExpression>
+#include <QSet>
 
-#include <sqlite3.h>
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace
 {
+const QRegularExpression DailyName(QStringLiteral("^pondo-(\\d{4}-\\d{2}-\\d{2})\\.sjk$"));
 
-// Copies Source into a new file Target through the backup API.
-QString CopyDatabase(const QString &Source, const QString &Target)
+struct TDaily {
+    QString File;
+    TCopyStamp Stamp;
+};
+
+// Copies, stamps and checks Source into Folder/Name; the name is given only
+// to a copy that passed the check. Returns the outcome; the partial file is
+// gone whatever happened.
+TCopyOutcome MakeVerifiedCopy(const QString &Source, const QString &Folder, const QString &Name,
+                              const TCopyStamp &Stamp, const TCopyLimits &Limits, bool &CopyDamaged)
 {
-    sqlite3 *from = nullptr, *to = nullptr;
-    QString error;
-    auto fail = [&](sqlite3 *Db) {
-        if (error.isEmpty())
-            error = Db ? QString::fromUtf8(sqlite3_errmsg(Db)) : QStringLiteral("out of memory");
-    };
-    if (sqlite3_open_v2(QFile::encodeName(Source).constData(), &from, SQLITE_OPEN_READONLY, nullptr) !=
-        SQLITE_OK)
-        fail(from);
-    else if (sqlite3_open_v2(QFile::encodeName(Target).constData(), &to,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
-        fail(to);
-    else {
-        sqlite3_busy_timeout(from, 5000);
-        if (sqlite3_backup *backup = sqlite3_backup_init(to, "main", from, "main")) {
-            int rc;
-            do
-                rc = sqlite3_backup_step(backup, -1);
-            while (rc == SQLITE_BUSY || rc == SQLITE_LOCKED);
-            sqlite3_backup_finish(backup);
-            if (rc != SQLITE_DONE)
-                fail(to);
-            else if (sqlite3_errcode(to) != SQLITE_OK)
-                fail(to);
-        } else {
-            fail(to);
+    CopyDamaged = false;
+    const QString final = Folder + QLatin1Char('/') + Name;
+    const QString partial = final + QStringLiteral(".part");
+    QFile::remove(partial);
+    QFile::remove(partial + QStringLiteral("-journal"));
+    TCopyOutcome outcome = CopyDatabaseFile(Source, partial, Limits);
+    if (outcome.Status == TCopyStatus::Done) {
+        const QString stamped = WriteCopyStamp(partial, Stamp);
+        const QString check = stamped.isEmpty() ? CheckDatabaseFile(partial) : stamped;
+        if (check != QLatin1String("ok")) {
+            outcome.Status = TCopyStatus::Failed;
+            outcome.Error = check;
+            CopyDamaged = stamped.isEmpty();
+        } else if (::rename(QFile::encodeName(partial).constData(), QFile::encodeName(final).constData()) !=
+                   0) {
+            outcome.Status = TCopyStatus::Failed;
+            outcome.Error = QString::fromLocal8Bit(strerror(errno));
         }
     }
-    sqlite3_close(from);
-    if (sqlite3_close(to) != SQLITE_OK && error.isEmpty())
-        error = QStringLiteral("cannot close the copy");
-    return error;
+    if (outcome.Status == TCopyStatus::Failed && outcome.Error.isEmpty())
+        outcome.Error = QStringLiteral("unknown error");
+    QFile::remove(partial);
+    QFile::remove(partial + QStringLiteral("-journal"));
+    return outcome;
 }
 
+// An interrupted copy leaves its temporary files; the next copy clears them.
+void RemoveLeftovers(QDir &Dir)
+{
+    for (const QString &name : Dir.entryList({QStringLiteral("*.part"), QStringLiteral("*.part-journal")},
+                                             QDir::Files | QDir::Hidden))
+        Dir.remove(name);
+}
+
+QList<TDaily> DailyCopies(const QDir &Dir)
+{
+    QList<TDaily> copies;
+    for (const QString &name : Dir.entryList({QStringLiteral("pondo-*.sjk")}, QDir::Files)) {
+        const auto match = DailyName.match(name);
+        if (!match.hasMatch())
+            continue;
+        TDaily copy{Dir.filePath(name), ReadCopyStamp(Dir.filePath(name))};
+        if (!copy.Stamp.Valid) // made before copies recorded themselves
+            copy.Stamp.TakenAt = QDateTime(QDate::fromString(match.captured(1), Qt::ISODate), QTime(0, 0));
+        copies << copy;
+    }
+    // Newest first by the copies' own order of taking, not by their names:
+    // a clock set wrong gives wrong names.
+    std::sort(copies.begin(), copies.end(), [](const TDaily &A, const TDaily &B) {
+        if (A.Stamp.Sequence != B.Stamp.Sequence)
+            return A.Stamp.Sequence > B.Stamp.Sequence;
+        if (A.Stamp.TakenAt != B.Stamp.TakenAt)
+            return A.Stamp.TakenAt > B.Stamp.TakenAt;
+        return A.File > B.File;
+    });
+    return copies;
+}
+
+// Keeps the newest KeepDaily copies and the first copy of each of the
+// latest KeepMonths months; Newest is never removed.
+void RotateDailyCopies(const QDir &Dir, const QString &Newest, const TBackupOptions &Options)
+{
+    const QList<TDaily> copies = DailyCopies(Dir);
+    QSet<QString> keep{Newest};
+    for (qsizetype i = 0; i < copies.size() && i < Options.KeepDaily; ++i)
+        keep << copies[i].File;
+    QMap<QString, QString> firstOfMonth; // "yyyy-MM" -> file
+    for (qsizetype i = copies.size() - 1; i >= 0; --i) {
+        const QString month = copies[i].Stamp.TakenAt.toString(QStringLiteral("yyyy-MM"));
+        if (!firstOfMonth.contains(month))
+            firstOfMonth.insert(month, copies[i].File);
+    }
+    int months = 0;
+    for (auto it = firstOfMonth.constEnd(); it != firstOfMonth.constBegin() && months < Options.KeepMonths;
+         ++months) {
+        --it;
+        keep << it.value();
+    }
+    for (const TDaily &copy : copies)
+        if (!keep.contains(copy.File))
+            QFile::remove(copy.File);
+}
+
+QString StampText(const QDateTime &When)
+{
+    return When.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+}
 } // namespace
 
 QString BackupFolder(const QString &DatabaseFile)
@@ -53,7 +125,16 @@ QString BackupFolder(const QString &DatabaseFile)
     return QFileInfo(DatabaseFile).absolutePath() + QStringLiteral("/backup");
 }
 
-TBackupResult MakeDailyBackup(const QString &DatabaseFile, const QDate &Today, int Keep)
+qint64 NextCopySequence(const QString &Folder)
+{
+    qint64 last = 0;
+    const QDir dir(Folder);
+    for (const QString &name : dir.entryList({QStringLiteral("pondo-*.sjk")}, QDir::Files))
+        last = std::max(last, ReadCopyStamp(dir.filePath(name)).Sequence);
+    return last + 1;
+}
+
+TBackupResult MakeDailyBackup(const QString &DatabaseFile, const QDate &Today, const TBackupOptions &Options)
 {
     TBackupResult result;
     const QString folder = BackupFolder(DatabaseFile);
@@ -65,21 +146,83 @@ TBackupResult MakeDailyBackup(const QString &DatabaseFile, const QDate &Today, i
         result.Error = QStringLiteral("无法创建备份文件夹“%1”。").arg(folder);
         return result;
     }
-    // Written under a temporary name, so a copy cut short never looks like a backup.
-    const QString partial = dir.filePath(name + QStringLiteral(".part"));
-    QFile::remove(partial);
-    const QString error = CopyDatabase(DatabaseFile, partial);
-    if (!error.isEmpty() || !QFile::rename(partial, dir.filePath(name))) {
-        QFile::remove(partial);
-        result.Error = QStringLiteral("无法写入备份文件“%1”：%2")
-                           .arg(dir.filePath(name), error.isEmpty() ? QStringLiteral("重命名失败") : error);
+    // One copier at a time across every copy of the program; the others
+    // leave it to the one already at work.
+    QLockFile lock(dir.filePath(QStringLiteral(".backup.lock")));
+    lock.setStaleLockTime(0); // stale only when its process is gone
+    if (!lock.tryLock(0)) {
+        if (lock.error() == QLockFile::LockFailedError)
+            return result;
+        result.Error = QStringLiteral("无法写入备份文件“%1”：备份文件夹不能写入。").arg(dir.filePath(name));
         return result;
     }
-    result.Made = true;
-    // The names sort by date; the oldest beyond Keep go.
-    QStringList backups =
-        dir.entryList({QStringLiteral("pondo-\?\?\?\?-\?\?-\?\?.sjk")}, QDir::Files, QDir::Name);
-    while (backups.size() > Keep)
-        dir.remove(backups.takeFirst());
+    RemoveLeftovers(dir);
+    if (dir.exists(name))
+        return result;
+    const TCopyStamp stamp{Clock::Now(), NextCopySequence(folder), QStringLiteral("daily"), true};
+    bool copyDamaged = false;
+    const TCopyOutcome outcome =
+        MakeVerifiedCopy(DatabaseFile, folder, name, stamp, Options.Limits, copyDamaged);
+    switch (outcome.Status) {
+    case TCopyStatus::Done:
+        result.Made = true;
+        RotateDailyCopies(dir, dir.filePath(name), Options);
+        return result;
+    case TCopyStatus::Busy:
+        result.Busy = true;
+        return result;
+    case TCopyStatus::Cancelled:
+        return result;
+    case TCopyStatus::Failed:
+        break;
+    }
+    // A copy that fails its check, or cannot be read at all, says the live
+    // file is damaged, unless the live file itself passes.
+    bool busy = false;
+    const QString live = CheckDatabaseFile(DatabaseFile, false, &busy);
+    if (busy) { // no verdict while another program holds the books
+        result.Busy = true;
+        return result;
+    }
+    if (live != QLatin1String("ok") && QFile::exists(DatabaseFile)) {
+        result.Damaged = true;
+        result.Error =
+            QStringLiteral("数据库文件“%1”已损坏，没有通过完整性检查（%2）。\n\n"
+                           "为了不让损坏的数据替换好的备份，这次没有备份，以前的备份一个也没有删除。\n\n"
+                           "恢复的方法：关闭程序后重新启动，在登录窗口点“用户”按钮，打开“恢复数据”页，"
+                           "选定一个损坏以前的备份，输入其中任一用户的密码，点“确定”。")
+                .arg(QDir::toNativeSeparators(DatabaseFile), live);
+        return result;
+    }
+    result.Error = QStringLiteral("无法写入备份文件“%1”：%2").arg(dir.filePath(name), outcome.Error);
     return result;
+}
+
+QString MakeSafetyCopy(const QString &DatabaseFile, const QString &What)
+{
+    const QString folder = BackupFolder(DatabaseFile);
+    const QDateTime now = Clock::Now();
+    QString name = QStringLiteral("pondo-before-%1-%2.sjk").arg(What, StampText(now));
+    for (int n = 2; QFile::exists(folder + QLatin1Char('/') + name); ++n)
+        name = QStringLiteral("pondo-before-%1-%2-%3.sjk").arg(What, StampText(now)).arg(n);
+    QString error;
+    if (!QDir().mkpath(folder)) {
+        error = QStringLiteral("无法创建备份文件夹");
+    } else {
+        const TCopyStamp stamp{now, NextCopySequence(folder), QStringLiteral("before-") + What, true};
+        TCopyLimits limits;
+        limits.DeadlineMs = 10000;
+        bool copyDamaged = false;
+        const TCopyOutcome outcome = MakeVerifiedCopy(DatabaseFile, folder, name, stamp, limits, copyDamaged);
+        if (outcome.Status == TCopyStatus::Done)
+            return folder + QLatin1Char('/') + name;
+        error = outcome.Status == TCopyStatus::Busy ? QStringLiteral("数据库正被其他程序占用")
+                : copyDamaged ? QStringLiteral("数据库文件已损坏（%1）").arg(outcome.Error)
+                              : outcome.Error;
+    }
+    throw TclsDatabaseError(QStringLiteral("修改以前必须先做一个安全备份“%1”，但备份没有完成：%2。\n"
+                                           "什么也没有修改。")
+                                .arg(QDir::toNativeSeparators(folder + QLatin1Char('/') + name), error)
+                                .toStdString(),
+                            0);
 }

@@ -1,10 +1,12 @@
 #include "data/unt_clsClock.h"
 
-namespace {
+namespace
+{
 QDate FixedToday;
 }
 
-namespace Clock {
+namespace Clock
+{
 QDate Today()
 {
     return FixedToday.isValid() ? FixedToday : QDate::currentDate();
@@ -13,5 +15,11 @@ QDate Today()
 void SetToday(const QDate &Date)
 {
     FixedToday = Date;
+}
+
+QDateTime Now()
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    return FixedToday.isValid() ? QDateTime(FixedToday, now.time()) : now;
 }
 } // namespace Clock

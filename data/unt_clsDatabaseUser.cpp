@@ -1,8 +1,10 @@
 #include "data/unt_clsDatabaseUser.h"
 
 #include "data/unt_clsAmount.h"
+#include "data/unt_clsBackup.h"
 #include "data/unt_clsBase64.h"
 #include "data/unt_clsSqlite.h"
+#include "data/unt_clsTrash.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -215,9 +217,11 @@ bool TclsDatabaseUser::DeleteUser(const QString &UserName, const QString &Passwo
     TclsConnection db(FDatabaseFile);
     if (MatchingHash(db, name, Password).isEmpty())
         return false;
+    MakeSafetyCopy(FDatabaseFile, QStringLiteral("deleteuser")); // throws: then nothing is deleted
     TclsTransaction transaction(db);
     db.Execute("delete from Users_Table where User_Name=?", {name});
     db.Execute("delete from All_Table where User_Name=?", {name});
+    db.Execute("delete from Trash_Table where User_Name=?", {name});
     db.Execute("delete from Programs_Table where User_Name=?", {name});
     transaction.Commit();
     return true;
@@ -378,7 +382,10 @@ void TclsDatabaseUser::DeleteRecord(const QString &ID)
 {
     RequireId(ID);
     TclsConnection db(FDatabaseFile);
-    db.Execute("delete from All_Table where ID=?", {ID.toLongLong()});
+    // Into the trash, not gone: a mistaken delete can be taken back.
+    TclsTransaction transaction(db);
+    MoveRecordToTrash(db, ID.toLongLong());
+    transaction.Commit();
 }
 
 void TclsDatabaseUser::UpdateRecord(const QString &ID, const QString &Name, const QString &Money,

@@ -2,6 +2,7 @@
 
 #include "app/unt_clsMessages.h"
 #include "app/unt_clsWidgets.h"
+#include "panels/unt_pageRestore.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -83,6 +84,9 @@ TfrmAccount::TfrmAccount(QWidget *Parent) : QDialog(Parent)
     AddLabel(page3, "lblDelete_Notice", QStringLiteral("说明：选定用户名，再输入密码，点“确定”按钮即可。"),
              124, Maroon);
 
+    pgeRestore = new TpageRestore;
+    pgeAccount->addTab(pgeRestore, QStringLiteral("恢复数据"));
+
     btnOk = MakeButton(this, QStringLiteral("btnOk"), QStringLiteral("确定(&O)"), 210, 207);
     btnOk->setDefault(true);
     btnCancel = MakeButton(this, QStringLiteral("btnCancel"), QStringLiteral("取消(&C)"), 292, 207);
@@ -94,8 +98,12 @@ TfrmAccount::TfrmAccount(QWidget *Parent) : QDialog(Parent)
 
     connect(btnOk, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { btnOkClick(); }); });
     connect(btnCancel, &QPushButton::clicked, this, &TfrmAccount::btnCancelClick);
-    connect(pgeAccount, &QTabWidget::currentChanged, this,
-            [this] { pgeAccount->setFocusPolicy(Qt::NoFocus); });
+    connect(pgeAccount, &QTabWidget::currentChanged, this, [this] {
+        pgeAccount->setFocusPolicy(Qt::NoFocus);
+        // The backups are read when first asked for: checking them takes a moment.
+        if (pgeAccount->currentWidget() == pgeRestore && !pgeRestore->IsFilled() && Database)
+            RunGuarded(this, [this] { pgeRestore->Fill(Database->DatabaseFile()); });
+    });
     connect(cboModify_UserName, &QComboBox::activated, this, [this] { edtModify_OldPassword->setFocus(); });
     connect(cboDelete_UserName, &QComboBox::activated, this, [this] { edtDelete_Password->setFocus(); });
 }
@@ -107,9 +115,16 @@ void TfrmAccount::FormCreate()
     Database = std::make_unique<TclsDatabaseUser>();
     pgeAccount->setCurrentIndex(0);
     QStringList names;
+    bool readable = true;
     {
         TclsWaitCursor wait;
-        names = Database->GetUserNames();
+        // Missing or damaged books: the login has said so; this dialog then
+        // opens on its restore page.
+        try {
+            names = Database->GetUserNames();
+        } catch (const std::exception &) {
+            readable = false;
+        }
     }
     cboModify_UserName->clear();
     cboDelete_UserName->clear();
@@ -123,6 +138,8 @@ void TfrmAccount::FormCreate()
         pgeAccount->setTabEnabled(2, false);
     }
     edtNew_UserName->setFocus();
+    if (!readable)
+        pgeAccount->setCurrentWidget(pgeRestore);
 }
 
 bool TfrmAccount::WhileBusy(const std::function<bool()> &Call)
@@ -146,8 +163,12 @@ void TfrmAccount::btnOkClick()
     case 1:
         ModifyPassword();
         break;
-    default:
+    case 2:
         RemoveUser();
+        break;
+    default:
+        if (pgeRestore->Restore(Database->DatabaseFile()))
+            accept();
     }
 }
 

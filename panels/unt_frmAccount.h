@@ -12,6 +12,7 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
+class TpageRestore;
 
 // Creating users, changing a password and deleting a user; every action is
 // authorised by the password typed here, since nobody is logged in yet.
@@ -39,5 +40,6 @@ private:
     QLineEdit *edtModify_OldPassword, *edtModify_NewPassword1, *edtModify_NewPassword2;
     QComboBox *cboDelete_UserName;
     QLineEdit *edtDelete_Password;
+    TpageRestore *pgeRestore;
     QPushButton *btnOk, *btnCancel;
 };

@@ -121,6 +121,8 @@ void TfrmMain::BuildBrowsePanel(QWidget *Host)
         AddAction(menu, (QByteArray(sub.Name) + "_1").constData(), layout1);
         AddAction(menu, (QByteArray(sub.Name) + "_2").constData(), layout2);
     }
+    mnuInAndOut_More->addSeparator();
+    AddAction(mnuInAndOut_More, "mnuInAndOut_More_Trash", QStringLiteral("回收站(&R)..."));
     ConnectMoreMenu();
 }
 

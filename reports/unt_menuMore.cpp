@@ -3,6 +3,7 @@
 #include "app/unt_clsWidgets.h"
 #include "app/unt_frmMain.h"
 #include "data/unt_clsAmount.h"
+#include "panels/unt_frmTrash.h"
 #include "reports/unt_donutChart.h"
 #include "reports/unt_frmGetProgramTotal.h"
 #include "reports/unt_frmShowRecord.h"
@@ -24,6 +25,7 @@ void TfrmMain::ConnectMoreMenu()
     BindMoreItem("mnuInAndOut_More_ShowRecord", [this] { mnuInAndOut_More_ShowRecordClick(); });
     BindMoreItem("mnuInAndOut_More_OutTotal", [this] { ShowProgramTotal(QStringLiteral("支出")); });
     BindMoreItem("mnuInAndOut_More_InTotal", [this] { ShowProgramTotal(QStringLiteral("收入")); });
+    BindMoreItem("mnuInAndOut_More_Trash", [this] { ShowTrash(*this); });
     ConnectOutputItems();
     SetupImport();
 }

@@ -1,0 +1,63 @@
+#include "data/unt_clsSchema.h"
+
+#include "data/unt_clsBackup.h"
+#include "data/unt_clsSqlite.h"
+
+namespace
+{
+int ReadVersion(TclsConnection &Db)
+{
+    return Db.Query("PRAGMA user_version").Field(0).toInt();
+}
+} // namespace
+
+const std::vector<TSchemaStep> &SchemaSteps()
+{
+    static const std::vector<TSchemaStep> Steps = {
+        // 0 -> 1: the trash of deleted records.
+        {QStringLiteral("CREATE TABLE Trash_Table (ID INTEGER PRIMARY KEY, Program_Date TEXT NOT NULL, "
+                        "Program_Type TEXT NOT NULL, Program_Name TEXT NOT NULL, Program_Money NUMERIC NOT "
+                        "NULL, Program_Memo TEXT NOT NULL DEFAULT '', User_Name TEXT NOT NULL, Deleted_At "
+                        "TEXT NOT NULL)"),
+         QStringLiteral("CREATE INDEX Trash_Table_User ON Trash_Table (User_Name, Deleted_At)")},
+    };
+    return Steps;
+}
+
+int CurrentSchemaVersion()
+{
+    return int(SchemaSteps().size());
+}
+
+int SchemaVersion(const QString &DatabaseFile)
+{
+    TclsConnection db(DatabaseFile);
+    return ReadVersion(db);
+}
+
+bool UpgradeSchema(const QString &DatabaseFile)
+{
+    TclsConnection db(DatabaseFile);
+    if (ReadVersion(db) >= CurrentSchemaVersion())
+        return false;
+    try {
+        MakeSafetyCopy(DatabaseFile, QStringLiteral("upgrade"));
+        TclsTransaction transaction(db);
+        const int from = ReadVersion(db); // another copy of the program may have been quicker
+        if (from >= CurrentSchemaVersion())
+            return false;
+        for (int version = from; version < CurrentSchemaVersion(); ++version)
+            for (const QString &statement : SchemaSteps()[size_t(version)])
+                db.ExecuteScript(statement.toUtf8().constData());
+        db.Execute(
+            QByteArray("PRAGMA user_version=" + QByteArray::number(CurrentSchemaVersion())).constData());
+        transaction.Commit();
+    } catch (const std::exception &error) {
+        throw TclsDatabaseError(
+            QStringLiteral("数据库需要升级到新的格式，但升级没有完成，数据没有任何改动。\n%1")
+                .arg(QString::fromUtf8(error.what()))
+                .toStdString(),
+            0);
+    }
+    return true;
+}

@@ -1,0 +1,32 @@
+#pragma once
+// The trash of the logged-in user's deleted records: restore them with
+// their old numbers, or remove them for good.
+#include "app/unt_clsMessages.h"
+#include "data/unt_clsTrash.h"
+
+#include <QDialog>
+
+class QPushButton;
+class QTreeWidget;
+class TfrmMain;
+
+class TfrmTrash : public QDialog
+{
+    Q_OBJECT
+  public:
+    TfrmTrash(const QString &DatabaseFile, const QString &UserName, QWidget *Parent = nullptr);
+    void FillList();
+    void btnRestoreClick();
+    void btnPurgeClick();
+
+  private:
+    QStringList SelectedIDs() const;
+    bool Say(const QString &Text, TMessageStyle Style);
+    TclsTrash FTrash;
+    QString FUserName;
+    QTreeWidget *lvwTrash;
+    QPushButton *btnRestore, *btnPurge, *btnClose;
+};
+
+// The More menu's "回收站": the dialog, as the window a second start brings forward.
+void ShowTrash(TfrmMain &Main);

@@ -1,0 +1,241 @@
+// Getting a backup back from the user management dialog, and a login that
+// can read its list again after a failed start.
+#include "app/unt_frmLogin.h"
+#include "data/unt_clsBackup.h"
+#include "data/unt_clsClock.h"
+#include "data/unt_clsDatabaseUser.h"
+#include "data/unt_clsRestore.h"
+#include "data/unt_clsSqlite.h"
+#include "panels/unt_frmAccount.h"
+#include "tests/support/unt_testGui.h"
+
+#include <QCryptographicHash>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QtTest>
+
+namespace
+{
+QByteArray Hash(const QString &File)
+{
+    QFile file(File);
+    file.open(QIODevice::ReadOnly);
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1);
+}
+
+void Add(const QString &File, const QString &User, int Count)
+{
+    QStringList dates, names, moneys, memos;
+    for (int i = 0; i < Count; ++i) {
+        dates << "2026-05-01";
+        names << "早饭";
+        moneys << "2.00";
+        memos << QString::number(i);
+    }
+    TclsDatabaseUser(File).AddRecords(User, "支出", dates, names, moneys, memos);
+}
+
+template <class T> T *In(QWidget *Window, const char *Name)
+{
+    T *found = Window->findChild<T *>(QLatin1String(Name));
+    if (!found)
+        qFatal("no %s", Name);
+    return found;
+}
+
+// The books of one day: 甲 with three records; then 乙 and two records more.
+struct TBooks {
+    TTestDb Db;
+    QString Backup;
+    TBooks()
+    {
+        TclsDatabaseUser::SetDefaultDatabaseFile(Db.File());
+        TclsDatabaseUser(Db.File()).AddUser("甲", "pa");
+        Add(Db.File(), "甲", 3);
+        Clock::SetToday(QDate(2026, 5, 1));
+        MakeDailyBackup(Db.File(), QDate(2026, 5, 1));
+        Clock::SetToday(QDate());
+        Backup = BackupFolder(Db.File()) + "/pondo-2026-05-01.sjk";
+        TclsDatabaseUser(Db.File()).AddUser("乙", "pb");
+        Add(Db.File(), "甲", 2);
+    }
+    ~TBooks() { TclsDatabaseUser::SetDefaultDatabaseFile(QString()); }
+};
+
+// Opens the dialog's restore page, picks the first backup, types Password
+// and presses OK; returns the dialog's result.
+int RestoreThroughDialog(const QString &Password, QStringList *Rows = nullptr)
+{
+    TfrmAccount account;
+    account.FormCreate();
+    account.show();
+    auto *pages = In<QTabWidget>(&account, "pgeAccount");
+    if (pages->tabText(3) != QStringLiteral("恢复数据"))
+        return -1;
+    pages->setCurrentIndex(3);
+    auto *list = In<QTreeWidget>(&account, "lvwBackups");
+    for (int i = 0; Rows && i < list->topLevelItemCount(); ++i)
+        *Rows << list->topLevelItem(i)->text(1) + "|" + list->topLevelItem(i)->text(2) + "|" +
+                     list->topLevelItem(i)->text(3);
+    if (list->topLevelItemCount() > 0)
+        list->setCurrentItem(list->topLevelItem(0));
+    In<QLineEdit>(&account, "edtRestore_Password")->setText(Password);
+    In<QPushButton>(&account, "btnOk")->click();
+    return account.result();
+}
+} // namespace
+
+class TestRestore : public QObject
+{
+    Q_OBJECT
+
+  private slots:
+    void initTestCase()
+    {
+        UsePrivateRuntimeDir();
+        ApplyTestFont();
+    }
+
+    void wrongPasswordChangesNothing()
+    {
+        TBooks books;
+        const QByteArray before = Hash(books.Db.File());
+        TModalAnswerer answers;
+        QStringList rows;
+        QCOMPARE(RestoreThroughDialog("pb", &rows), int(QDialog::Rejected)); // 乙 is not in that backup
+        QCOMPARE(rows.size(), 1);
+        QVERIFY(rows[0].startsWith("2026-05-01 "));
+        QVERIFY(rows[0].endsWith("|甲|3"));
+        QCOMPARE(answers.Texts(), QStringList{"您输入的密码不对！"});
+        QCOMPARE(answers.Seen[0].Icon, QMessageBox::Critical);
+        QCOMPARE(Hash(books.Db.File()), before);
+        QVERIFY(QDir(BackupFolder(books.Db.File())).entryList({"pondo-replaced-*"}).isEmpty());
+    }
+
+    void restoreKeepsTheReplacedBooks()
+    {
+        TBooks books;
+        const QByteArray before = Hash(books.Db.File());
+        TModalAnswerer answers;
+        QCOMPARE(RestoreThroughDialog("pa"), int(QDialog::Accepted));
+        QCOMPARE(answers.Seen.size(), 1);
+        QVERIFY(answers.Seen[0].Text.startsWith("数据已恢复到 2026-05-01 "));
+        QVERIFY(answers.Seen[0].Text.endsWith(" 的备份。"));
+        QCOMPARE(books.Db.Count("select count(*) from All_Table"), 3);
+        QCOMPARE(TclsDatabaseUser(books.Db.File()).GetUserNames(), QStringList{"甲"});
+        QCOMPARE(books.Db.Count("select count(*) from sqlite_master where name='Backup_Info'"), 0);
+        const QStringList kept = QDir(BackupFolder(books.Db.File())).entryList({"pondo-replaced-*.sjk"});
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(Hash(BackupFolder(books.Db.File()) + "/" + kept[0]), before);
+        QVERIFY(TclsDatabaseUser(books.Db.File()).CheckLogin("甲", "pa"));
+    }
+
+    void damagedBackupIsMarkedAndRefused()
+    {
+        TBooks books;
+        {
+            QFile file(books.Backup);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.seek(4096));
+            file.write(QByteArray(int(file.size()) - 4096, '\x55'));
+        }
+        const QByteArray before = Hash(books.Db.File());
+        QCOMPARE(RestoreBackup(books.Db.File(), books.Backup, "pa").Status, TRestoreStatus::Damaged);
+        const QList<TBackupEntry> entries = ListBackups(books.Db.File());
+        QCOMPARE(entries.size(), 1);
+        QVERIFY(entries[0].Damaged);
+        TModalAnswerer answers;
+        QStringList rows;
+        QCOMPARE(RestoreThroughDialog("pa", &rows), int(QDialog::Rejected));
+        QVERIFY(rows[0].endsWith("|已损坏|"));
+        QCOMPARE(answers.Texts(), QStringList{"请在列表中选定一个备份，然后恢复它。"}); // not selectable
+        QCOMPARE(Hash(books.Db.File()), before);
+    }
+
+    void booksInUseAreNotReplaced()
+    {
+        TBooks books;
+        TclsConnection::SetBusyTimeout(200);
+        auto reset = qScopeGuard([] { TclsConnection::SetBusyTimeout(3000); });
+        TclsConnection other(books.Db.File());
+        other.Execute("BEGIN IMMEDIATE");
+        other.Execute("insert into Users_Table values ('x', 'y')");
+        QVERIFY_THROWS_EXCEPTION(TclsDatabaseError, RestoreBackup(books.Db.File(), books.Backup, "pa"));
+        other.Execute("COMMIT");
+        QCOMPARE(books.Db.Count("select count(*) from All_Table"), 5);
+        QCOMPARE(books.Db.Count("select count(*) from Users_Table"), 3);
+        QVERIFY(QDir(BackupFolder(books.Db.File())).entryList({"pondo-replaced-*", "*.part"}).isEmpty());
+        QVERIFY(!QFile::exists(books.Db.File() + ".restore.part"));
+    }
+
+    void missingBooksCanBeRestored()
+    {
+        TBooks books;
+        QVERIFY(QFile::remove(books.Db.File()));
+        TfrmAccount account;
+        account.FormCreate(); // no error: the dialog opens on its restore page
+        QCOMPARE(In<QTabWidget>(&account, "pgeAccount")->currentIndex(), 3);
+        TModalAnswerer answers;
+        QCOMPARE(RestoreThroughDialog("pa"), int(QDialog::Accepted));
+        QCOMPARE(books.Db.Count("select count(*) from All_Table"), 3);
+    }
+
+    void loginReadsItsListAgainAfterAFailedStart()
+    {
+        TTestDb good;
+        TclsDatabaseUser(good.File()).AddUser("甲", "pa");
+        QTemporaryDir dir;
+        const QString file = dir.path() + "/pondo.sjk";
+        TclsDatabaseUser::SetDefaultDatabaseFile(file);
+        auto reset = qScopeGuard([] { TclsDatabaseUser::SetDefaultDatabaseFile(QString()); });
+        TfrmLogin login;
+        {
+            TModalAnswerer answers;
+            login.FormCreate();
+            QCOMPARE(answers.Seen.size(), 1);
+            QCOMPARE(answers.Seen[0].Icon, QMessageBox::Critical);
+            QVERIFY(answers.Seen[0].Text.contains("重试"));
+        }
+        login.show();
+        auto *names = In<QComboBox>(&login, "cboUserName");
+        QCOMPARE(names->count(), 0);
+        // The file is back: the login button reads the list again.
+        QVERIFY(QFile::copy(good.File(), file));
+        In<QLineEdit>(&login, "edtPassword")->setText("pa");
+        TModalAnswerer answers;
+        In<QPushButton>(&login, "btnOK")->click();
+        QVERIFY2(answers.Seen.isEmpty(), qPrintable(answers.Texts().join(' ')));
+        QCOMPARE(names->count(), 1);
+        QCOMPARE(login.result(), int(QDialog::Accepted));
+        QCOMPARE(login.UserName, QStringLiteral("甲"));
+    }
+
+    void retryFromTheErrorBox()
+    {
+        TTestDb good;
+        TclsDatabaseUser(good.File()).AddUser("甲", "pa");
+        QTemporaryDir dir;
+        const QString file = dir.path() + "/pondo.sjk";
+        TclsDatabaseUser::SetDefaultDatabaseFile(file);
+        auto reset = qScopeGuard([] { TclsDatabaseUser::SetDefaultDatabaseFile(QString()); });
+        int boxes = 0;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible() || box->property("answered").toBool())
+                return;
+            box->setProperty("answered", true);
+            ++boxes;
+            QFile::copy(good.File(), file); // put back before the second reading
+            box->button(QMessageBox::Retry)->click();
+        });
+        answer.start(5);
+        TfrmLogin login;
+        login.FormCreate();
+        QCOMPARE(boxes, 1);
+        QCOMPARE(In<QComboBox>(&login, "cboUserName")->count(), 1);
+    }
+};
+
+QTEST_MAIN(TestRestore)
+#include "test_restore.moc"
