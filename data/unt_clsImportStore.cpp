@@ -13,41 +13,12 @@ namespace ImportStore
 namespace
 {
 const QString LayoutKind = QStringLiteral("布局");
-
-// Reading never writes: books that never saw an import (or are read-only)
-// simply have nothing remembered yet.
-bool HasTables(TclsConnection &Db)
-{
-    return Db.Query("select count(*) from sqlite_master where type='table' and "
-                    "name in ('Import_Orders','Import_Rules')")
-               .Field(0)
-               .toInt() == 2;
-}
 } // namespace
-
-void EnsureTables(TclsConnection &Db)
-{
-    // Import_Orders rows follow their record by ID; a row whose record is
-    // gone is simply never joined again.
-    Db.ExecuteScript("CREATE TABLE IF NOT EXISTS Import_Orders ("
-                     " Record_ID INTEGER PRIMARY KEY,"
-                     " Import_Source TEXT NOT NULL,"
-                     " Order_No TEXT NOT NULL);"
-                     "CREATE INDEX IF NOT EXISTS Import_Orders_No ON Import_Orders (Order_No);"
-                     "CREATE TABLE IF NOT EXISTS Import_Rules ("
-                     " User_Name TEXT NOT NULL,"
-                     " Rule_Kind TEXT NOT NULL,"
-                     " Rule_Key TEXT NOT NULL,"
-                     " Rule_Value TEXT NOT NULL,"
-                     " PRIMARY KEY (User_Name, Rule_Kind, Rule_Key));");
-}
 
 QHash<QString, QString> ImportedOrders(const QString &File, const QString &User)
 {
     TclsConnection db(File);
     QHash<QString, QString> orders, names;
-    if (!HasTables(db))
-        return orders;
     for (auto rs = db.Query("select o.Order_No,a.Program_Name from Import_Orders o join All_Table a "
                             "on a.ID=o.Record_ID where a.User_Name=?",
                             {EncodeText(User)});
@@ -84,8 +55,6 @@ QHash<QString, QString> CounterpartyRules(const QString &File, const QString &Us
 {
     TclsConnection db(File);
     QHash<QString, QString> rules;
-    if (!HasTables(db))
-        return rules;
     for (auto rs = db.Query("select Rule_Kind,Rule_Key,Rule_Value from Import_Rules where User_Name=? "
                             "and Rule_Kind<>?",
                             {EncodeText(User), EncodeText(LayoutKind)});
@@ -98,8 +67,6 @@ QHash<QString, QString> CounterpartyRules(const QString &File, const QString &Us
 QString LayoutMapping(const QString &File, const QString &User, const QString &LayoutKey)
 {
     TclsConnection db(File);
-    if (!HasTables(db))
-        return {};
     auto rs = db.Query("select Rule_Value from Import_Rules where User_Name=? and Rule_Kind=? and Rule_Key=?",
                        {EncodeText(User), EncodeText(LayoutKind), EncodeText(LayoutKey)});
     return rs.Eof() ? QString() : DecodeText(rs.Field(0));
@@ -109,7 +76,6 @@ void SaveLayoutMapping(const QString &File, const QString &User, const QString &
                        const QString &Mapping)
 {
     TclsConnection db(File);
-    EnsureTables(db);
     db.Execute(
         "insert or replace into Import_Rules (User_Name,Rule_Kind,Rule_Key,Rule_Value) values (?,?,?,?)",
         {EncodeText(User), EncodeText(LayoutKind), EncodeText(LayoutKey), EncodeText(Mapping)});
@@ -123,7 +89,6 @@ void SaveOrigins(TclsConnection &Db, const QString &User, const QString &Type, c
         any = any || !origin.OrderNo.isEmpty();
     if (!any)
         return;
-    EnsureTables(Db);
     const QString user = EncodeText(User), kind = EncodeText(Type);
     for (qsizetype i = 0; i < Origins.size() && i < Ids.size(); ++i) {
         const TImportOrigin &origin = Origins[i];

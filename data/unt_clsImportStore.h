@@ -2,6 +2,7 @@
 // What imports remember: the order number of every imported record (so a
 // bill imported twice adds nothing), and per user the category last given
 // to each counterparty and the columns chosen for each unknown bill layout.
+// Tables Import_Orders and Import_Rules, made by the schema's upgrade steps.
 #include <QDate>
 #include <QHash>
 #include <QString>
@@ -16,10 +17,6 @@ struct TImportOrigin {
 
 namespace ImportStore
 {
-// The import tables, made when missing; every function here that writes
-// calls it first, and those that read find nothing while they are missing.
-void EnsureTables(TclsConnection &Db);
-
 // Saved order numbers of the user's existing records -> their category.
 QHash<QString, QString> ImportedOrders(const QString &File, const QString &User);
 // "yyyy-mm-dd|type|cents" -> number of the user's records in the range.
