@@ -2,29 +2,65 @@
 // front and ends.
 #include "app/unt_clsMessages.h"
 #include "app/unt_clsSingleInstance.h"
+#include "app/unt_clsStartup.h"
 #include "app/unt_frmMain.h"
 
 #include <QApplication>
 #include <QFileInfo>
 
+#include <cstdio>
+
+namespace
+{
+int Answer(const TCommandLine &Line)
+{
+    const bool error = Line.Action == TCommandLine::TAction::Error;
+    std::fputs(Line.Text.toLocal8Bit().constData(), error ? stderr : stdout);
+    return error ? 2 : 0;
+}
+} // namespace
+
 int main(int argc, char **argv)
 {
+    // The help and the version need no display and must not reach a copy
+    // that is already running.
+    QStringList raw;
+    for (int i = 0; i < argc; ++i)
+        raw << QString::fromLocal8Bit(argv[i]);
+    if (AsksForTextOnly(raw))
+        return Answer(ParseCommandLine(raw));
+    UseWholeScaleFactors();
     QApplication app(argc, argv);
+    // Qt has taken its own options (-platform, -style ...) out by now.
+    const TCommandLine line = ParseCommandLine(QCoreApplication::arguments());
+    if (line.Action != TCommandLine::TAction::Run)
+        return Answer(line);
+    SetUpApplication();
+    UseHouseholdFileModes();
     // The service is named after the real executable file, so a link to it
     // (the installed bin/lumora) still finds the running copy.
-    const QString service = QFileInfo(QCoreApplication::applicationFilePath()).fileName().section(QLatin1Char('.'), 0, 0);
+    const QString service =
+        QFileInfo(QCoreApplication::applicationFilePath()).fileName().section(QLatin1Char('.'), 0, 0);
     TclsSingleInstance instance(QStringLiteral("PONDO_OneCopyMutex"), service);
+    if (!instance.Usable()) {
+        ShowMessage(nullptr, ApplicationTitle(), instance.Problem(), TMessageStyle::Error);
+        return 1;
+    }
     if (!instance.IsFirst()) {
-        TclsSingleInstance::SendMacro(QStringLiteral("Lumora"), QStringLiteral("show"));
+        const bool sent = TclsSingleInstance::SendMacro(QStringLiteral("Lumora"), ShowRequest());
+        if (sent && CannotRaiseRunningCopy())
+            ShowMessage(nullptr, ApplicationTitle(),
+                        QStringLiteral("Lumora 已经在运行。\n请从任务栏或活动概览切换到它。"),
+                        TMessageStyle::Information);
         return 0;
     }
-    QApplication::setApplicationDisplayName(QStringLiteral("Lumora"));
-    QApplication::setApplicationName(QStringLiteral("Lumora"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/gui/lumora.svg")));
-    ApplyProgramFont();
     TfrmMain frmMain;
     QObject::connect(&instance, &TclsSingleInstance::MacroReceived, &frmMain,
-                     [&frmMain](const QString &Text) { frmMain.ddeServerExecuteMacro(Text.split(QLatin1Char('\n'))); });
+                     [&frmMain](const QString &Text) {
+                         const QStringList lines = Text.split(QLatin1Char('\n'));
+                         TakeActivationToken(lines);
+                         frmMain.ddeServerExecuteMacro(lines);
+                     });
     // Requests are taken from now on; the window ignores them until it is set up.
     instance.Listen();
     if (!frmMain.FormCreate())

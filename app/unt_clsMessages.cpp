@@ -1,9 +1,34 @@
 #include "app/unt_clsMessages.h"
 
+#include "app/unt_clsLook.h"
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include <cstdio>
+
+namespace
+{
+// A message box in the middle of the screen, as the system's boxes are,
+// placed once its size is known and before it is mapped.
+class TCenteredBox : public QMessageBox
+{
+  public:
+    TCenteredBox(Icon Kind, const QString &Title, const QString &Text, QWidget *Parent)
+        : QMessageBox(Kind, Title, Text, QMessageBox::NoButton, Parent)
+    {
+    }
+
+  protected:
+    void showEvent(QShowEvent *Event) override
+    {
+        QMessageBox::showEvent(Event);
+        CenterOnScreen(this);
+    }
+};
+} // namespace
 
 bool ShowMessage(QWidget *Parent, const QString &Title, const QString &Text, TMessageStyle Style)
 {
@@ -22,7 +47,11 @@ bool ShowMessage(QWidget *Parent, const QString &Title, const QString &Text, TMe
         icon = QMessageBox::Critical;
         break;
     }
-    QMessageBox box(icon, Title, Text, QMessageBox::NoButton, Parent);
+    // Errors also go to standard error, where a terminal or the journal
+    // keeps them after the box is gone.
+    if (Style == TMessageStyle::Error)
+        std::fprintf(stderr, "lumora: %s\n", Text.toLocal8Bit().constData());
+    TCenteredBox box(icon, Title, Text, Parent);
     if (Style == TMessageStyle::Question) {
         box.addButton(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
         box.addButton(QMessageBox::No)->setText(QStringLiteral("否(&N)"));

@@ -2,19 +2,31 @@
 
 #include <QDataStream>
 #include <QDir>
+#include <QFile>
 #include <QLocalSocket>
 #include <QStandardPaths>
 
-namespace {
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
 const qint32 MaxMessage = 4096;
 }
 
 QString TclsSingleInstance::RuntimeDir()
 {
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    // Qt makes or checks the folder (XDG_RUNTIME_DIR, else a runtime folder
+    // under /tmp) and gives up when another account owns it. There is no
+    // shared fallback: a lock in a folder others can write could be planted.
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (dir.isEmpty())
-        dir = QDir::tempPath();
-    QDir().mkpath(dir);
+        return {};
+    struct stat info {
+    };
+    if (::lstat(QFile::encodeName(dir).constData(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+        info.st_uid != ::geteuid() || (info.st_mode & 077) != 0)
+        return {};
     return dir;
 }
 
@@ -26,7 +38,15 @@ QString TclsSingleInstance::ServerName(const QString &Service)
 TclsSingleInstance::TclsSingleInstance(const QString &Lock, const QString &Service, QObject *Parent)
     : QObject(Parent), FService(Service)
 {
-    FLock = std::make_unique<QLockFile>(RuntimeDir() + QLatin1Char('/') + Lock + QStringLiteral(".lock"));
+    const QString dir = RuntimeDir();
+    if (dir.isEmpty()) {
+        FProblem = QStringLiteral("无法建立只属于您的运行文件夹，Lumora 不能确认是否已经有一份在运行，"
+                                  "因此没有启动。\n\n请检查环境变量 XDG_RUNTIME_DIR 所指的文件夹"
+                                  "（或 %1 下的 runtime-用户名 文件夹）：它必须属于您，权限为 0700。")
+                       .arg(QDir::tempPath());
+        return;
+    }
+    FLock = std::make_unique<QLockFile>(dir + QLatin1Char('/') + Lock + QStringLiteral(".lock"));
     // No age limit: a lock is stale only when the copy that made it is gone,
     // which tryLock detects and takes over.
     FLock->setStaleLockTime(0);
@@ -49,6 +69,8 @@ TclsSingleInstance::~TclsSingleInstance()
 bool TclsSingleInstance::Listen()
 {
     // We hold the lock, so a socket file left behind belongs to a crashed copy.
+    if (!Usable())
+        return false;
     const QString name = ServerName(FService);
     QLocalServer::removeServer(name);
     return FServer.listen(name);
@@ -75,6 +97,8 @@ void TclsSingleInstance::ReadFrom(QLocalSocket *Socket)
 
 bool TclsSingleInstance::SendMacro(const QString &Service, const QString &Macro)
 {
+    if (RuntimeDir().isEmpty())
+        return false;
     QLocalSocket socket;
     socket.connectToServer(ServerName(Service));
     if (!socket.waitForConnected(1000))

@@ -12,12 +12,15 @@ namespace {
 QPixmap PaintSkin(QSize Size)
 {
     QPixmap picture(Size);
-    picture.fill(Qt::white);
+    // Outside the rounded outline the picture is see-through, for window
+    // systems that draw the corners whatever the window's mask says.
+    picture.fill(Qt::transparent);
     QPainter p(&picture);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF outline(2.5, 3.5, Size.width() - 4.0, Size.height() - 5.0);
     QPainterPath body;
     body.addRoundedRect(outline, 13, 13);
+    p.fillPath(body, Qt::white);
 
     // Wood: warm bands with fine grain, clipped to the rounded top.
     const int strip = 42;
@@ -71,7 +74,12 @@ void TclsSkin::paintEvent(QPaintEvent *)
 
 void TclsSkin::mousePressEvent(QMouseEvent *Event)
 {
-    // Any button grabs the window as a title bar would.
+    // The left button grabs the window as a title bar would. Other buttons
+    // must not: the system's move would then end only at the next left click.
+    if (Event->button() != Qt::LeftButton) {
+        Event->ignore();
+        return;
+    }
     if (QWindow *handle = window()->windowHandle())
         handle->startSystemMove();
     Event->accept();
@@ -84,7 +92,8 @@ QRegion RoundedWindowRegion(int Left, int Top, int Right, int Bottom, int Corner
     QPainter p(&mask);
     p.setPen(Qt::NoPen);
     p.setBrush(Qt::color1);
-    p.drawRoundedRect(QRect(Left, Top, Right - Left - 1, Bottom - Top - 1), CornerWidth / 2.0, CornerHeight / 2.0);
+    // Right and Bottom are exclusive, as the system's region calls count them.
+    p.drawRoundedRect(QRect(Left, Top, Right - Left, Bottom - Top), CornerWidth / 2.0, CornerHeight / 2.0);
     p.end();
     return QRegion(mask);
 }

@@ -17,6 +17,8 @@
 #include <QToolTip>
 #include <QTreeWidget>
 
+#include <utility>
+
 QLabel *MakeLabel(QWidget *Parent, const QString &Name, const QString &Text, int X, int Y,
                   const QColor &Color)
 {
@@ -40,8 +42,10 @@ QPushButton *MakeButton(QWidget *Parent, const QString &Name, const QString &Cap
 
 void SetTextColor(QLabel *Label, const QColor &Color)
 {
+    // The disabled group keeps its grey, so a disabled label is drawn greyed.
     QPalette palette = Label->palette();
-    palette.setColor(QPalette::WindowText, Color);
+    palette.setColor(QPalette::Active, QPalette::WindowText, Color);
+    palette.setColor(QPalette::Inactive, QPalette::WindowText, Color);
     Label->setPalette(palette);
 }
 
@@ -54,7 +58,31 @@ void SetRightAlignedText(QLabel *Label, const QString &Text, int RightEdge)
 
 TDatePicker::TDatePicker(QWidget *Parent) : QDateEdit(Parent)
 {
-    connect(this, &QDateEdit::dateChanged, this, [this] { setPalette(QPalette()); });
+    // Dates set by the program, or whole dates the user committed, are the
+    // ones a refused date falls back to; dates passed on the way while
+    // typing (2019-02-02 on the way to 2019-02-29) are not.
+    connect(this, &QDateEdit::dateChanged, this, [this](const QDate &Date) {
+        if (!FTyping)
+            FLastWhole = Date;
+    });
+}
+
+bool TDatePicker::CommitTyped()
+{
+    // A refusal met while typing holds the first Enter too, so the user
+    // sees the date went back before moving on.
+    if (std::exchange(FRefusedSinceCommit, false))
+        return false;
+    if (!FTyping)
+        return true;
+    FTyping = false;
+    if (TextIsDate()) {
+        FLastWhole = QDate::fromString(lineEdit()->text(), displayFormat());
+        setDate(FLastWhole);
+        return true;
+    }
+    Refuse();
+    return false;
 }
 
 bool TDatePicker::TextIsDate() const
@@ -64,6 +92,11 @@ bool TDatePicker::TextIsDate() const
 
 void TDatePicker::Refuse()
 {
+    // Back to the last whole date, shown in red until the next key.
+    FTyping = false;
+    FRefusedSinceCommit = true;
+    if (FLastWhole.isValid())
+        setDate(FLastWhole);
     ++FRefusals;
     QPalette palette = this->palette();
     palette.setColor(QPalette::Base, QColor(0xff, 0xd0, 0xd0));
@@ -89,6 +122,13 @@ void TDatePicker::SelectSectionAtCursor()
 void TDatePicker::keyPressEvent(QKeyEvent *Event)
 {
     QLineEdit *edit = lineEdit();
+    if (FRefusals > 0)
+        setPalette(QPalette());
+    if (Event->key() == Qt::Key_Return || Event->key() == Qt::Key_Enter) {
+        if (CommitTyped())
+            QDateEdit::keyPressEvent(Event);
+        return;
+    }
     const QString typed = Event->text();
     const bool digit =
         typed.size() == 1 && typed.front().isDigit() && !(Event->modifiers() & Qt::ControlModifier);
@@ -104,23 +144,20 @@ void TDatePicker::keyPressEvent(QKeyEvent *Event)
                 SelectSectionAtCursor();
         }
         const QString before = edit->text();
-        const QDate beforeDate = date();
-        const int section =
-            int(before.left(edit->selectionStart() >= 0 ? edit->selectionStart() : edit->cursorPosition())
-                    .count(QLatin1Char('-')));
+        const int from = edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
+        // What the text would be with the digit simply typed in.
+        const QString expected =
+            QString(before).replace(from, edit->hasSelectedText() ? edit->selectedText().size() : 0, typed);
+        FTyping = true;
         QDateEdit::keyPressEvent(Event);
         FTypedAt = edit->cursorPosition();
-        const QStringList was = before.split(QLatin1Char('-')), now = edit->text().split(QLatin1Char('-'));
-        bool othersKept = was.size() == now.size();
-        for (int i = 0; othersKept && i < was.size(); ++i)
-            othersKept = i == section || was[i] == now[i];
-        if (!othersKept) {
-            // Qt moved another section to make the date possible (2019-02-29
-            // became 2019-02-28): that is a guess, so the old date stays.
-            setDate(beforeDate);
+        const QStringList want = expected.split(QLatin1Char('-')), now = edit->text().split(QLatin1Char('-'));
+        if (edit->text() == before) {
+            Refuse(); // Qt would not take the digit
+        } else if (want != now) {
+            // Qt changed what was typed to make the date possible
+            // (2019-02-29 became 2019-02-28): that is a guess.
             FTypedAt = -1;
-            Refuse();
-        } else if (edit->text() == before) {
             Refuse();
         }
         return;
@@ -146,10 +183,9 @@ void TDatePicker::keyPressEvent(QKeyEvent *Event)
 
 void TDatePicker::focusOutEvent(QFocusEvent *Event)
 {
-    // Qt puts the last whole date back; the user must see that the typed
-    // one was not taken.
-    if (!TextIsDate())
-        Refuse();
+    // Qt would put a near date in place of one that cannot be; the last
+    // whole date comes back instead, and the user sees why.
+    CommitTyped();
     QDateEdit::focusOutEvent(Event);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // Small builders for the absolutely placed controls of the program's windows.
 #include <QColor>
-#include <QIcon>
 #include <QDateEdit>
+#include <QIcon>
 #include <QLineEdit>
 #include <QString>
 
@@ -33,7 +33,11 @@ class TDatePicker : public QDateEdit
     explicit TDatePicker(QWidget *Parent);
     // False while the text is not a whole, possible date.
     bool TextIsDate() const;
-    // Marks the field (red, a tip and a beep) for a typed date that cannot be.
+    // Takes a typed date when it is whole and possible; otherwise refuses it
+    // and returns false. Enter and leaving the field call it.
+    bool CommitTyped();
+    // Puts the last whole date back and marks the field (red until the next
+    // key, a tip and a beep).
     void Refuse();
     int Refusals() const { return FRefusals; }
 
@@ -45,6 +49,9 @@ class TDatePicker : public QDateEdit
     void SelectSectionAtCursor();
     int FTypedAt = -1;
     int FRefusals = 0;
+    bool FTyping = false;
+    bool FRefusedSinceCommit = false;
+    QDate FLastWhole;
 };
 
 QDateEdit *MakeDatePicker(QWidget *Parent, const QString &Name, int X, int Y, int W, int H);

@@ -1,5 +1,6 @@
 #include "app/unt_frmLogin.h"
 
+#include "app/unt_clsLook.h"
 #include "app/unt_clsMessages.h"
 #include "app/unt_clsWidgets.h"
 #include "app/unt_frmSplash.h"
@@ -59,6 +60,7 @@ TfrmLogin::TfrmLogin(QWidget *Parent)
             [this] { RunGuarded(this, [this] { btnAccountClick(); }); });
     connect(cboUserName, &QComboBox::activated, this, &TfrmLogin::cboUserNameClick);
     setWindowTitle(ApplicationTitle() + QStringLiteral(" - 登录"));
+    PrepareFixedDialog(this);
 }
 
 TfrmLogin::~TfrmLogin() = default;
@@ -70,8 +72,7 @@ void TfrmLogin::FormCreate()
     QString error;
     {
         TfrmSplash splash;
-        splash.show();
-        QApplication::processEvents();
+        splash.ShowPainted();
         error = TryLoadUserNames();
         splash.close();
     }
@@ -168,6 +169,7 @@ void TfrmLogin::btnAccountClick()
 {
     TfrmAccount account(this);
     account.FormCreate();
+    PrepareFixedDialog(&account);
     if (account.exec() == QDialog::Accepted) {
         QString error = TryLoadUserNames(); // a restore may have brought other books
         while (!error.isEmpty() && AskRetry(error))

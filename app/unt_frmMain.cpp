@@ -1,5 +1,6 @@
 #include "app/unt_frmMain.h"
 
+#include "app/unt_clsLook.h"
 #include "app/unt_clsSkin.h"
 #include "app/unt_clsWidgets.h"
 #include "app/unt_frmLogin.h"
@@ -12,13 +13,16 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QThread>
 #include <QTreeWidget>
 
@@ -57,6 +61,12 @@ TfrmMain::TfrmMain(QWidget *Parent) : QWidget(Parent, Qt::Window | Qt::Frameless
     setWindowTitle(ApplicationTitle());
     setWindowIcon(QIcon(QStringLiteral(":/gui/lumora.svg")));
     setFixedSize(650, 480);
+    // The skin is drawn for white panels and dark text: a dark desktop theme
+    // or a larger desktop font must not reach it.
+    PinProgramLook(this);
+    // The corners outside the rounded outline are see-through: where the
+    // window system ignores the mask (Wayland), they are not painted white.
+    setAttribute(Qt::WA_TranslucentBackground);
     BuildShell();
     FOut.Expense = true;
     FIn.Expense = false;
@@ -68,6 +78,12 @@ TfrmMain::TfrmMain(QWidget *Parent) : QWidget(Parent, Qt::Window | Qt::Frameless
     dlgSave->setAcceptMode(QFileDialog::AcceptSave);
     // The export handlers ask about overwriting and add the extension.
     dlgSave->setOption(QFileDialog::DontConfirmOverwrite);
+    // The first export goes to the user's documents, never the program's
+    // folder; later ones start where the last went (see AskExportFile).
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty() || !QFileInfo(documents).isDir())
+        documents = QDir::homePath();
+    dlgSave->setDirectory(documents);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
@@ -91,8 +107,11 @@ void TfrmMain::BuildShell()
         Shape->SetBrush(Qt::SolidPattern, Qt::white);
         Shape->setToolTip(Hint);
         Label = MakeLabel(this, QLatin1String(LabelName), Text, LabelX, LabelY, Color);
+        // Drawn without smoothing: the thin "_" and the small "×" of the Song
+        // face blur into a faint smudge otherwise.
         QFont bold = Label->font();
         bold.setBold(true);
+        bold.setStyleStrategy(QFont::NoAntialias);
         Label->setFont(bold);
         Label->adjustSize();
         Label->setToolTip(Hint);
@@ -266,6 +285,10 @@ int TfrmMain::ExecDialog(QWidget *Dialog)
 {
     raise();
     activateWindow();
+    // The program's own dialogs have a fixed layout; the file dialog is the
+    // desktop's and follows its theme.
+    if (Dialog != dlgSave)
+        PrepareFixedDialog(Dialog, Dialog->objectName() != QLatin1String("frmPreview"));
     ActiveDialog = Dialog;
     const int result = static_cast<QDialog *>(Dialog)->exec();
     ActiveDialog = nullptr;

@@ -43,6 +43,10 @@ struct TEntryPanel {
     QString Type() const { return Expense ? QStringLiteral("支出") : QStringLiteral("收入"); }
 };
 
+// The file name an export of the range offers first, e.g.
+// "收支明细_2024-03-01至2024-03-31".
+QString SuggestedExportName(bool Layout2, const QDate &From, const QDate &To);
+
 class TfrmMain : public QWidget
 {
     Q_OBJECT
@@ -121,7 +125,9 @@ class TfrmMain : public QWidget
     TQRCompositeReport *g_objCompositeReport = nullptr;
     // Asks for the file of an export ("txt", "xls"): the extension added when
     // missing, the overwrite question; empty when the user stepped back.
-    QString AskExportFile(const QString &Extension);
+    // Suggested: the name (without extension) offered unless the user typed
+    // a name of their own last time.
+    QString AskExportFile(const QString &Extension, const QString &Suggested = QString());
     // Where the export templates pondo.xls and pondo2.xls are: "Database"
     // beside the program; tests point it elsewhere.
     static QString TemplateFolder();
@@ -190,6 +196,7 @@ class TfrmMain : public QWidget
     QListWidget *lstInAndOut_List2_ID;
     QMenu *mnuInAndOut_More;
     QFileDialog *dlgSave;
+    QString FLastChosenName, FLastSuggestedName;
     struct TShapePair {
         TShape *Shape;
         QLabel *Label;

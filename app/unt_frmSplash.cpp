@@ -1,8 +1,14 @@
 #include "app/unt_frmSplash.h"
 
+#include "app/unt_clsLook.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QThread>
+#include <QWindow>
 
 TfrmSplash::TfrmSplash(QWidget *Parent) : QFrame(Parent, Qt::SplashScreen | Qt::FramelessWindowHint)
 {
@@ -10,6 +16,7 @@ TfrmSplash::TfrmSplash(QWidget *Parent) : QFrame(Parent, Qt::SplashScreen | Qt::
     lblInformation = new QLabel(QStringLiteral("程序正在载入数据……"), this);
     lblInformation->setObjectName(QStringLiteral("lblInformation"));
     lblInformation->resize(120, 12);
+    PinProgramLook(this);
     FormCreate();
 }
 
@@ -26,4 +33,18 @@ void TfrmSplash::FormCreate()
         const QRect area = screen->geometry();
         move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
     }
+}
+
+void TfrmSplash::ShowPainted()
+{
+    show();
+    // The window system maps the window some time after show(); until it is
+    // exposed nothing painted reaches the screen.
+    const QDeadlineTimer deadline(1000);
+    while (!deadline.hasExpired() && !(windowHandle() && windowHandle()->isExposed())) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    repaint();
+    QCoreApplication::processEvents();
 }

@@ -4,12 +4,16 @@
 class QLabel;
 
 // The small "loading" window shown while the login dialog reads the users.
-class TfrmSplash : public QFrame {
+class TfrmSplash : public QFrame
+{
     Q_OBJECT
-public:
+  public:
     explicit TfrmSplash(QWidget *Parent = nullptr);
     void FormCreate();
+    // Shows the window and returns once its text is on the screen: the
+    // store is opened right after, with no event loop running meanwhile.
+    void ShowPainted();
 
-private:
+  private:
     QLabel *lblInformation;
 };

@@ -40,6 +40,11 @@ TCopyOutcome MakeVerifiedCopy(const QString &Source, const QString &Folder, cons
     if (outcome.Status == TCopyStatus::Done) {
         const QString stamped = WriteCopyStamp(partial, Stamp);
         const QString check = stamped.isEmpty() ? CheckDatabaseFile(partial) : stamped;
+        // A copy of the books is as private as the books: the household's
+        // group may read and replace it, other accounts may not read it.
+        QFile::setPermissions(partial, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                                           QFileDevice::WriteUser | QFileDevice::ReadGroup |
+                                           QFileDevice::WriteGroup);
         if (check != QLatin1String("ok")) {
             outcome.Status = TCopyStatus::Failed;
             outcome.Error = check;

@@ -51,7 +51,10 @@ void TShape::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing, FKind == TKind::RoundRect);
     painter.setPen(FPenStyle == Qt::NoPen ? QPen(Qt::NoPen) : QPen(FPenColor, 1, FPenStyle));
     painter.setBrush(QBrush(FBrushColor, FBrushStyle));
-    const QRectF area = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    // A one-pixel pen is centred on the pixel grid; without a pen the fill
+    // covers the whole widget.
+    const QRectF area =
+        FPenStyle == Qt::NoPen ? QRectF(rect()) : QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     if (FKind == TKind::RoundRect) {
         const qreal radius = qMin(width(), height()) / 4.0;
         painter.drawRoundedRect(area, radius, radius);

@@ -12,8 +12,10 @@ const QColor Silver(0xC0, 0xC0, 0xC0);
 
 void SetTextColor(QLabel *Label, const QColor &Color)
 {
+    // The disabled group keeps its grey, so a disabled label is drawn greyed.
     QPalette palette = Label->palette();
-    palette.setColor(QPalette::WindowText, Color);
+    palette.setColor(QPalette::Active, QPalette::WindowText, Color);
+    palette.setColor(QPalette::Inactive, QPalette::WindowText, Color);
     Label->setPalette(palette);
 }
 } // namespace

@@ -10,11 +10,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QItemSelectionModel>
 #include <QScopeGuard>
 #include <QTreeWidget>
 
@@ -107,6 +107,9 @@ bool TfrmMain::EntryKeyEvent(QObject *Watched, QKeyEvent *Event)
             return true;
         }
         if (Watched == panel->Date) {
+            // A date that cannot be keeps the focus here, refused.
+            if (auto *picker = dynamic_cast<TDatePicker *>(panel->Date); picker && !picker->CommitTyped())
+                return true;
             panel->Name->setFocus();
             return true;
         }

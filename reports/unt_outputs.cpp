@@ -26,13 +26,33 @@ void TfrmMain::InAndOut_ConvertRows2(ReportRows &Rows)
     ReportRowsBuilder::ConvertRows2(Rows);
 }
 
-QString TfrmMain::AskExportFile(const QString &Extension)
+QString SuggestedExportName(bool Layout2, const QDate &From, const QDate &To)
+{
+    const QString report = Layout2 ? QStringLiteral("收支明细(格式Ⅱ)") : QStringLiteral("收支明细");
+    return QStringLiteral("%1_%2至%3")
+        .arg(report, From.toString(QStringLiteral("yyyy-MM-dd")), To.toString(QStringLiteral("yyyy-MM-dd")));
+}
+
+QString TfrmMain::AskExportFile(const QString &Extension, const QString &Suggested)
 {
     const QString filter = QStringLiteral("*.") + Extension;
     dlgSave->setNameFilter(filter);
+    // A name the user typed is kept for the next export; a name we
+    // suggested gives way to the one for the new range.
+    if (!Suggested.isEmpty() && (FLastChosenName.isEmpty() || FLastChosenName == FLastSuggestedName)) {
+        dlgSave->selectFile(Suggested + filter.mid(1));
+        FLastSuggestedName = Suggested;
+    }
     QString name = ExecDialog(dlgSave) == QDialog::Accepted ? dlgSave->selectedFiles().value(0) : QString();
-    if (name.trimmed().isEmpty())
+    // A blank name, or one that names a folder, writes nothing.
+    const QFileInfo chosen(name);
+    if (name.isEmpty() || chosen.fileName().trimmed().isEmpty() || chosen.isDir())
         return {};
+    FLastChosenName = chosen.completeBaseName();
+    if (chosen.fileName().endsWith(filter.mid(1), Qt::CaseInsensitive))
+        FLastChosenName = chosen.fileName().chopped(filter.size() - 1);
+    // The next export starts in the folder of this one.
+    dlgSave->setDirectory(chosen.absolutePath());
     if (name.right(4).toLower() != filter.mid(1))
         name += filter.mid(1);
     if (QFileInfo::exists(name) &&
@@ -51,7 +71,7 @@ bool TfrmMain::BeginExport(bool Layout2, const QString &Extension, ReportRows &R
 {
     if (!CollectReportRows(Rows))
         return false;
-    File = AskExportFile(Extension);
+    File = AskExportFile(Extension, SuggestedExportName(Layout2, RangeStart(), RangeEnd()));
     if (File.isEmpty())
         return false;
     if (Layout2)

@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Every Debian package the build, the program and the tests need, in one place.
+# Only the package installation needs root: a normal user is asked for sudo.
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+  qt6-translations-l10n qt6-wayland libqt6svg6
   libsqlite3-dev sqlite3 libsodium-dev libzip-dev locales
   fonts-arphic-uming
   python3 python3-xlrd
   poppler-utils xvfb xauth imagemagick
+  appstream desktop-file-utils dpkg-dev file
+  weston xdotool
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -67,13 +67,29 @@ class TestInput : public QObject
             QCOMPARE(picker->date(), QDate(2019, 12, 5));
             EditOf(picker)->setCursorPosition(0);
             QTest::keyClicks(picker, "2020-02-29");
+            QTest::keyClick(picker, Qt::Key_Return);
+            picker->setFocus();
             QCOMPARE(picker->date(), QDate(2020, 2, 29));
             QCOMPARE(picker->Refusals(), 0);
-            // A day that February 2019 does not have is refused, not moved.
+            // A day that February 2019 does not have is refused, not moved:
+            // the year over 2020-02-29, or a whole date typed and Enter.
             QTest::keyClick(picker, Qt::Key_A, Qt::ControlModifier);
             QTest::keyClicks(picker, "2019");
-            QCOMPARE(picker->date(), QDate(2020, 2, 29)); // 2019-02-29 cannot be
+            QCOMPARE(picker->date(), QDate(2020, 2, 29));
             QVERIFY(picker->Refusals() > 0);
+            picker->setDate(QDate(2026, 6, 1));
+            const int refusals = picker->Refusals();
+            QTest::keyClick(picker, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(picker, "2019-02-29");
+            QTest::keyClick(picker, Qt::Key_Return);
+            QCOMPARE(picker->date(), QDate(2026, 6, 1));
+            QVERIFY(picker->Refusals() > refusals);
+            QCOMPARE(picker->window()->focusWidget(), picker);
+            // Typed over the month of a 31st, leaving the field.
+            picker->setDate(QDate(2019, 1, 31));
+            EditOf(picker)->setCursorPosition(6);
+            QTest::keyClicks(picker, "02");
+            picker->clearFocus();
             QVERIFY(picker->date() != QDate(2019, 2, 28));
         }
     }

@@ -39,6 +39,10 @@ int main(int argc, char **argv)
         return 1;
     }
     sqlite3_close(db);
+    // The books are for their owner and the household's group only.
+    namespace fs = std::filesystem;
+    fs::permissions(temp, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                              fs::perms::group_write);
     std::filesystem::rename(temp, out);
     return 0;
 }
