@@ -34,5 +34,23 @@ CREATE TABLE Trash_Table (
   Deleted_At    TEXT NOT NULL
 );
 CREATE INDEX Trash_Table_User ON Trash_Table (User_Name, Deleted_At);
+-- The order number of every imported record (Record_ID is its All_Table
+-- ID), so a bill imported twice adds nothing; a row whose record is gone is
+-- never joined again.
+CREATE TABLE Import_Orders (
+  Record_ID     INTEGER PRIMARY KEY,
+  Import_Source TEXT NOT NULL,
+  Order_No      TEXT NOT NULL
+);
+CREATE INDEX Import_Orders_No ON Import_Orders (Order_No);
+-- What imports remember per user: Rule_Kind "支出"/"收入" maps a counterparty
+-- to the category last given, "布局" a bill layout to the columns chosen.
+CREATE TABLE Import_Rules (
+  User_Name  TEXT NOT NULL,
+  Rule_Kind  TEXT NOT NULL,
+  Rule_Key   TEXT NOT NULL,
+  Rule_Value TEXT NOT NULL,
+  PRIMARY KEY (User_Name, Rule_Kind, Rule_Key)
+);
 -- The layout's version; data/unt_clsSchema.cpp upgrades older files to it.
-PRAGMA user_version = 1;
+PRAGMA user_version = 2;

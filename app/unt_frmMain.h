@@ -28,6 +28,7 @@ class TQRCompositeReport;
 class TQuickRep;
 class TShape;
 class TclsButtonCreator;
+struct TBill;
 
 // The controls of one entry panel; the expense and income panels are twins.
 struct TEntryPanel {
@@ -134,10 +135,16 @@ class TfrmMain : public QWidget
     DayLists Days;
     DetailLists Details;
 
+    // Bills into the pending rows: the More menu's item and file drops.
+    void mnuInAndOut_More_ImportClick();
+    void ImportBill(const QString &File);
+
   protected:
     void closeEvent(QCloseEvent *Event) override;
     void showEvent(QShowEvent *Event) override;
     bool eventFilter(QObject *Watched, QEvent *Event) override;
+    void dragEnterEvent(QDragEnterEvent *Event) override;
+    void dropEvent(QDropEvent *Event) override;
 
   private:
     void BuildShell();
@@ -159,6 +166,11 @@ class TfrmMain : public QWidget
     void Entry_ShowTotal(TEntryPanel &Panel);
     void FillDayRows();
     void ConnectMoreMenu();
+    void SetupImport();
+    bool AskZipPassword(bool Again, QString &Password);
+    // The bill's rows; Mapping gets the layout key and the columns the user
+    // chose for a bill of no known layout.
+    bool ReadBill(const QString &File, TBill &Bill, QStringList &Mapping);
     void BindMoreItem(const char *Name, const std::function<void()> &Handler);
     void ConnectOutputItems();
     // InAndOut_GetReportRows under the busy cursor, as every output runs it.

@@ -300,9 +300,9 @@ QStringList TclsDatabaseUser::SplitLines(const QString &Text)
 
 // ---- ledger ------------------------------------------------------------------
 
-void TclsDatabaseUser::AddRecords(const QString &UserName, const QString &ProgramType,
-                                  const QStringList &Dates, const QStringList &Names,
-                                  const QStringList &Moneys, const QStringList &Memos)
+void TclsDatabaseUser::AddRecords(const QString &UserName, const QString &ProgramType, const QStringList &Dates,
+                                  const QStringList &Names, const QStringList &Moneys, const QStringList &Memos,
+                                  const TRecordsAddedHook &AfterInsert)
 {
     const qsizetype n = Dates.size();
     if (n == 0)
@@ -318,10 +318,15 @@ void TclsDatabaseUser::AddRecords(const QString &UserName, const QString &Progra
     const QString type = EncodeText(ProgramType);
     TclsConnection db(FDatabaseFile);
     TclsTransaction transaction(db); // all the rows or none of them
-    for (qsizetype i = 0; i < n; ++i)
+    QList<qint64> ids;
+    for (qsizetype i = 0; i < n; ++i) {
         db.Execute("insert into All_Table (Program_Date,Program_Type,Program_Name,Program_Money,Program_Memo,"
                    "User_Name) values (?,?,?,?,?,?)",
                    {Dates[i], type, EncodeText(Names[i]), Moneys[i], EncodeText(Memos[i]), user});
+        ids << db.LastInsertId();
+    }
+    if (AfterInsert)
+        AfterInsert(db, ids);
     transaction.Commit();
 }
 

@@ -6,12 +6,17 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 
 using DayLists = std::array<QStringList, 4>;    // date, expense total, income total, balance
 using DetailLists = std::array<QStringList, 6>; // ID, date, type, name, amount, memo
 using TotalsLists = std::array<QStringList, 3>; // name, total, percent
 
 class TclsConnection;
+
+// Runs inside AddRecords' transaction after the inserts, given the new
+// records' IDs in list order; an error in it undoes the whole save.
+using TRecordsAddedHook = std::function<void(TclsConnection &Db, const QList<qint64> &Ids)>;
 
 // The range totals: sums of the per-day two-decimal texts.
 struct TDayTotals {
@@ -38,7 +43,8 @@ public:
     static QStringList SplitLines(const QString &Text);
 
     void AddRecords(const QString &UserName, const QString &ProgramType, const QStringList &Dates,
-                    const QStringList &Names, const QStringList &Moneys, const QStringList &Memos);
+                    const QStringList &Names, const QStringList &Moneys, const QStringList &Memos,
+                    const TRecordsAddedHook &AfterInsert = {});
     void GetDayRecords(const QString &UserName, const QDate &DateFrom, const QDate &DateTo, DayLists &Days,
                        DetailLists &Details);
     void DeleteRecord(const QString &ID);

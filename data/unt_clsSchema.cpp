@@ -20,6 +20,15 @@ const std::vector<TSchemaStep> &SchemaSteps()
                         "NULL, Program_Memo TEXT NOT NULL DEFAULT '', User_Name TEXT NOT NULL, Deleted_At "
                         "TEXT NOT NULL)"),
          QStringLiteral("CREATE INDEX Trash_Table_User ON Trash_Table (User_Name, Deleted_At)")},
+        // 1 -> 2: the order numbers of imported records, and what imports
+        // remember per user (counterparties' categories, bill layouts' columns).
+        {QStringLiteral(
+             "CREATE TABLE Import_Orders (Record_ID INTEGER PRIMARY KEY, Import_Source TEXT NOT NULL, "
+             "Order_No TEXT NOT NULL)"),
+         QStringLiteral("CREATE INDEX Import_Orders_No ON Import_Orders (Order_No)"),
+         QStringLiteral(
+             "CREATE TABLE Import_Rules (User_Name TEXT NOT NULL, Rule_Kind TEXT NOT NULL, Rule_Key "
+             "TEXT NOT NULL, Rule_Value TEXT NOT NULL, PRIMARY KEY (User_Name, Rule_Kind, Rule_Key))")},
     };
     return Steps;
 }

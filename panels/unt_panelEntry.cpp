@@ -5,6 +5,7 @@
 #include "data/unt_clsAmount.h"
 #include "panels/unt_clsButtonCreator.h"
 #include "panels/unt_frmEditProgramNames.h"
+#include "panels/unt_importBill.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -205,7 +206,8 @@ bool TfrmMain::Entry_Finish(TEntryPanel &Panel)
     WhileButtonBusy(Panel.Prefix() + QStringLiteral("_Finish"), [&] {
         // One transaction: on an error nothing is stored and every pending
         // row stays, so Finish can simply be pressed again.
-        Database->AddRecords(CurrentUser, Panel.Type(), dates, names, amounts, memos);
+        Database->AddRecords(CurrentUser, Panel.Type(), dates, names, amounts, memos,
+                             PendingOriginsHook(list, CurrentUser, Panel.Type(), names));
     });
     list->clear();
     Entry_ShowTotal(Panel);

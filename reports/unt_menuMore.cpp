@@ -27,6 +27,7 @@ void TfrmMain::ConnectMoreMenu()
     BindMoreItem("mnuInAndOut_More_InTotal", [this] { ShowProgramTotal(QStringLiteral("收入")); });
     BindMoreItem("mnuInAndOut_More_Trash", [this] { ShowTrash(*this); });
     ConnectOutputItems();
+    SetupImport();
 }
 
 void TfrmMain::mnuInAndOut_More_ShowRecordClick()

@@ -74,13 +74,18 @@ class TestTrash : public QObject
         ApplyTestFont();
     }
 
-    void lastItemOfTheMoreMenu()
+    void trashItemOfTheMoreMenu()
     {
         TMainFixture f;
         const QList<QAction *> items = f.Main->MoreMenu()->actions();
-        QCOMPARE(items.last()->objectName(), QStringLiteral("mnuInAndOut_More_Trash"));
-        QCOMPARE(items.last()->text(), QStringLiteral("回收站(&R)..."));
-        QVERIFY(items[items.size() - 2]->isSeparator());
+        // A group of its own, followed only by the bill import's group.
+        const qsizetype at =
+            items.indexOf(f.Main->MoreMenu()->findChild<QAction *>(QStringLiteral("mnuInAndOut_More_Trash")));
+        QCOMPARE(at, items.size() - 3);
+        QCOMPARE(items[at]->text(), QStringLiteral("回收站(&R)..."));
+        QVERIFY(items[at - 1]->isSeparator());
+        QVERIFY(items[at + 1]->isSeparator());
+        QCOMPARE(items.last()->objectName(), QStringLiteral("mnuInAndOut_More_Import"));
     }
 
     void deleteThenRestoreGivesBackTheSameRecord()

@@ -3,9 +3,11 @@
 #include "reports/workbook/unt_clsBinary.h"
 
 #include <QHash>
+#include <QMap>
 #include <QtEndian>
 
 #include <algorithm>
+#include <bit>
 
 namespace
 {
@@ -182,6 +184,51 @@ TclsWorkbook::TclsWorkbook(const QByteArray &File, const QString &SheetName)
     if (FTarget < 0)
         throw TclsWorkbookError(QStringLiteral("工作簿中没有工作表“%1”。").arg(SheetName));
     ReadHeader(FSheets[FTarget]);
+}
+
+QList<QStringList> TclsWorkbook::Rows(int Columns) const
+{
+    constexpr quint16 RecNumber = 0x0203, RecRk = 0x027E;
+    QList<QByteArray> sst;
+    for (qsizetype i = 0; i < FGlobals.size() && sst.isEmpty(); ++i)
+        if (FGlobals[i].Type == RecSst)
+            for (sst << FGlobals[i].Data; i + 1 < FGlobals.size() && FGlobals[i + 1].Type == RecContinue;)
+                sst << FGlobals[++i].Data;
+    QList<QString> strings;
+    if (!sst.isEmpty()) {
+        TStringReader reader(sst, 8);
+        const quint32 unique = std::min<quint32>(U32(sst[0], 4), 1u << 20);
+        for (quint32 s = 0; s < unique; ++s)
+            strings << reader.Read(reader.Word(), true);
+    }
+    auto rk = [](quint32 Value) {
+        const double number =
+            (Value & 2) ? double(qint32(Value) >> 2) : std::bit_cast<double>(quint64(Value & ~3u) << 32);
+        return (Value & 1) ? number / 100 : number;
+    };
+    QMap<int, QStringList> rows;
+    for (const TRecord &record : FSheets[FTarget].Records) {
+        const QByteArray &d = record.Data;
+        if (!IsCell(record.Type) || U16(d, 2) >= Columns)
+            continue;
+        QString text;
+        if (record.Type == RecLabel || record.Type == RecRString)
+            text = TStringReader({d}, 8).Read(U16(d, 6), false);
+        else if (record.Type == RecLabelSst)
+            text = strings.value(U32(d, 6));
+        else if (record.Type == RecNumber)
+            text = QString::number(std::bit_cast<double>(quint64(U32(d, 6)) | quint64(U32(d, 10)) << 32), 'g',
+                                   15);
+        else if (record.Type == RecRk)
+            text = QString::number(rk(U32(d, 6)), 'g', 15);
+        if (text.isEmpty())
+            continue;
+        QStringList &row = rows[U16(d, 0)];
+        while (row.size() <= U16(d, 2))
+            row << QString();
+        row[U16(d, 2)] = text;
+    }
+    return rows.values();
 }
 
 void TclsWorkbook::ReadHeader(const TSheet &Sheet)

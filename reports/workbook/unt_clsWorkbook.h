@@ -22,6 +22,10 @@ class TclsWorkbook
     // One text cell per value, from the first column on.
     void AppendRow(const QStringList &Values);
     QByteArray Save() const;
+    // Every row of the worksheet as texts (text and number cells), for
+    // reading a workbook back in; the first row is row 0, empty rows are
+    // left out, columns past Columns are ignored.
+    QList<QStringList> Rows(int Columns = 256) const;
 
     // A new workbook of one worksheet with a header row, each column Widths
     // characters wide, every cell in the face FontName.

@@ -1,0 +1,38 @@
+#pragma once
+// Bill files as plain tables: the bytes of a CSV or text bill decoded
+// (UTF-8 with or without BOM, else GB18030) and split into rows of trimmed
+// cells. Every limit here keeps a hostile file from eating the memory or the
+// minutes of the user: a bill never comes close to them.
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <stdexcept>
+
+using TBillTable = QList<QStringList>;
+
+// A file that cannot be imported; the text is for the user.
+class TclsImportError : public std::runtime_error
+{
+  public:
+    explicit TclsImportError(const QString &Message) : std::runtime_error(Message.toStdString()) {}
+    QString Text() const { return QString::fromStdString(what()); }
+};
+
+namespace BillTable
+{
+inline constexpr qint64 MaxFileBytes = 32LL * 1024 * 1024;
+inline constexpr int MaxColumns = 256;
+inline constexpr int MaxRecordChars = 64 * 1024;
+inline constexpr int MaxRows = 200000;
+
+// Refuses empty and binary data; decodes the rest.
+QString Decode(const QByteArray &Bytes);
+// Comma-separated (or tab-separated when tabs lead) rows, quotes honoured;
+// a line's trailing empty cell is kept. Throws TclsImportError past a limit.
+TBillTable ParseCsv(const QString &Text);
+// Lumora's own layout I text export: fixed byte columns of GB18030 text.
+bool IsLayoutText(const QByteArray &Bytes);
+TBillTable ParseLayoutText(const QByteArray &Bytes);
+} // namespace BillTable
