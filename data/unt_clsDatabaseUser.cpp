@@ -3,6 +3,7 @@
 #include "data/unt_clsAmount.h"
 #include "data/unt_clsBackup.h"
 #include "data/unt_clsBase64.h"
+#include "data/unt_clsPassword.h"
 #include "data/unt_clsSqlite.h"
 #include "data/unt_clsTrash.h"
 
@@ -11,7 +12,6 @@
 #include <QFile>
 #include <QHash>
 
-#include <sodium.h>
 #include <sqlite3.h>
 
 using Base64::DecodeText;
@@ -23,28 +23,6 @@ const QString ExpenseType = QStringLiteral("支出");
 const QString ExpenseListKind = QStringLiteral("支出项目名称");
 QString DefaultFileOverride;
 
-// Passwords are kept only as salted Argon2id hashes.
-QString HashPassword(const QString &Password)
-{
-    if (sodium_init() < 0)
-        throw std::runtime_error("libsodium could not be initialised");
-    const QByteArray bytes = Password.toUtf8();
-    char hash[crypto_pwhash_STRBYTES];
-    if (crypto_pwhash_str(hash, bytes.constData(), quint64(bytes.size()), crypto_pwhash_OPSLIMIT_INTERACTIVE,
-                          crypto_pwhash_MEMLIMIT_INTERACTIVE) != 0)
-        throw std::runtime_error("没有足够的内存来保护密码。");
-    return QString::fromLatin1(hash);
-}
-
-bool PasswordMatches(const QString &Hash, const QString &Password)
-{
-    if (sodium_init() < 0)
-        throw std::runtime_error("libsodium could not be initialised");
-    const QByteArray stored = Hash.toLatin1();
-    const QByteArray bytes = Password.toUtf8();
-    return crypto_pwhash_str_verify(stored.constData(), bytes.constData(), quint64(bytes.size())) == 0;
-}
-
 // The stored hash of the first row of this name whose password matches, or
 // an empty text when none does.
 QString MatchingHash(TclsConnection &Db, const QString &EncodedName, const QString &Password)
@@ -54,7 +32,7 @@ QString MatchingHash(TclsConnection &Db, const QString &EncodedName, const QStri
          !rs.Eof(); rs.MoveNext())
         hashes << rs.Field(0);
     for (const QString &hash : hashes)
-        if (PasswordMatches(hash, Password))
+        if (Password::Matches(hash, Password))
             return hash;
     return {};
 }
@@ -191,7 +169,7 @@ bool TclsDatabaseUser::AddUser(const QString &UserName, const QString &Password)
     auto taken = [&] { return !db.Query("select 1 from Users_Table where User_Name=?", {name}).Eof(); };
     if (taken())
         return false;
-    const QString hash = HashPassword(Password);
+    const QString hash = Password::Hash(Password);
     const QString outNames = EncodeText(LoadTextResource(QStringLiteral("out_txt")));
     const QString inNames = EncodeText(LoadTextResource(QStringLiteral("In_txt")));
     TclsTransaction transaction(db);
@@ -209,7 +187,7 @@ bool TclsDatabaseUser::ChangePassword(const QString &UserName, const QString &Ol
 {
     const QString name = EncodeText(UserName);
     TclsConnection db(FDatabaseFile);
-    const QString newHash = HashPassword(NewPassword);
+    const QString newHash = Password::Hash(NewPassword);
     for (;;) {
         const QString hash = MatchingHash(db, name, OldPassword);
         if (hash.isEmpty())

@@ -3,6 +3,7 @@
 #include "data/unt_clsBackup.h"
 #include "data/unt_clsBase64.h"
 #include "data/unt_clsClock.h"
+#include "data/unt_clsPassword.h"
 #include "data/unt_clsSqlite.h"
 
 #include <QDir>
@@ -10,7 +11,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include <sodium.h>
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -51,14 +51,9 @@ QStringList StoredHashes(const QString &File)
 
 bool AnyPasswordMatches(const QString &File, const QString &Password)
 {
-    if (sodium_init() < 0)
-        throw std::runtime_error("libsodium could not be initialised");
-    const QByteArray bytes = Password.toUtf8();
-    for (const QString &hash : StoredHashes(File)) {
-        const QByteArray stored = hash.toLatin1();
-        if (crypto_pwhash_str_verify(stored.constData(), bytes.constData(), quint64(bytes.size())) == 0)
+    for (const QString &hash : StoredHashes(File))
+        if (Password::Matches(hash, Password))
             return true;
-    }
     return false;
 }
 
