@@ -1,13 +1,13 @@
 #include "app/unt_frmMain.h"
 
-#include "app/unt_clsLook.h"
 #include "app/unt_clsSkin.h"
-#include "app/unt_clsWidgets.h"
 #include "app/unt_frmLogin.h"
 #include "data/unt_clsBackupJob.h"
 #include "data/unt_clsClock.h"
 #include "panels/unt_TShape.h"
 #include "panels/unt_clsButtonCreator.h"
+#include "ui/unt_clsLook.h"
+#include "ui/unt_clsWidgets.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -75,6 +75,7 @@ TfrmMain::TfrmMain(QWidget *Parent) : QWidget(Parent, Qt::Window | Qt::Frameless
     BuildBrowsePanel(pnlInAndOut);
     dlgSave = new QFileDialog(this);
     dlgSave->setObjectName(QStringLiteral("dlgSave"));
+    FSession.SaveDialog = dlgSave;
     dlgSave->setAcceptMode(QFileDialog::AcceptSave);
     // The export handlers ask about overwriting and add the extension.
     dlgSave->setOption(QFileDialog::DontConfirmOverwrite);
@@ -145,7 +146,7 @@ void TfrmMain::BuildShell()
 
 bool TfrmMain::Say(const QString &Text, TMessageStyle Style)
 {
-    return ShowMessage(this, AppTitle.isEmpty() ? ApplicationTitle() : AppTitle, Text, Style);
+    return FSession.Say(Text, Style);
 }
 
 bool TfrmMain::FormCreate()
@@ -279,20 +280,6 @@ void TfrmMain::SelectPanel(QRadioButton *Sender)
         pnlIn->show();
     else
         pnlInAndOut->show();
-}
-
-int TfrmMain::ExecDialog(QWidget *Dialog)
-{
-    raise();
-    activateWindow();
-    // The program's own dialogs have a fixed layout; the file dialog is the
-    // desktop's and follows its theme.
-    if (Dialog != dlgSave)
-        PrepareFixedDialog(Dialog, Dialog->objectName() != QLatin1String("frmPreview"));
-    ActiveDialog = Dialog;
-    const int result = static_cast<QDialog *>(Dialog)->exec();
-    ActiveDialog = nullptr;
-    return result;
 }
 
 void TfrmMain::WhileButtonBusy(const QString &Key, const std::function<void()> &Work)

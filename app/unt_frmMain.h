@@ -2,9 +2,9 @@
 // The one top-level window: skin, user label, panel switch, and the three
 // work panels. The panels' operations are members here; their code lives
 // with each panel (panels/, reports/).
-#include "app/unt_clsMessages.h"
-#include "data/unt_clsDatabaseUser.h"
 #include "reports/unt_reportRows.h"
+#include "ui/unt_clsMessages.h"
+#include "ui/unt_clsSession.h"
 
 #include <QHash>
 #include <QPointer>
@@ -50,6 +50,9 @@ QString SuggestedExportName(bool Layout2, const QDate &From, const QDate &To);
 class TfrmMain : public QWidget
 {
     Q_OBJECT
+    // First of the members: the names below refer into it.
+    TclsSession FSession{this};
+
   public:
     explicit TfrmMain(QWidget *Parent = nullptr);
     ~TfrmMain() override;
@@ -62,10 +65,13 @@ class TfrmMain : public QWidget
     void BackUpDatabase();
     void ddeServerExecuteMacro(const QStringList &Msg);
 
-    QString CurrentUser;
-    std::unique_ptr<TclsDatabaseUser> Database;
-    QString AppTitle;
-    QPointer<QWidget> ActiveDialog;
+    // The session the panels and dialogs receive; the names below are its
+    // members under the window's old names.
+    TclsSession &Session() { return FSession; }
+    QString &CurrentUser = FSession.CurrentUser;
+    std::unique_ptr<TclsDatabaseUser> &Database = FSession.Database;
+    QString &AppTitle = FSession.AppTitle;
+    QPointer<QWidget> &ActiveDialog = FSession.ActiveDialog;
     int GuardFlag = 0;
 
     // A modal box of the main window; true for Yes.
@@ -154,7 +160,7 @@ class TfrmMain : public QWidget
     bool CaptionButtonEvent(QObject *Watched, QEvent *Event);
     bool EntryKeyEvent(QObject *Watched, QKeyEvent *Event);
     // Opens a dialog as the one a second start brings to the front.
-    int ExecDialog(QWidget *Dialog);
+    int ExecDialog(QWidget *Dialog) { return FSession.ExecDialog(Dialog); }
     // Runs a store call with its own shape button disabled and the hourglass
     // shown (both painted first); both come back even when the call fails.
     void WhileButtonBusy(const QString &Key, const std::function<void()> &Work);

@@ -3,13 +3,13 @@
 // the entry panels' pending lists.
 #include "panels/unt_importBill.h"
 
-#include "app/unt_clsWidgets.h"
 #include "app/unt_frmMain.h"
 #include "data/unt_clsAmount.h"
 #include "data/unt_clsImportStore.h"
 #include "import/unt_clsBillFile.h"
 #include "panels/unt_frmImport.h"
 #include "panels/unt_frmImportMapping.h"
+#include "ui/unt_clsWidgets.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,16 +1,16 @@
 // The browse panel: one View reads the whole range; selecting a day,
 // deleting and modifying then keep the lists and labels in step in memory.
-#include "app/unt_clsWidgets.h"
 #include "app/unt_frmMain.h"
 #include "data/unt_clsAmount.h"
 #include "panels/unt_clsButtonCreator.h"
 #include "panels/unt_frmModifyRecord.h"
+#include "ui/unt_clsWidgets.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
-#include <QItemSelectionModel>
 #include <QDateEdit>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>

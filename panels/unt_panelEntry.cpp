@@ -1,11 +1,11 @@
 // The expense and income entry panels: pending rows collected by Add, saved
 // together by Finish.
-#include "app/unt_clsWidgets.h"
 #include "app/unt_frmMain.h"
 #include "data/unt_clsAmount.h"
 #include "panels/unt_clsButtonCreator.h"
 #include "panels/unt_frmEditProgramNames.h"
 #include "panels/unt_importBill.h"
+#include "ui/unt_clsWidgets.h"
 
 #include <QApplication>
 #include <QComboBox>

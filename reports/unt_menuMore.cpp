@@ -1,12 +1,12 @@
 // The browse panel's More menu and its statistics dialogs. Every item reads
 // the pickers afresh.
-#include "app/unt_clsWidgets.h"
 #include "app/unt_frmMain.h"
 #include "data/unt_clsAmount.h"
 #include "panels/unt_frmTrash.h"
 #include "reports/unt_donutChart.h"
 #include "reports/unt_frmGetProgramTotal.h"
 #include "reports/unt_frmShowRecord.h"
+#include "ui/unt_clsWidgets.h"
 
 #include <QAction>
 #include <QApplication>
@@ -25,7 +25,7 @@ void TfrmMain::ConnectMoreMenu()
     BindMoreItem("mnuInAndOut_More_ShowRecord", [this] { mnuInAndOut_More_ShowRecordClick(); });
     BindMoreItem("mnuInAndOut_More_OutTotal", [this] { ShowProgramTotal(QStringLiteral("支出")); });
     BindMoreItem("mnuInAndOut_More_InTotal", [this] { ShowProgramTotal(QStringLiteral("收入")); });
-    BindMoreItem("mnuInAndOut_More_Trash", [this] { ShowTrash(*this); });
+    BindMoreItem("mnuInAndOut_More_Trash", [this] { ShowTrash(FSession); });
     ConnectOutputItems();
     SetupImport();
 }
