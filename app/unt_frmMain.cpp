@@ -6,6 +6,7 @@
 #include "data/unt_clsClock.h"
 #include "panels/unt_TShape.h"
 #include "panels/unt_clsButtonCreator.h"
+#include "panels/unt_frmTrash.h"
 #include "ui/unt_clsLook.h"
 #include "ui/unt_clsWidgets.h"
 
@@ -76,6 +77,7 @@ TfrmMain::TfrmMain(QWidget *Parent) : QWidget(Parent, Qt::Window | Qt::Frameless
     dlgSave = new QFileDialog(this);
     dlgSave->setObjectName(QStringLiteral("dlgSave"));
     FSession.SaveDialog = dlgSave;
+    FOutputs.SetSaveDialog(dlgSave);
     dlgSave->setAcceptMode(QFileDialog::AcceptSave);
     // The export handlers ask about overwriting and add the extension.
     dlgSave->setOption(QFileDialog::DontConfirmOverwrite);
@@ -280,6 +282,13 @@ void TfrmMain::SelectPanel(QRadioButton *Sender)
         pnlIn->show();
     else
         pnlInAndOut->show();
+}
+
+void TfrmMain::ConnectMoreMenu()
+{
+    FOutputs.ConnectMenu(mnuInAndOut_More);
+    FOutputs.BindMoreItem("mnuInAndOut_More_Trash", [this] { ShowTrash(FSession); });
+    SetupImport();
 }
 
 void TfrmMain::WhileButtonBusy(const QString &Key, const std::function<void()> &Work)

@@ -2,7 +2,7 @@
 // The one top-level window: skin, user label, panel switch, and the three
 // work panels. The panels' operations are members here; their code lives
 // with each panel (panels/, reports/).
-#include "reports/unt_reportRows.h"
+#include "reports/unt_clsOutputs.h"
 #include "ui/unt_clsMessages.h"
 #include "ui/unt_clsSession.h"
 
@@ -24,8 +24,6 @@ class QPlainTextEdit;
 class QRadioButton;
 class QTreeWidget;
 class QTreeWidgetItem;
-class TQRCompositeReport;
-class TQuickRep;
 class TShape;
 class TclsButtonCreator;
 struct TBill;
@@ -43,15 +41,14 @@ struct TEntryPanel {
     QString Type() const { return Expense ? QStringLiteral("支出") : QStringLiteral("收入"); }
 };
 
-// The file name an export of the range offers first, e.g.
-// "收支明细_2024-03-01至2024-03-31".
-QString SuggestedExportName(bool Layout2, const QDate &From, const QDate &To);
-
 class TfrmMain : public QWidget
 {
     Q_OBJECT
     // First of the members: the names below refer into it.
     TclsSession FSession{this};
+    // The More menu and the outputs, reading the browse panel's range.
+    TclsOutputs FOutputs{FSession, TclsRange{[this] { return RangeIsValid(); },
+                                             [this] { return RangeStart(); }, [this] { return RangeEnd(); }}};
 
   public:
     explicit TfrmMain(QWidget *Parent = nullptr);
@@ -103,8 +100,8 @@ class TfrmMain : public QWidget
     void InAndOut_Modify();
     void InAndOut_SyncLists(const QString &Action);
     void InAndOut_More();
-    void mnuInAndOut_More_ShowRecordClick();
-    void ShowProgramTotal(const QString &ProgramType);
+    void mnuInAndOut_More_ShowRecordClick() { FOutputs.mnuInAndOut_More_ShowRecordClick(); }
+    void ShowProgramTotal(const QString &ProgramType) { FOutputs.ShowProgramTotal(ProgramType); }
     QTreeWidget *DetailList() const { return lvwInAndOut_List2; }
     // The range of the browse panel's pickers, and its check with the warning.
     QDate RangeStart() const;
@@ -114,8 +111,8 @@ class TfrmMain : public QWidget
     QFileDialog *SaveDialog() const { return dlgSave; }
 
     // The outputs of a range: report rows, text files, printing and preview.
-    bool InAndOut_GetReportRows(ReportRows &Rows);
-    void InAndOut_ConvertRows2(ReportRows &Rows);
+    bool InAndOut_GetReportRows(ReportRows &Rows) { return FOutputs.InAndOut_GetReportRows(Rows); }
+    void InAndOut_ConvertRows2(ReportRows &Rows) { FOutputs.InAndOut_ConvertRows2(Rows); }
     void mnuInAndOut_More_SaveAsTxt_1Click() { SaveReportText(false); }
     void mnuInAndOut_More_SaveAsTxt_2Click() { SaveReportText(true); }
     void mnuInAndOut_More_SaveAsExcel_1Click() { SaveReportExcel(false); }
@@ -124,20 +121,23 @@ class TfrmMain : public QWidget
     void mnuInAndOut_More_Print_2Click() { RunReport(true, QStringLiteral("打印")); }
     void mnuInAndOut_More_Preview_1Click() { RunReport(false, QStringLiteral("预览")); }
     void mnuInAndOut_More_Preview_2Click() { RunReport(true, QStringLiteral("预览")); }
-    void InAndOut_CreateReport1(const QString &Action, ReportRows &Rows);
-    void InAndOut_CreateReport2(const QString &Action, ReportRows &Rows);
-    void g_objCompositeReportAddReports();
-    QList<TQuickRep *> g_objReports;
-    TQRCompositeReport *g_objCompositeReport = nullptr;
-    // Asks for the file of an export ("txt", "xls"): the extension added when
-    // missing, the overwrite question; empty when the user stepped back.
-    // Suggested: the name (without extension) offered unless the user typed
-    // a name of their own last time.
-    QString AskExportFile(const QString &Extension, const QString &Suggested = QString());
-    // Where the export templates pondo.xls and pondo2.xls are: "Database"
-    // beside the program; tests point it elsewhere.
-    static QString TemplateFolder();
-    static void SetTemplateFolder(const QString &Folder);
+    void InAndOut_CreateReport1(const QString &Action, ReportRows &Rows)
+    {
+        FOutputs.InAndOut_CreateReport1(Action, Rows);
+    }
+    void InAndOut_CreateReport2(const QString &Action, ReportRows &Rows)
+    {
+        FOutputs.InAndOut_CreateReport2(Action, Rows);
+    }
+    void g_objCompositeReportAddReports() { FOutputs.g_objCompositeReportAddReports(); }
+    QList<TQuickRep *> &g_objReports = FOutputs.g_objReports;
+    TQRCompositeReport *&g_objCompositeReport = FOutputs.g_objCompositeReport;
+    QString AskExportFile(const QString &Extension, const QString &Suggested = QString())
+    {
+        return FOutputs.AskExportFile(Extension, Suggested);
+    }
+    static QString TemplateFolder() { return TclsOutputs::TemplateFolder(); }
+    static void SetTemplateFolder(const QString &Folder) { TclsOutputs::SetTemplateFolder(Folder); }
     DayLists Days;
     DetailLists Details;
 
@@ -177,17 +177,9 @@ class TfrmMain : public QWidget
     // The bill's rows; Mapping gets the layout key and the columns the user
     // chose for a bill of no known layout.
     bool ReadBill(const QString &File, TBill &Bill, QStringList &Mapping);
-    void BindMoreItem(const char *Name, const std::function<void()> &Handler);
-    void ConnectOutputItems();
-    // InAndOut_GetReportRows under the busy cursor, as every output runs it.
-    bool CollectReportRows(ReportRows &Rows);
-    // The rows (layout II converted) and the chosen file of an export;
-    // false when the range is wrong or the user stepped back.
-    bool BeginExport(bool Layout2, const QString &Extension, ReportRows &Rows, QString &File);
-    void SaveReportText(bool Layout2);
-    void SaveReportExcel(bool Layout2);
-    void RunReport(bool Layout2, const QString &Action);
-    void CreateReport(const QString &Action, const QByteArray &Header, const ReportRows &Rows);
+    void SaveReportText(bool Layout2) { FOutputs.SaveReportText(Layout2); }
+    void SaveReportExcel(bool Layout2) { FOutputs.SaveReportExcel(Layout2); }
+    void RunReport(bool Layout2, const QString &Action) { FOutputs.RunReport(Layout2, Action); }
 
     QWidget *imgBackground;
     TShape *shpMinimize, *shpClose;
@@ -202,7 +194,6 @@ class TfrmMain : public QWidget
     QListWidget *lstInAndOut_List2_ID;
     QMenu *mnuInAndOut_More;
     QFileDialog *dlgSave;
-    QString FLastChosenName, FLastSuggestedName;
     struct TShapePair {
         TShape *Shape;
         QLabel *Label;
