@@ -42,9 +42,8 @@ QRadioButton *MakeRadio(QWidget *Parent, const char *Name, const QString &Captio
     return radio;
 }
 
-QWidget *MakePanel(QWidget *Parent, const char *Name)
+QWidget *MakePanel(QWidget *panel, const char *Name)
 {
-    auto *panel = new QWidget(Parent);
     panel->setObjectName(QLatin1String(Name));
     panel->setGeometry(17, 91, 616, 372);
     panel->setAutoFillBackground(true);
@@ -69,11 +68,10 @@ TfrmMain::TfrmMain(QWidget *Parent) : QWidget(Parent, Qt::Window | Qt::Frameless
     // window system ignores the mask (Wayland), they are not painted white.
     setAttribute(Qt::WA_TranslucentBackground);
     BuildShell();
-    FOut.Expense = true;
-    FIn.Expense = false;
-    BuildEntryPanel(FOut, pnlOut);
-    BuildEntryPanel(FIn, pnlIn);
-    BuildBrowsePanel(pnlInAndOut);
+    FOut->Build();
+    FIn->Build();
+    FBrowse->Build();
+    ConnectMoreMenu();
     dlgSave = new QFileDialog(this);
     dlgSave->setObjectName(QStringLiteral("dlgSave"));
     FSession.SaveDialog = dlgSave;
@@ -139,9 +137,14 @@ void TfrmMain::BuildShell()
     for (QRadioButton *radio : {rdoOut, rdoIn, rdoInAndOut})
         connect(radio, &QRadioButton::clicked, this, [this, radio] { SelectPanel(radio); });
 
-    pnlOut = MakePanel(this, "pnlOut");
-    pnlIn = MakePanel(this, "pnlIn");
-    pnlInAndOut = MakePanel(this, "pnlInAndOut");
+    FOut = new TEntryPanel(true, PanelHost(), this);
+    FIn = new TEntryPanel(false, PanelHost(), this);
+    for (TEntryPanel *panel : {FOut, FIn})
+        panel->NameCombo = [this](bool Expense) { return NameCombo(Expense); };
+    pnlOut = MakePanel(FOut, "pnlOut");
+    pnlIn = MakePanel(FIn, "pnlIn");
+    FBrowse->setParent(this);
+    pnlInAndOut = MakePanel(FBrowse, "pnlInAndOut");
     setTabOrder(rdoOut, rdoIn);
     setTabOrder(rdoIn, rdoInAndOut);
 }
@@ -212,21 +215,29 @@ void TfrmMain::SetupAfterLogin()
     AppTitle = ApplicationTitle();
     SetRightAlignedText(lblUserName, QStringLiteral("当前用户：") + CurrentUser, 622);
     const QDate today = Clock::Today();
-    FOut.Date->setDate(today);
-    FIn.Date->setDate(today);
-    dtpInAndOut_Date1->setDate(QDate(today.year(), today.month(), 1));
-    dtpInAndOut_Date2->setDate(today);
+    FOut->Date->setDate(today);
+    FIn->Date->setDate(today);
+    FBrowse->SetRange(QDate(today.year(), today.month(), 1), today);
     Database = std::make_unique<TclsDatabaseUser>();
     QStringList outNames, inNames;
     Database->GetProgramNames(CurrentUser, outNames, inNames);
-    FOut.Name->clear();
-    FOut.Name->addItems(outNames);
-    FOut.Name->setCurrentIndex(-1);
-    FIn.Name->clear();
-    FIn.Name->addItems(inNames);
-    FIn.Name->setCurrentIndex(-1);
+    FOut->Name->clear();
+    FOut->Name->addItems(outNames);
+    FOut->Name->setCurrentIndex(-1);
+    FIn->Name->clear();
+    FIn->Name->addItems(inNames);
+    FIn->Name->setCurrentIndex(-1);
     rdoOut->setChecked(true);
     SelectPanel(rdoOut);
+}
+
+TPanelHost TfrmMain::PanelHost()
+{
+    return {FSession,
+            [this](QWidget *Host, const QString &Key, const QString &Caption, int X, int Y, int W, int H) {
+                MakeShapePair(Host, Key, Caption, X, Y, W, H);
+            },
+            [this](const QString &Key, const std::function<void()> &Work) { WhileButtonBusy(Key, Work); }};
 }
 
 void TfrmMain::MakeShapePair(QWidget *Host, const QString &Key, const QString &Caption, int X, int Y, int W,
@@ -286,7 +297,7 @@ void TfrmMain::SelectPanel(QRadioButton *Sender)
 
 void TfrmMain::ConnectMoreMenu()
 {
-    FOutputs.ConnectMenu(mnuInAndOut_More);
+    FOutputs.ConnectMenu(FBrowse->MoreMenu());
     FOutputs.BindMoreItem("mnuInAndOut_More_Trash", [this] { ShowTrash(FSession); });
     SetupImport();
 }
@@ -336,7 +347,7 @@ void TfrmMain::closeEvent(QCloseEvent *Event)
 {
     // Pending rows are asked about panel by panel. A save that fails keeps
     // the window open, so the rows are not lost with it.
-    for (TEntryPanel *panel : {&FOut, &FIn}) {
+    for (TEntryPanel *panel : {FOut, FIn}) {
         if (panel->List->topLevelItemCount() == 0)
             continue;
         const QString question = panel->Expense ? QStringLiteral("您有支出记录没有保存，现在要保存吗？")
@@ -344,7 +355,7 @@ void TfrmMain::closeEvent(QCloseEvent *Event)
         if (!Say(question, TMessageStyle::Question))
             continue;
         bool saved = false;
-        RunGuarded(this, [&] { saved = Entry_Finish(*panel); });
+        RunGuarded(this, [&] { saved = panel->Finish(); });
         if (!saved) {
             Event->ignore();
             return;
@@ -382,8 +393,6 @@ bool TfrmMain::CaptionButtonEvent(QObject *Watched, QEvent *Event)
 bool TfrmMain::eventFilter(QObject *Watched, QEvent *Event)
 {
     if (CaptionButtonEvent(Watched, Event))
-        return true;
-    if (Event->type() == QEvent::KeyPress && EntryKeyEvent(Watched, static_cast<QKeyEvent *>(Event)))
         return true;
     return QWidget::eventFilter(Watched, Event);
 }

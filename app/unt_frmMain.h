@@ -1,7 +1,9 @@
 #pragma once
-// The one top-level window: skin, user label, panel switch, and the three
-// work panels. The panels' operations are members here; their code lives
-// with each panel (panels/, reports/).
+// The one top-level window: skin, caption buttons, user label, panel
+// switch. The work panels and the outputs are classes of their own; the
+// window keeps each operation's name as a call into the one that does it.
+#include "panels/unt_panelBrowse.h"
+#include "panels/unt_panelEntry.h"
 #include "reports/unt_clsOutputs.h"
 #include "ui/unt_clsMessages.h"
 #include "ui/unt_clsSession.h"
@@ -28,19 +30,6 @@ class TShape;
 class TclsButtonCreator;
 struct TBill;
 
-// The controls of one entry panel; the expense and income panels are twins.
-struct TEntryPanel {
-    bool Expense = true;
-    QDateEdit *Date = nullptr;
-    QComboBox *Name = nullptr;
-    QLineEdit *Money = nullptr;
-    QPlainTextEdit *Memo = nullptr;
-    QTreeWidget *List = nullptr;
-    QLabel *Total = nullptr;
-    QString Prefix() const { return Expense ? QStringLiteral("Out") : QStringLiteral("In"); }
-    QString Type() const { return Expense ? QStringLiteral("支出") : QStringLiteral("收入"); }
-};
-
 class TfrmMain : public QWidget
 {
     Q_OBJECT
@@ -49,6 +38,9 @@ class TfrmMain : public QWidget
     // The More menu and the outputs, reading the browse panel's range.
     TclsOutputs FOutputs{FSession, TclsRange{[this] { return RangeIsValid(); },
                                              [this] { return RangeStart(); }, [this] { return RangeEnd(); }}};
+    TPanelHost PanelHost();
+    // Adopted by the window where its panels are made (see BuildShell).
+    TBrowsePanel *const FBrowse = new TBrowsePanel(PanelHost());
 
   public:
     explicit TfrmMain(QWidget *Parent = nullptr);
@@ -80,34 +72,34 @@ class TfrmMain : public QWidget
     TclsButtonCreator *Button(const QString &Name) const { return FButtons.value(Name); }
 
     // Entry panels.
-    void Out_Edit() { Entry_Edit(FOut); }
-    void Out_Add() { Entry_Add(FOut); }
-    void Out_Delete() { Entry_Delete(FOut); }
-    bool Out_Finish() { return Entry_Finish(FOut); }
-    void Out_ShowTotal() { Entry_ShowTotal(FOut); }
-    void In_Edit() { Entry_Edit(FIn); }
-    void In_Add() { Entry_Add(FIn); }
-    void In_Delete() { Entry_Delete(FIn); }
-    bool In_Finish() { return Entry_Finish(FIn); }
-    void In_ShowTotal() { Entry_ShowTotal(FIn); }
-    QComboBox *NameCombo(bool Expense) const { return Expense ? FOut.Name : FIn.Name; }
+    void Out_Edit() { FOut->Edit(); }
+    void Out_Add() { FOut->Add(); }
+    void Out_Delete() { FOut->Delete(); }
+    bool Out_Finish() { return FOut->Finish(); }
+    void Out_ShowTotal() { FOut->ShowTotal(); }
+    void In_Edit() { FIn->Edit(); }
+    void In_Add() { FIn->Add(); }
+    void In_Delete() { FIn->Delete(); }
+    bool In_Finish() { return FIn->Finish(); }
+    void In_ShowTotal() { FIn->ShowTotal(); }
+    QComboBox *NameCombo(bool Expense) const { return Expense ? FOut->Name : FIn->Name; }
 
     // Browse panel.
-    void InAndOut_View();
-    void InAndOut_ShowTotals();
-    void lvwInAndOut_List1SelectItem(QTreeWidgetItem *Item);
-    void InAndOut_Delete();
-    void InAndOut_Modify();
-    void InAndOut_SyncLists(const QString &Action);
-    void InAndOut_More();
+    void InAndOut_View() { FBrowse->InAndOut_View(); }
+    void InAndOut_ShowTotals() { FBrowse->InAndOut_ShowTotals(); }
+    void lvwInAndOut_List1SelectItem(QTreeWidgetItem *Item) { FBrowse->lvwInAndOut_List1SelectItem(Item); }
+    void InAndOut_Delete() { FBrowse->InAndOut_Delete(); }
+    void InAndOut_Modify() { FBrowse->InAndOut_Modify(); }
+    void InAndOut_SyncLists(const QString &Action) { FBrowse->InAndOut_SyncLists(Action); }
+    void InAndOut_More() { FBrowse->InAndOut_More(); }
     void mnuInAndOut_More_ShowRecordClick() { FOutputs.mnuInAndOut_More_ShowRecordClick(); }
     void ShowProgramTotal(const QString &ProgramType) { FOutputs.ShowProgramTotal(ProgramType); }
-    QTreeWidget *DetailList() const { return lvwInAndOut_List2; }
+    QTreeWidget *DetailList() const { return FBrowse->DetailList(); }
     // The range of the browse panel's pickers, and its check with the warning.
-    QDate RangeStart() const;
-    QDate RangeEnd() const;
-    bool RangeIsValid();
-    QMenu *MoreMenu() const { return mnuInAndOut_More; }
+    QDate RangeStart() const { return FBrowse->RangeStart(); }
+    QDate RangeEnd() const { return FBrowse->RangeEnd(); }
+    bool RangeIsValid() { return FBrowse->RangeIsValid(); }
+    QMenu *MoreMenu() const { return FBrowse->MoreMenu(); }
     QFileDialog *SaveDialog() const { return dlgSave; }
 
     // The outputs of a range: report rows, text files, printing and preview.
@@ -138,8 +130,9 @@ class TfrmMain : public QWidget
     }
     static QString TemplateFolder() { return TclsOutputs::TemplateFolder(); }
     static void SetTemplateFolder(const QString &Folder) { TclsOutputs::SetTemplateFolder(Folder); }
-    DayLists Days;
-    DetailLists Details;
+    // The browse panel's lists of the range last viewed.
+    DayLists &Days = FBrowse->Days;
+    DetailLists &Details = FBrowse->Details;
 
     // Bills into the pending rows: the More menu's item and file drops.
     void mnuInAndOut_More_ImportClick();
@@ -154,23 +147,14 @@ class TfrmMain : public QWidget
 
   private:
     void BuildShell();
-    void BuildEntryPanel(TEntryPanel &Panel, QWidget *Host);
-    void BuildBrowsePanel(QWidget *Host);
     void MakeShapePair(QWidget *Host, const QString &Key, const QString &Caption, int X, int Y, int W, int H);
     bool CaptionButtonEvent(QObject *Watched, QEvent *Event);
-    bool EntryKeyEvent(QObject *Watched, QKeyEvent *Event);
     // Opens a dialog as the one a second start brings to the front.
     int ExecDialog(QWidget *Dialog) { return FSession.ExecDialog(Dialog); }
     // Runs a store call with its own shape button disabled and the hourglass
     // shown (both painted first); both come back even when the call fails.
     void WhileButtonBusy(const QString &Key, const std::function<void()> &Work);
 
-    void Entry_Edit(TEntryPanel &Panel);
-    void Entry_Add(TEntryPanel &Panel);
-    void Entry_Delete(TEntryPanel &Panel);
-    bool Entry_Finish(TEntryPanel &Panel);
-    void Entry_ShowTotal(TEntryPanel &Panel);
-    void FillDayRows();
     void ConnectMoreMenu();
     void SetupImport();
     bool AskZipPassword(bool Again, QString &Password);
@@ -186,13 +170,7 @@ class TfrmMain : public QWidget
     QLabel *lblMinimize, *lblClose, *lblUserName;
     QRadioButton *rdoOut, *rdoIn, *rdoInAndOut;
     QWidget *pnlOut, *pnlIn, *pnlInAndOut;
-    TEntryPanel FOut, FIn;
-    QDateEdit *dtpInAndOut_Date1, *dtpInAndOut_Date2;
-    QLabel *lblInAndOut_Days, *lblInAndOut_Surplus, *lblInAndOut_OutMoney1, *lblInAndOut_OutMoney2,
-        *lblInAndOut_InMoney1, *lblInAndOut_InMoney2;
-    QTreeWidget *lvwInAndOut_List1, *lvwInAndOut_List2;
-    QListWidget *lstInAndOut_List2_ID;
-    QMenu *mnuInAndOut_More;
+    TEntryPanel *FOut, *FIn;
     QFileDialog *dlgSave;
     struct TShapePair {
         TShape *Shape;
