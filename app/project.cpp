@@ -1,9 +1,9 @@
 // Lumora's entry: one copy per user; a second start brings the first to the
 // front and ends.
-#include "app/unt_clsMessages.h"
 #include "app/unt_clsSingleInstance.h"
 #include "app/unt_clsStartup.h"
 #include "app/unt_frmMain.h"
+#include "ui/unt_clsMessages.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "app/unt_clsStartup.h"
 
-#include "app/unt_clsLook.h"
-#include "app/unt_clsMessages.h"
+#include "ui/unt_clsLook.h"
+#include "ui/unt_clsMessages.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -1,11 +1,11 @@
 #include "app/unt_frmLogin.h"
 
-#include "app/unt_clsLook.h"
-#include "app/unt_clsMessages.h"
-#include "app/unt_clsWidgets.h"
 #include "app/unt_frmSplash.h"
 #include "data/unt_clsSchema.h"
 #include "panels/unt_frmAccount.h"
+#include "ui/unt_clsLook.h"
+#include "ui/unt_clsMessages.h"
+#include "ui/unt_clsWidgets.h"
 
 #include <QApplication>
 #include <QComboBox>

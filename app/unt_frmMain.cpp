@@ -1,13 +1,14 @@
 #include "app/unt_frmMain.h"
 
-#include "app/unt_clsLook.h"
 #include "app/unt_clsSkin.h"
-#include "app/unt_clsWidgets.h"
 #include "app/unt_frmLogin.h"
 #include "data/unt_clsBackupJob.h"
 #include "data/unt_clsClock.h"
 #include "panels/unt_TShape.h"
 #include "panels/unt_clsButtonCreator.h"
+#include "panels/unt_frmTrash.h"
+#include "ui/unt_clsLook.h"
+#include "ui/unt_clsWidgets.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -41,9 +42,8 @@ QRadioButton *MakeRadio(QWidget *Parent, const char *Name, const QString &Captio
     return radio;
 }
 
-QWidget *MakePanel(QWidget *Parent, const char *Name)
+QWidget *MakePanel(QWidget *panel, const char *Name)
 {
-    auto *panel = new QWidget(Parent);
     panel->setObjectName(QLatin1String(Name));
     panel->setGeometry(17, 91, 616, 372);
     panel->setAutoFillBackground(true);
@@ -68,13 +68,14 @@ TfrmMain::TfrmMain(QWidget *Parent) : QWidget(Parent, Qt::Window | Qt::Frameless
     // window system ignores the mask (Wayland), they are not painted white.
     setAttribute(Qt::WA_TranslucentBackground);
     BuildShell();
-    FOut.Expense = true;
-    FIn.Expense = false;
-    BuildEntryPanel(FOut, pnlOut);
-    BuildEntryPanel(FIn, pnlIn);
-    BuildBrowsePanel(pnlInAndOut);
+    FOut->Build();
+    FIn->Build();
+    FBrowse->Build();
+    ConnectMoreMenu();
     dlgSave = new QFileDialog(this);
     dlgSave->setObjectName(QStringLiteral("dlgSave"));
+    FSession.SaveDialog = dlgSave;
+    FOutputs.SetSaveDialog(dlgSave);
     dlgSave->setAcceptMode(QFileDialog::AcceptSave);
     // The export handlers ask about overwriting and add the extension.
     dlgSave->setOption(QFileDialog::DontConfirmOverwrite);
@@ -136,16 +137,21 @@ void TfrmMain::BuildShell()
     for (QRadioButton *radio : {rdoOut, rdoIn, rdoInAndOut})
         connect(radio, &QRadioButton::clicked, this, [this, radio] { SelectPanel(radio); });
 
-    pnlOut = MakePanel(this, "pnlOut");
-    pnlIn = MakePanel(this, "pnlIn");
-    pnlInAndOut = MakePanel(this, "pnlInAndOut");
+    FOut = new TEntryPanel(true, PanelHost(), this);
+    FIn = new TEntryPanel(false, PanelHost(), this);
+    for (TEntryPanel *panel : {FOut, FIn})
+        panel->NameCombo = [this](bool Expense) { return NameCombo(Expense); };
+    pnlOut = MakePanel(FOut, "pnlOut");
+    pnlIn = MakePanel(FIn, "pnlIn");
+    FBrowse->setParent(this);
+    pnlInAndOut = MakePanel(FBrowse, "pnlInAndOut");
     setTabOrder(rdoOut, rdoIn);
     setTabOrder(rdoIn, rdoInAndOut);
 }
 
 bool TfrmMain::Say(const QString &Text, TMessageStyle Style)
 {
-    return ShowMessage(this, AppTitle.isEmpty() ? ApplicationTitle() : AppTitle, Text, Style);
+    return FSession.Say(Text, Style);
 }
 
 bool TfrmMain::FormCreate()
@@ -209,21 +215,29 @@ void TfrmMain::SetupAfterLogin()
     AppTitle = ApplicationTitle();
     SetRightAlignedText(lblUserName, QStringLiteral("当前用户：") + CurrentUser, 622);
     const QDate today = Clock::Today();
-    FOut.Date->setDate(today);
-    FIn.Date->setDate(today);
-    dtpInAndOut_Date1->setDate(QDate(today.year(), today.month(), 1));
-    dtpInAndOut_Date2->setDate(today);
+    FOut->Date->setDate(today);
+    FIn->Date->setDate(today);
+    FBrowse->SetRange(QDate(today.year(), today.month(), 1), today);
     Database = std::make_unique<TclsDatabaseUser>();
     QStringList outNames, inNames;
     Database->GetProgramNames(CurrentUser, outNames, inNames);
-    FOut.Name->clear();
-    FOut.Name->addItems(outNames);
-    FOut.Name->setCurrentIndex(-1);
-    FIn.Name->clear();
-    FIn.Name->addItems(inNames);
-    FIn.Name->setCurrentIndex(-1);
+    FOut->Name->clear();
+    FOut->Name->addItems(outNames);
+    FOut->Name->setCurrentIndex(-1);
+    FIn->Name->clear();
+    FIn->Name->addItems(inNames);
+    FIn->Name->setCurrentIndex(-1);
     rdoOut->setChecked(true);
     SelectPanel(rdoOut);
+}
+
+TPanelHost TfrmMain::PanelHost()
+{
+    return {FSession,
+            [this](QWidget *Host, const QString &Key, const QString &Caption, int X, int Y, int W, int H) {
+                MakeShapePair(Host, Key, Caption, X, Y, W, H);
+            },
+            [this](const QString &Key, const std::function<void()> &Work) { WhileButtonBusy(Key, Work); }};
 }
 
 void TfrmMain::MakeShapePair(QWidget *Host, const QString &Key, const QString &Caption, int X, int Y, int W,
@@ -281,18 +295,11 @@ void TfrmMain::SelectPanel(QRadioButton *Sender)
         pnlInAndOut->show();
 }
 
-int TfrmMain::ExecDialog(QWidget *Dialog)
+void TfrmMain::ConnectMoreMenu()
 {
-    raise();
-    activateWindow();
-    // The program's own dialogs have a fixed layout; the file dialog is the
-    // desktop's and follows its theme.
-    if (Dialog != dlgSave)
-        PrepareFixedDialog(Dialog, Dialog->objectName() != QLatin1String("frmPreview"));
-    ActiveDialog = Dialog;
-    const int result = static_cast<QDialog *>(Dialog)->exec();
-    ActiveDialog = nullptr;
-    return result;
+    FOutputs.ConnectMenu(FBrowse->MoreMenu());
+    FOutputs.BindMoreItem("mnuInAndOut_More_Trash", [this] { ShowTrash(FSession); });
+    SetupImport();
 }
 
 void TfrmMain::WhileButtonBusy(const QString &Key, const std::function<void()> &Work)
@@ -340,7 +347,7 @@ void TfrmMain::closeEvent(QCloseEvent *Event)
 {
     // Pending rows are asked about panel by panel. A save that fails keeps
     // the window open, so the rows are not lost with it.
-    for (TEntryPanel *panel : {&FOut, &FIn}) {
+    for (TEntryPanel *panel : {FOut, FIn}) {
         if (panel->List->topLevelItemCount() == 0)
             continue;
         const QString question = panel->Expense ? QStringLiteral("您有支出记录没有保存，现在要保存吗？")
@@ -348,7 +355,7 @@ void TfrmMain::closeEvent(QCloseEvent *Event)
         if (!Say(question, TMessageStyle::Question))
             continue;
         bool saved = false;
-        RunGuarded(this, [&] { saved = Entry_Finish(*panel); });
+        RunGuarded(this, [&] { saved = panel->Finish(); });
         if (!saved) {
             Event->ignore();
             return;
@@ -386,8 +393,6 @@ bool TfrmMain::CaptionButtonEvent(QObject *Watched, QEvent *Event)
 bool TfrmMain::eventFilter(QObject *Watched, QEvent *Event)
 {
     if (CaptionButtonEvent(Watched, Event))
-        return true;
-    if (Event->type() == QEvent::KeyPress && EntryKeyEvent(Watched, static_cast<QKeyEvent *>(Event)))
         return true;
     return QWidget::eventFilter(Watched, Event);
 }

@@ -1,10 +1,12 @@
 #pragma once
-// The one top-level window: skin, user label, panel switch, and the three
-// work panels. The panels' operations are members here; their code lives
-// with each panel (panels/, reports/).
-#include "app/unt_clsMessages.h"
-#include "data/unt_clsDatabaseUser.h"
-#include "reports/unt_reportRows.h"
+// The one top-level window: skin, caption buttons, user label, panel
+// switch. The work panels and the outputs are classes of their own; the
+// window keeps each operation's name as a call into the one that does it.
+#include "panels/unt_panelBrowse.h"
+#include "panels/unt_panelEntry.h"
+#include "reports/unt_clsOutputs.h"
+#include "ui/unt_clsMessages.h"
+#include "ui/unt_clsSession.h"
 
 #include <QHash>
 #include <QPointer>
@@ -24,32 +26,22 @@ class QPlainTextEdit;
 class QRadioButton;
 class QTreeWidget;
 class QTreeWidgetItem;
-class TQRCompositeReport;
-class TQuickRep;
 class TShape;
 class TclsButtonCreator;
 struct TBill;
 
-// The controls of one entry panel; the expense and income panels are twins.
-struct TEntryPanel {
-    bool Expense = true;
-    QDateEdit *Date = nullptr;
-    QComboBox *Name = nullptr;
-    QLineEdit *Money = nullptr;
-    QPlainTextEdit *Memo = nullptr;
-    QTreeWidget *List = nullptr;
-    QLabel *Total = nullptr;
-    QString Prefix() const { return Expense ? QStringLiteral("Out") : QStringLiteral("In"); }
-    QString Type() const { return Expense ? QStringLiteral("支出") : QStringLiteral("收入"); }
-};
-
-// The file name an export of the range offers first, e.g.
-// "收支明细_2024-03-01至2024-03-31".
-QString SuggestedExportName(bool Layout2, const QDate &From, const QDate &To);
-
 class TfrmMain : public QWidget
 {
     Q_OBJECT
+    // First of the members: the names below refer into it.
+    TclsSession FSession{this};
+    // The More menu and the outputs, reading the browse panel's range.
+    TclsOutputs FOutputs{FSession, TclsRange{[this] { return RangeIsValid(); },
+                                             [this] { return RangeStart(); }, [this] { return RangeEnd(); }}};
+    TPanelHost PanelHost();
+    // Adopted by the window where its panels are made (see BuildShell).
+    TBrowsePanel *const FBrowse = new TBrowsePanel(PanelHost());
+
   public:
     explicit TfrmMain(QWidget *Parent = nullptr);
     ~TfrmMain() override;
@@ -62,10 +54,13 @@ class TfrmMain : public QWidget
     void BackUpDatabase();
     void ddeServerExecuteMacro(const QStringList &Msg);
 
-    QString CurrentUser;
-    std::unique_ptr<TclsDatabaseUser> Database;
-    QString AppTitle;
-    QPointer<QWidget> ActiveDialog;
+    // The session the panels and dialogs receive; the names below are its
+    // members under the window's old names.
+    TclsSession &Session() { return FSession; }
+    QString &CurrentUser = FSession.CurrentUser;
+    std::unique_ptr<TclsDatabaseUser> &Database = FSession.Database;
+    QString &AppTitle = FSession.AppTitle;
+    QPointer<QWidget> &ActiveDialog = FSession.ActiveDialog;
     int GuardFlag = 0;
 
     // A modal box of the main window; true for Yes.
@@ -77,39 +72,39 @@ class TfrmMain : public QWidget
     TclsButtonCreator *Button(const QString &Name) const { return FButtons.value(Name); }
 
     // Entry panels.
-    void Out_Edit() { Entry_Edit(FOut); }
-    void Out_Add() { Entry_Add(FOut); }
-    void Out_Delete() { Entry_Delete(FOut); }
-    bool Out_Finish() { return Entry_Finish(FOut); }
-    void Out_ShowTotal() { Entry_ShowTotal(FOut); }
-    void In_Edit() { Entry_Edit(FIn); }
-    void In_Add() { Entry_Add(FIn); }
-    void In_Delete() { Entry_Delete(FIn); }
-    bool In_Finish() { return Entry_Finish(FIn); }
-    void In_ShowTotal() { Entry_ShowTotal(FIn); }
-    QComboBox *NameCombo(bool Expense) const { return Expense ? FOut.Name : FIn.Name; }
+    void Out_Edit() { FOut->Edit(); }
+    void Out_Add() { FOut->Add(); }
+    void Out_Delete() { FOut->Delete(); }
+    bool Out_Finish() { return FOut->Finish(); }
+    void Out_ShowTotal() { FOut->ShowTotal(); }
+    void In_Edit() { FIn->Edit(); }
+    void In_Add() { FIn->Add(); }
+    void In_Delete() { FIn->Delete(); }
+    bool In_Finish() { return FIn->Finish(); }
+    void In_ShowTotal() { FIn->ShowTotal(); }
+    QComboBox *NameCombo(bool Expense) const { return Expense ? FOut->Name : FIn->Name; }
 
     // Browse panel.
-    void InAndOut_View();
-    void InAndOut_ShowTotals();
-    void lvwInAndOut_List1SelectItem(QTreeWidgetItem *Item);
-    void InAndOut_Delete();
-    void InAndOut_Modify();
-    void InAndOut_SyncLists(const QString &Action);
-    void InAndOut_More();
-    void mnuInAndOut_More_ShowRecordClick();
-    void ShowProgramTotal(const QString &ProgramType);
-    QTreeWidget *DetailList() const { return lvwInAndOut_List2; }
+    void InAndOut_View() { FBrowse->InAndOut_View(); }
+    void InAndOut_ShowTotals() { FBrowse->InAndOut_ShowTotals(); }
+    void lvwInAndOut_List1SelectItem(QTreeWidgetItem *Item) { FBrowse->lvwInAndOut_List1SelectItem(Item); }
+    void InAndOut_Delete() { FBrowse->InAndOut_Delete(); }
+    void InAndOut_Modify() { FBrowse->InAndOut_Modify(); }
+    void InAndOut_SyncLists(const QString &Action) { FBrowse->InAndOut_SyncLists(Action); }
+    void InAndOut_More() { FBrowse->InAndOut_More(); }
+    void mnuInAndOut_More_ShowRecordClick() { FOutputs.mnuInAndOut_More_ShowRecordClick(); }
+    void ShowProgramTotal(const QString &ProgramType) { FOutputs.ShowProgramTotal(ProgramType); }
+    QTreeWidget *DetailList() const { return FBrowse->DetailList(); }
     // The range of the browse panel's pickers, and its check with the warning.
-    QDate RangeStart() const;
-    QDate RangeEnd() const;
-    bool RangeIsValid();
-    QMenu *MoreMenu() const { return mnuInAndOut_More; }
+    QDate RangeStart() const { return FBrowse->RangeStart(); }
+    QDate RangeEnd() const { return FBrowse->RangeEnd(); }
+    bool RangeIsValid() { return FBrowse->RangeIsValid(); }
+    QMenu *MoreMenu() const { return FBrowse->MoreMenu(); }
     QFileDialog *SaveDialog() const { return dlgSave; }
 
     // The outputs of a range: report rows, text files, printing and preview.
-    bool InAndOut_GetReportRows(ReportRows &Rows);
-    void InAndOut_ConvertRows2(ReportRows &Rows);
+    bool InAndOut_GetReportRows(ReportRows &Rows) { return FOutputs.InAndOut_GetReportRows(Rows); }
+    void InAndOut_ConvertRows2(ReportRows &Rows) { FOutputs.InAndOut_ConvertRows2(Rows); }
     void mnuInAndOut_More_SaveAsTxt_1Click() { SaveReportText(false); }
     void mnuInAndOut_More_SaveAsTxt_2Click() { SaveReportText(true); }
     void mnuInAndOut_More_SaveAsExcel_1Click() { SaveReportExcel(false); }
@@ -118,22 +113,26 @@ class TfrmMain : public QWidget
     void mnuInAndOut_More_Print_2Click() { RunReport(true, QStringLiteral("打印")); }
     void mnuInAndOut_More_Preview_1Click() { RunReport(false, QStringLiteral("预览")); }
     void mnuInAndOut_More_Preview_2Click() { RunReport(true, QStringLiteral("预览")); }
-    void InAndOut_CreateReport1(const QString &Action, ReportRows &Rows);
-    void InAndOut_CreateReport2(const QString &Action, ReportRows &Rows);
-    void g_objCompositeReportAddReports();
-    QList<TQuickRep *> g_objReports;
-    TQRCompositeReport *g_objCompositeReport = nullptr;
-    // Asks for the file of an export ("txt", "xls"): the extension added when
-    // missing, the overwrite question; empty when the user stepped back.
-    // Suggested: the name (without extension) offered unless the user typed
-    // a name of their own last time.
-    QString AskExportFile(const QString &Extension, const QString &Suggested = QString());
-    // Where the export templates pondo.xls and pondo2.xls are: "Database"
-    // beside the program; tests point it elsewhere.
-    static QString TemplateFolder();
-    static void SetTemplateFolder(const QString &Folder);
-    DayLists Days;
-    DetailLists Details;
+    void InAndOut_CreateReport1(const QString &Action, ReportRows &Rows)
+    {
+        FOutputs.InAndOut_CreateReport1(Action, Rows);
+    }
+    void InAndOut_CreateReport2(const QString &Action, ReportRows &Rows)
+    {
+        FOutputs.InAndOut_CreateReport2(Action, Rows);
+    }
+    void g_objCompositeReportAddReports() { FOutputs.g_objCompositeReportAddReports(); }
+    QList<TQuickRep *> &g_objReports = FOutputs.g_objReports;
+    TQRCompositeReport *&g_objCompositeReport = FOutputs.g_objCompositeReport;
+    QString AskExportFile(const QString &Extension, const QString &Suggested = QString())
+    {
+        return FOutputs.AskExportFile(Extension, Suggested);
+    }
+    static QString TemplateFolder() { return TclsOutputs::TemplateFolder(); }
+    static void SetTemplateFolder(const QString &Folder) { TclsOutputs::SetTemplateFolder(Folder); }
+    // The browse panel's lists of the range last viewed.
+    DayLists &Days = FBrowse->Days;
+    DetailLists &Details = FBrowse->Details;
 
     // Bills into the pending rows: the More menu's item and file drops.
     void mnuInAndOut_More_ImportClick();
@@ -148,55 +147,31 @@ class TfrmMain : public QWidget
 
   private:
     void BuildShell();
-    void BuildEntryPanel(TEntryPanel &Panel, QWidget *Host);
-    void BuildBrowsePanel(QWidget *Host);
     void MakeShapePair(QWidget *Host, const QString &Key, const QString &Caption, int X, int Y, int W, int H);
     bool CaptionButtonEvent(QObject *Watched, QEvent *Event);
-    bool EntryKeyEvent(QObject *Watched, QKeyEvent *Event);
     // Opens a dialog as the one a second start brings to the front.
-    int ExecDialog(QWidget *Dialog);
+    int ExecDialog(QWidget *Dialog) { return FSession.ExecDialog(Dialog); }
     // Runs a store call with its own shape button disabled and the hourglass
     // shown (both painted first); both come back even when the call fails.
     void WhileButtonBusy(const QString &Key, const std::function<void()> &Work);
 
-    void Entry_Edit(TEntryPanel &Panel);
-    void Entry_Add(TEntryPanel &Panel);
-    void Entry_Delete(TEntryPanel &Panel);
-    bool Entry_Finish(TEntryPanel &Panel);
-    void Entry_ShowTotal(TEntryPanel &Panel);
-    void FillDayRows();
     void ConnectMoreMenu();
     void SetupImport();
     bool AskZipPassword(bool Again, QString &Password);
     // The bill's rows; Mapping gets the layout key and the columns the user
     // chose for a bill of no known layout.
     bool ReadBill(const QString &File, TBill &Bill, QStringList &Mapping);
-    void BindMoreItem(const char *Name, const std::function<void()> &Handler);
-    void ConnectOutputItems();
-    // InAndOut_GetReportRows under the busy cursor, as every output runs it.
-    bool CollectReportRows(ReportRows &Rows);
-    // The rows (layout II converted) and the chosen file of an export;
-    // false when the range is wrong or the user stepped back.
-    bool BeginExport(bool Layout2, const QString &Extension, ReportRows &Rows, QString &File);
-    void SaveReportText(bool Layout2);
-    void SaveReportExcel(bool Layout2);
-    void RunReport(bool Layout2, const QString &Action);
-    void CreateReport(const QString &Action, const QByteArray &Header, const ReportRows &Rows);
+    void SaveReportText(bool Layout2) { FOutputs.SaveReportText(Layout2); }
+    void SaveReportExcel(bool Layout2) { FOutputs.SaveReportExcel(Layout2); }
+    void RunReport(bool Layout2, const QString &Action) { FOutputs.RunReport(Layout2, Action); }
 
     QWidget *imgBackground;
     TShape *shpMinimize, *shpClose;
     QLabel *lblMinimize, *lblClose, *lblUserName;
     QRadioButton *rdoOut, *rdoIn, *rdoInAndOut;
     QWidget *pnlOut, *pnlIn, *pnlInAndOut;
-    TEntryPanel FOut, FIn;
-    QDateEdit *dtpInAndOut_Date1, *dtpInAndOut_Date2;
-    QLabel *lblInAndOut_Days, *lblInAndOut_Surplus, *lblInAndOut_OutMoney1, *lblInAndOut_OutMoney2,
-        *lblInAndOut_InMoney1, *lblInAndOut_InMoney2;
-    QTreeWidget *lvwInAndOut_List1, *lvwInAndOut_List2;
-    QListWidget *lstInAndOut_List2_ID;
-    QMenu *mnuInAndOut_More;
+    TEntryPanel *FOut, *FIn;
     QFileDialog *dlgSave;
-    QString FLastChosenName, FLastSuggestedName;
     struct TShapePair {
         TShape *Shape;
         QLabel *Label;

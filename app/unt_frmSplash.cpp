@@ -1,6 +1,6 @@
 #include "app/unt_frmSplash.h"
 
-#include "app/unt_clsLook.h"
+#include "ui/unt_clsLook.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

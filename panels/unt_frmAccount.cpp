@@ -1,8 +1,8 @@
 #include "panels/unt_frmAccount.h"
 
-#include "app/unt_clsMessages.h"
-#include "app/unt_clsWidgets.h"
 #include "panels/unt_pageRestore.h"
+#include "ui/unt_clsMessages.h"
+#include "ui/unt_clsWidgets.h"
 
 #include <QComboBox>
 #include <QLabel>

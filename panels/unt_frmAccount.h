@@ -1,7 +1,7 @@
 #pragma once
 #include "data/unt_clsDatabaseUser.h"
 
-#include "app/unt_clsMessages.h"
+#include "ui/unt_clsMessages.h"
 
 #include <QDialog>
 
@@ -16,9 +16,10 @@ class TpageRestore;
 
 // Creating users, changing a password and deleting a user; every action is
 // authorised by the password typed here, since nobody is logged in yet.
-class TfrmAccount : public QDialog {
+class TfrmAccount : public QDialog
+{
     Q_OBJECT
-public:
+  public:
     explicit TfrmAccount(QWidget *Parent = nullptr);
     ~TfrmAccount() override;
 
@@ -26,7 +27,7 @@ public:
     void btnOkClick();
     void btnCancelClick();
 
-private:
+  private:
     void NewUser();
     void ModifyPassword();
     void RemoveUser();

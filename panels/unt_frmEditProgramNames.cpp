@@ -1,7 +1,7 @@
 #include "panels/unt_frmEditProgramNames.h"
 
-#include "app/unt_clsMessages.h"
-#include "app/unt_clsWidgets.h"
+#include "ui/unt_clsMessages.h"
+#include "ui/unt_clsWidgets.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -10,8 +10,10 @@ TfrmEditProgramNames::TfrmEditProgramNames(QWidget *Parent) : QDialog(Parent)
 {
     setObjectName(QStringLiteral("frmEditProgramNames"));
     setFixedSize(400, 312);
-    MakeLabel(this, QStringLiteral("lblNotice1"), QStringLiteral("1.对项目名称可以任意修改，不影响软件使用。"), 15, 15);
-    MakeLabel(this, QStringLiteral("lblNotice2"), QStringLiteral("2.每个项目名称单独占一行，修改完点“保存”。"), 15, 34);
+    MakeLabel(this, QStringLiteral("lblNotice1"),
+              QStringLiteral("1.对项目名称可以任意修改，不影响软件使用。"), 15, 15);
+    MakeLabel(this, QStringLiteral("lblNotice2"),
+              QStringLiteral("2.每个项目名称单独占一行，修改完点“保存”。"), 15, 34);
     memEdit = new QPlainTextEdit(this);
     memEdit->setObjectName(QStringLiteral("memEdit"));
     memEdit->setGeometry(15, 58, 369, 210);
@@ -53,6 +55,7 @@ void TfrmEditProgramNames::btnSaveClick()
     }
     if (OnSaved)
         OnSaved(expense, expense ? outNames : inNames);
-    ShowMessage(this, ApplicationTitle(), ListTitle + QStringLiteral("保存成功！"), TMessageStyle::Information);
+    ShowMessage(this, ApplicationTitle(), ListTitle + QStringLiteral("保存成功！"),
+                TMessageStyle::Information);
     accept();
 }

@@ -1,7 +1,7 @@
 #include "panels/unt_frmImport.h"
 
-#include "app/unt_clsWidgets.h"
 #include "data/unt_clsAmount.h"
+#include "ui/unt_clsWidgets.h"
 
 #include <QComboBox>
 #include <QHeaderView>

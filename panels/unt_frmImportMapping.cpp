@@ -1,7 +1,7 @@
 #include "panels/unt_frmImportMapping.h"
 
-#include "app/unt_clsMessages.h"
-#include "app/unt_clsWidgets.h"
+#include "ui/unt_clsMessages.h"
+#include "ui/unt_clsWidgets.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,16 +1,17 @@
 #include "panels/unt_frmModifyRecord.h"
 
-#include "app/unt_clsMessages.h"
-#include "app/unt_clsWidgets.h"
 #include "data/unt_clsAmount.h"
 #include "panels/unt_TShape.h"
+#include "ui/unt_clsMessages.h"
+#include "ui/unt_clsWidgets.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeWidgetItem>
 
-namespace {
+namespace
+{
 QLineEdit *MakeEdit(QWidget *Parent, const char *Name, int Y, int MaxLength)
 {
     auto *edit = new QLineEdit(Parent);
@@ -68,7 +69,8 @@ TfrmModifyRecord::TfrmModifyRecord(QWidget *Parent) : QDialog(Parent)
 
 TfrmModifyRecord::~TfrmModifyRecord() = default;
 
-void TfrmModifyRecord::SetFields(const QString &Date, const QString &Name, const QString &Money, const QString &Memo)
+void TfrmModifyRecord::SetFields(const QString &Date, const QString &Name, const QString &Money,
+                                 const QString &Memo)
 {
     edtDate->setText(Date);
     edtName->setText(Name);

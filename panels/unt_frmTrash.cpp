@@ -1,7 +1,7 @@
 #include "panels/unt_frmTrash.h"
 
-#include "app/unt_clsWidgets.h"
-#include "app/unt_frmMain.h"
+#include "ui/unt_clsSession.h"
+#include "ui/unt_clsWidgets.h"
 
 #include <QPushButton>
 #include <QTreeWidget>
@@ -93,13 +93,13 @@ void TfrmTrash::btnPurgeClick()
     FillList();
 }
 
-void ShowTrash(TfrmMain &Main)
+void ShowTrash(TclsSession &Session)
 {
-    TfrmTrash dialog(Main.Database->DatabaseFile(), Main.CurrentUser, &Main);
+    TfrmTrash dialog(Session.Database->DatabaseFile(), Session.CurrentUser, Session.Window());
     dialog.FillList();
-    Main.raise();
-    Main.activateWindow();
-    Main.ActiveDialog = &dialog;
+    Session.Window()->raise();
+    Session.Window()->activateWindow();
+    Session.ActiveDialog = &dialog;
     dialog.exec();
-    Main.ActiveDialog = nullptr;
+    Session.ActiveDialog = nullptr;
 }

@@ -1,14 +1,14 @@
 #pragma once
 // The trash of the logged-in user's deleted records: restore them with
 // their old numbers, or remove them for good.
-#include "app/unt_clsMessages.h"
 #include "data/unt_clsTrash.h"
+#include "ui/unt_clsMessages.h"
 
 #include <QDialog>
 
 class QPushButton;
 class QTreeWidget;
-class TfrmMain;
+class TclsSession;
 
 class TfrmTrash : public QDialog
 {
@@ -29,4 +29,4 @@ class TfrmTrash : public QDialog
 };
 
 // The More menu's "回收站": the dialog, as the window a second start brings forward.
-void ShowTrash(TfrmMain &Main);
+void ShowTrash(TclsSession &Session);

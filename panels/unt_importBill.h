@@ -7,6 +7,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 struct TImportOrigin;
 
+TImportOrigin RowOrigin(const QTreeWidgetItem *Row);
 void SetRowOrigin(QTreeWidgetItem *Row, const TImportOrigin &Origin);
 // Saves the origins of a panel's imported rows, and their counterparties'
 // rules, in Finish's transaction; Names are the rows' categories in order.

@@ -1,7 +1,7 @@
 #include "panels/unt_pageRestore.h"
 
-#include "app/unt_clsMessages.h"
-#include "app/unt_clsWidgets.h"
+#include "ui/unt_clsMessages.h"
+#include "ui/unt_clsWidgets.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -3,8 +3,8 @@
 // folder, newest first, and the restore of one of them, authorised by the
 // password of any user stored in that copy. It needs nothing of the live
 // books, so it works when they are missing or damaged.
-#include "app/unt_clsMessages.h"
 #include "data/unt_clsRestore.h"
+#include "ui/unt_clsMessages.h"
 
 #include <QWidget>
 

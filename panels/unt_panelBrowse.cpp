@@ -1,16 +1,15 @@
-// The browse panel: one View reads the whole range; selecting a day,
-// deleting and modifying then keep the lists and labels in step in memory.
-#include "app/unt_clsWidgets.h"
-#include "app/unt_frmMain.h"
+#include "panels/unt_panelBrowse.h"
+
 #include "data/unt_clsAmount.h"
 #include "panels/unt_clsButtonCreator.h"
 #include "panels/unt_frmModifyRecord.h"
+#include "ui/unt_clsWidgets.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
-#include <QItemSelectionModel>
 #include <QDateEdit>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -48,13 +47,16 @@ std::pair<qsizetype, qsizetype> DayRange(const QStringList &Dates, const QString
 }
 } // namespace
 
-void TfrmMain::BuildBrowsePanel(QWidget *Host)
+TBrowsePanel::TBrowsePanel(TPanelHost Host) : FHost(std::move(Host)) {}
+
+void TBrowsePanel::Build()
 {
+    QWidget *Host = this;
     dtpInAndOut_Date1 = MakeDatePicker(Host, QStringLiteral("dtpInAndOut_Date1"), 12, 8, 112, 20);
     MakeLabel(Host, QStringLiteral("lblInAndOut_Separator"), QStringLiteral("-"), 132, 12);
     dtpInAndOut_Date2 = MakeDatePicker(Host, QStringLiteral("dtpInAndOut_Date2"), 147, 8, 112, 20);
-    MakeShapePair(Host, QStringLiteral("InAndOut_View"), QStringLiteral("查看"), 271, 7, 57, 22);
-    MakeShapePair(Host, QStringLiteral("InAndOut_More"), QStringLiteral("↓"), 333, 7, 16, 22);
+    FHost.MakeShapePair(Host, QStringLiteral("InAndOut_View"), QStringLiteral("查看"), 271, 7, 57, 22);
+    FHost.MakeShapePair(Host, QStringLiteral("InAndOut_More"), QStringLiteral("↓"), 333, 7, 16, 22);
     lblInAndOut_Days =
         MakeLabel(Host, QStringLiteral("lblInAndOut_Days"), QStringLiteral("查询天数：0"), 375, 12, Maroon);
     lblInAndOut_Surplus = MakeLabel(Host, QStringLiteral("lblInAndOut_Surplus"), QString(), 544, 12, Maroon);
@@ -83,8 +85,8 @@ void TfrmMain::BuildBrowsePanel(QWidget *Host)
     SetRightAlignedText(lblInAndOut_Surplus, QStringLiteral("结余：0.00"), SurplusRight);
     SetRightAlignedText(lblInAndOut_OutMoney2, QStringLiteral("0.00/天"), OutPerDayRight);
     SetRightAlignedText(lblInAndOut_InMoney2, QStringLiteral("0.00/天"), InPerDayRight);
-    MakeShapePair(Host, QStringLiteral("InAndOut_Delete"), QStringLiteral("删除"), 483, 344, 57, 22);
-    MakeShapePair(Host, QStringLiteral("InAndOut_Modify"), QStringLiteral("修改"), 547, 344, 57, 22);
+    FHost.MakeShapePair(Host, QStringLiteral("InAndOut_Delete"), QStringLiteral("删除"), 483, 344, 57, 22);
+    FHost.MakeShapePair(Host, QStringLiteral("InAndOut_Modify"), QStringLiteral("修改"), 547, 344, 57, 22);
     Host->setTabOrder(dtpInAndOut_Date1, dtpInAndOut_Date2);
     Host->setTabOrder(dtpInAndOut_Date2, lvwInAndOut_List1);
     Host->setTabOrder(lvwInAndOut_List1, lvwInAndOut_List2);
@@ -94,7 +96,7 @@ void TfrmMain::BuildBrowsePanel(QWidget *Host)
             lvwInAndOut_List1SelectItem(selected.first());
     });
 
-    mnuInAndOut_More = new QMenu(this);
+    mnuInAndOut_More = new QMenu(FHost.Session.Window());
     mnuInAndOut_More->setObjectName(QStringLiteral("mnuInAndOut_More"));
     AddAction(mnuInAndOut_More, "mnuInAndOut_More_ShowRecord",
               QStringLiteral("详细显示每天所有收支记录(&S)..."));
@@ -123,35 +125,41 @@ void TfrmMain::BuildBrowsePanel(QWidget *Host)
     }
     mnuInAndOut_More->addSeparator();
     AddAction(mnuInAndOut_More, "mnuInAndOut_More_Trash", QStringLiteral("回收站(&R)..."));
-    ConnectMoreMenu();
 }
 
-QDate TfrmMain::RangeStart() const
+QDate TBrowsePanel::RangeStart() const
 {
     return dtpInAndOut_Date1->date();
 }
 
-QDate TfrmMain::RangeEnd() const
+QDate TBrowsePanel::RangeEnd() const
 {
     return dtpInAndOut_Date2->date();
 }
 
-bool TfrmMain::RangeIsValid()
+void TBrowsePanel::SetRange(const QDate &From, const QDate &To)
+{
+    dtpInAndOut_Date1->setDate(From);
+    dtpInAndOut_Date2->setDate(To);
+}
+
+bool TBrowsePanel::RangeIsValid()
 {
     if (RangeStart().daysTo(RangeEnd()) >= 0)
         return true;
-    Say(QStringLiteral("查看起始日期不能大于截止日期！"), TMessageStyle::Warning);
+    FHost.Session.Say(QStringLiteral("查看起始日期不能大于截止日期！"), TMessageStyle::Warning);
     return false;
 }
 
-void TfrmMain::InAndOut_View()
+void TBrowsePanel::InAndOut_View()
 {
     if (!RangeIsValid())
         return;
-    WhileButtonBusy(QStringLiteral("InAndOut_View"), [&] {
+    FHost.WhileButtonBusy(QStringLiteral("InAndOut_View"), [&] {
         DayLists days;
         DetailLists details;
-        Database->GetDayRecords(CurrentUser, RangeStart(), RangeEnd(), days, details);
+        FHost.Session.Database->GetDayRecords(FHost.Session.CurrentUser, RangeStart(), RangeEnd(), days,
+                                              details);
         Days = std::move(days);
         Details = std::move(details);
         FillDayRows();
@@ -169,7 +177,7 @@ void TfrmMain::InAndOut_View()
     }
 }
 
-void TfrmMain::FillDayRows()
+void TBrowsePanel::FillDayRows()
 {
     // One batch: a ten-year range is thousands of rows.
     lvwInAndOut_List1->setUpdatesEnabled(false);
@@ -182,7 +190,7 @@ void TfrmMain::FillDayRows()
     lvwInAndOut_List1->addTopLevelItems(rows);
 }
 
-void TfrmMain::InAndOut_ShowTotals()
+void TBrowsePanel::InAndOut_ShowTotals()
 {
     const qsizetype n = Days[0].size();
     const auto [out, in, balance] = SumDays(Days);
@@ -199,7 +207,7 @@ void TfrmMain::InAndOut_ShowTotals()
     SetRightAlignedText(lblInAndOut_InMoney2, FormatMoney(in / days) + QStringLiteral("/天"), InPerDayRight);
 }
 
-void TfrmMain::lvwInAndOut_List1SelectItem(QTreeWidgetItem *Item)
+void TBrowsePanel::lvwInAndOut_List1SelectItem(QTreeWidgetItem *Item)
 {
     const QString day = Item->text(1);
     lvwInAndOut_List2->clear();
@@ -216,19 +224,20 @@ void TfrmMain::lvwInAndOut_List1SelectItem(QTreeWidgetItem *Item)
     lstInAndOut_List2_ID->addItems(ids);
 }
 
-void TfrmMain::InAndOut_Delete()
+void TBrowsePanel::InAndOut_Delete()
 {
     QTreeWidgetItem *row = lvwInAndOut_List2->currentItem();
     if (!row || !row->isSelected()) {
-        Say(QStringLiteral("请在上面的列表中选定一条记录，然后删除它。"), TMessageStyle::Warning);
+        FHost.Session.Say(QStringLiteral("请在上面的列表中选定一条记录，然后删除它。"),
+                          TMessageStyle::Warning);
         return;
     }
-    if (!Say(QStringLiteral("您确定要删除指定的记录吗？"), TMessageStyle::Question))
+    if (!FHost.Session.Say(QStringLiteral("您确定要删除指定的记录吗？"), TMessageStyle::Question))
         return;
     const int index = lvwInAndOut_List2->indexOfTopLevelItem(row);
-    WhileButtonBusy(QStringLiteral("InAndOut_Delete"), [&] {
+    FHost.WhileButtonBusy(QStringLiteral("InAndOut_Delete"), [&] {
         // The store first: if it fails, the screen still shows the truth.
-        Database->DeleteRecord(lstInAndOut_List2_ID->item(index)->text());
+        FHost.Session.Database->DeleteRecord(lstInAndOut_List2_ID->item(index)->text());
     });
     InAndOut_SyncLists(QStringLiteral("删除"));
     delete lstInAndOut_List2_ID->takeItem(index);
@@ -238,23 +247,24 @@ void TfrmMain::InAndOut_Delete()
     lvwInAndOut_List2->selectionModel()->clear();
 }
 
-void TfrmMain::InAndOut_Modify()
+void TBrowsePanel::InAndOut_Modify()
 {
     QTreeWidgetItem *row = lvwInAndOut_List2->currentItem();
     if (!row || !row->isSelected()) {
-        Say(QStringLiteral("请在上面的列表中选定一条记录，然后修改它。"), TMessageStyle::Warning);
+        FHost.Session.Say(QStringLiteral("请在上面的列表中选定一条记录，然后修改它。"),
+                          TMessageStyle::Warning);
         return;
     }
     const int index = lvwInAndOut_List2->indexOfTopLevelItem(row);
-    TfrmModifyRecord dialog(this);
+    TfrmModifyRecord dialog(FHost.Session.Window());
     dialog.RecordID = lstInAndOut_List2_ID->item(index)->text();
     dialog.TargetRow = row;
     dialog.SetFields(row->text(1), row->text(3), row->text(4), CellText(row, 5));
-    if (ExecDialog(&dialog) == QDialog::Accepted)
+    if (FHost.Session.ExecDialog(&dialog) == QDialog::Accepted)
         InAndOut_SyncLists(QStringLiteral("修改"));
 }
 
-void TfrmMain::InAndOut_SyncLists(const QString &Action)
+void TBrowsePanel::InAndOut_SyncLists(const QString &Action)
 {
     QTreeWidgetItem *row = lvwInAndOut_List2->currentItem();
     if (!row)
@@ -289,7 +299,7 @@ void TfrmMain::InAndOut_SyncLists(const QString &Action)
     InAndOut_ShowTotals();
 }
 
-void TfrmMain::InAndOut_More()
+void TBrowsePanel::InAndOut_More()
 {
     mnuInAndOut_More->popup(QCursor::pos());
 }

@@ -1,8 +1,8 @@
 // The Excel export: the report rows appended to a copy of the layout's
 // template workbook, one INSERT per row.
-#include "app/unt_frmMain.h"
 #include "data/unt_clsBase64.h"
 #include "reports/unt_clsExcelConnection.h"
+#include "reports/unt_clsOutputs.h"
 
 #include <QCoreApplication>
 
@@ -18,19 +18,19 @@ QString Cell(const QByteArray &Bytes)
 
 } // namespace
 
-QString TfrmMain::TemplateFolder()
+QString TclsOutputs::TemplateFolder()
 {
     if (!TemplateFolderOverride.isEmpty())
         return TemplateFolderOverride;
     return QCoreApplication::applicationDirPath() + QStringLiteral("/Database");
 }
 
-void TfrmMain::SetTemplateFolder(const QString &Folder)
+void TclsOutputs::SetTemplateFolder(const QString &Folder)
 {
     TemplateFolderOverride = Folder;
 }
 
-void TfrmMain::SaveReportExcel(bool Layout2)
+void TclsOutputs::SaveReportExcel(bool Layout2)
 {
     ReportRows rows;
     QString file;
@@ -60,5 +60,5 @@ void TfrmMain::SaveReportExcel(bool Layout2)
         }
         connection.Close();
     }
-    Say(QStringLiteral("导出成功！\r\n\r\n文件保存位置：\r\n") + file, TMessageStyle::Information);
+    FSession.Say(QStringLiteral("导出成功！\r\n\r\n文件保存位置：\r\n") + file, TMessageStyle::Information);
 }

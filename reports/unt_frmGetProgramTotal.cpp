@@ -1,7 +1,7 @@
 #include "reports/unt_frmGetProgramTotal.h"
 
-#include "app/unt_clsWidgets.h"
 #include "reports/unt_donutChart.h"
+#include "ui/unt_clsWidgets.h"
 
 #include <QLabel>
 #include <QTreeWidget>

@@ -1,7 +1,7 @@
 #include "reports/unt_frmPreview.h"
 
-#include "app/unt_clsMessages.h"
 #include "reports/unt_qrEngine.h"
+#include "ui/unt_clsMessages.h"
 
 #include <QGuiApplication>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "reports/unt_frmShowRecord.h"
 
-#include "app/unt_clsListModel.h"
-#include "app/unt_clsWidgets.h"
+#include "ui/unt_clsListModel.h"
+#include "ui/unt_clsWidgets.h"
 
 #include <QDate>
 #include <QLabel>

@@ -1,12 +1,11 @@
 // The browse panel's More menu and its statistics dialogs. Every item reads
 // the pickers afresh.
-#include "app/unt_clsWidgets.h"
-#include "app/unt_frmMain.h"
 #include "data/unt_clsAmount.h"
-#include "panels/unt_frmTrash.h"
+#include "reports/unt_clsOutputs.h"
 #include "reports/unt_donutChart.h"
 #include "reports/unt_frmGetProgramTotal.h"
 #include "reports/unt_frmShowRecord.h"
+#include "ui/unt_clsWidgets.h"
 
 #include <QAction>
 #include <QApplication>
@@ -14,35 +13,38 @@
 #include <QMenu>
 #include <QTreeWidget>
 
-void TfrmMain::BindMoreItem(const char *Name, const std::function<void()> &Handler)
+void TclsOutputs::BindMoreItem(const char *Name, const std::function<void()> &Handler)
 {
-    QAction *action = mnuInAndOut_More->findChild<QAction *>(QLatin1String(Name));
-    connect(action, &QAction::triggered, this, [this, Handler] { RunGuarded(this, Handler); });
+    QAction *action = FMenu->findChild<QAction *>(QLatin1String(Name));
+    connect(action, &QAction::triggered, this, [this, Handler] { RunGuarded(FSession.Window(), Handler); });
 }
 
-void TfrmMain::ConnectMoreMenu()
+TclsOutputs::TclsOutputs(TclsSession &Session, TclsRange Range) : FSession(Session), FRange(std::move(Range))
 {
+}
+
+void TclsOutputs::ConnectMenu(QMenu *Menu)
+{
+    FMenu = Menu;
     BindMoreItem("mnuInAndOut_More_ShowRecord", [this] { mnuInAndOut_More_ShowRecordClick(); });
     BindMoreItem("mnuInAndOut_More_OutTotal", [this] { ShowProgramTotal(QStringLiteral("支出")); });
     BindMoreItem("mnuInAndOut_More_InTotal", [this] { ShowProgramTotal(QStringLiteral("收入")); });
-    BindMoreItem("mnuInAndOut_More_Trash", [this] { ShowTrash(*this); });
     ConnectOutputItems();
-    SetupImport();
 }
 
-void TfrmMain::mnuInAndOut_More_ShowRecordClick()
+void TclsOutputs::mnuInAndOut_More_ShowRecordClick()
 {
-    if (!RangeIsValid())
+    if (!FRange.IsValid())
         return;
-    const QDate from = RangeStart(), to = RangeEnd();
+    const QDate from = FRange.Start(), to = FRange.End();
     DayLists days;
     DetailLists details;
     {
         TclsWaitCursor wait;
         QApplication::processEvents();
-        Database->GetDayRecords(CurrentUser, from, to, days, details);
+        FSession.Database->GetDayRecords(FSession.CurrentUser, from, to, days, details);
     }
-    TfrmShowRecord dialog(this);
+    TfrmShowRecord dialog(FSession.Window());
     dialog.setWindowTitle(QStringLiteral("详细显示每天所有收支记录"));
     dialog.lblDate->setText(RangeLabel(from, to));
     dialog.lblDate->adjustSize();
@@ -51,20 +53,20 @@ void TfrmMain::mnuInAndOut_More_ShowRecordClick()
     dialog.lblTotal->setText(QStringLiteral("支出合计：%1    收入合计：%2    结余合计：%3")
                                  .arg(FormatMoney(out), FormatMoney(in), FormatMoney(balance)));
     dialog.lblTotal->adjustSize();
-    ExecDialog(&dialog);
+    FSession.ExecDialog(&dialog);
 }
 
-void TfrmMain::ShowProgramTotal(const QString &ProgramType)
+void TclsOutputs::ShowProgramTotal(const QString &ProgramType)
 {
-    if (!RangeIsValid())
+    if (!FRange.IsValid())
         return;
-    const QDate from = RangeStart(), to = RangeEnd();
+    const QDate from = FRange.Start(), to = FRange.End();
     TotalsLists totals;
     {
         TclsWaitCursor wait;
-        Database->GetProgramTotals(CurrentUser, ProgramType, from, to, totals);
+        FSession.Database->GetProgramTotals(FSession.CurrentUser, ProgramType, from, to, totals);
     }
-    TfrmGetProgramTotal dialog(this);
+    TfrmGetProgramTotal dialog(FSession.Window());
     dialog.setWindowTitle(ProgramType == QStringLiteral("支出") ? QStringLiteral("统计各个支出项目所占比例")
                                                                 : QStringLiteral("统计各个收入项目所占比例"));
     dialog.lblDate->setText(RangeLabel(from, to));
@@ -73,5 +75,5 @@ void TfrmMain::ShowProgramTotal(const QString &ProgramType)
         dialog.lvwTotal->addTopLevelItem(
             MakeRow(dialog.lvwTotal, {totals[0][i], totals[1][i], totals[2][i]}));
     dialog.chtTotal->SetTotals(totals);
-    ExecDialog(&dialog);
+    FSession.ExecDialog(&dialog);
 }

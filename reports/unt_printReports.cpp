@@ -1,7 +1,7 @@
 // Printed reports and their preview: one page report of 50 labels per 46
 // rows, joined into one document by a composite report.
-#include "app/unt_frmMain.h"
 #include "data/unt_clsBase64.h"
+#include "reports/unt_clsOutputs.h"
 #include "reports/unt_frmPreview.h"
 #include "reports/unt_qrEngine.h"
 
@@ -20,7 +20,7 @@ int Round(double Value)
 
 } // namespace
 
-void TfrmMain::RunReport(bool Layout2, const QString &Action)
+void TclsOutputs::RunReport(bool Layout2, const QString &Action)
 {
     ReportRows rows;
     if (!CollectReportRows(rows))
@@ -33,18 +33,18 @@ void TfrmMain::RunReport(bool Layout2, const QString &Action)
     }
 }
 
-void TfrmMain::InAndOut_CreateReport1(const QString &Action, ReportRows &Rows)
+void TclsOutputs::InAndOut_CreateReport1(const QString &Action, ReportRows &Rows)
 {
     ReportRowsBuilder::AlignAmounts1(Rows);
     CreateReport(Action, ReportRowsBuilder::Header1(), Rows);
 }
 
-void TfrmMain::InAndOut_CreateReport2(const QString &Action, ReportRows &Rows)
+void TclsOutputs::InAndOut_CreateReport2(const QString &Action, ReportRows &Rows)
 {
     CreateReport(Action, ReportRowsBuilder::Header2(), Rows);
 }
 
-void TfrmMain::CreateReport(const QString &Action, const QByteArray &Header, const ReportRows &Rows)
+void TclsOutputs::CreateReport(const QString &Action, const QByteArray &Header, const ReportRows &Rows)
 {
     const double dpiX = ScreenDpiX(), dpiY = ScreenDpiY();
     const int W = Round(dpiX * 190 / 25.4), H = Round(dpiY * 277 / 25.4);
@@ -65,7 +65,7 @@ void TfrmMain::CreateReport(const QString &Action, const QByteArray &Header, con
         g_objReports.append(report);
         report->Width = Round(dpiX * 210 / 25.4);
         report->Height = Round(dpiY * 297 / 25.4);
-        report->setParent(this);
+        report->setParent(FSession.Window());
         report->FontName = QStringLiteral("宋体");
         report->FontSize = 9;
         report->HasDetail = true;
@@ -95,18 +95,18 @@ void TfrmMain::CreateReport(const QString &Action, const QByteArray &Header, con
         centre(labels[49]);
     }
 
-    g_objCompositeReport = new TQRCompositeReport(this);
+    g_objCompositeReport = new TQRCompositeReport(FSession.Window());
     g_objCompositeReport->OnAddReports = [this] { g_objCompositeReportAddReports(); };
     g_objCompositeReport->PrinterSettings = TQRPrinterSettings{-1, QPageSize::A4, QPageLayout::Portrait};
     g_objCompositeReport->JobName =
         QStringLiteral("Lumora %1 %2至%3")
             .arg(Header == ReportRowsBuilder::Header2() ? QStringLiteral("格式Ⅱ") : QStringLiteral("格式Ⅰ"),
-                 RangeStart().toString(Qt::ISODate), RangeEnd().toString(Qt::ISODate));
+                 FRange.Start().toString(Qt::ISODate), FRange.End().toString(Qt::ISODate));
     g_objCompositeReport->Prepare();
 
     if (Action == QStringLiteral("打印")) {
         g_objCompositeReport->Prepare();
-        g_objCompositeReport->PrinterSetup(this);
+        g_objCompositeReport->PrinterSetup(FSession.Window());
         if (g_objCompositeReport->PrinterSettings.PrinterIndex < 0)
             return;
         g_objCompositeReport->PrinterSettings.PaperSize = QPageSize::A4;
@@ -116,10 +116,10 @@ void TfrmMain::CreateReport(const QString &Action, const QByteArray &Header, con
     }
     TfrmPreview preview(g_objCompositeReport);
     preview.QRPreview1->SetQRPrinter(g_objCompositeReport->QRPrinter());
-    ExecDialog(&preview);
+    FSession.ExecDialog(&preview);
 }
 
-void TfrmMain::g_objCompositeReportAddReports()
+void TclsOutputs::g_objCompositeReportAddReports()
 {
     for (TQuickRep *report : g_objReports)
         g_objCompositeReport->Reports.append(report);

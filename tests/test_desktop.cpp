@@ -2,8 +2,6 @@
 // command line, its own look under a dark theme or a large desktop font,
 // the drawn outline and shapes, the save dialog, the private lock folder and
 // the file modes of a shared installation.
-#include "app/unt_clsLook.h"
-#include "app/unt_clsMessages.h"
 #include "app/unt_clsSingleInstance.h"
 #include "app/unt_clsSkin.h"
 #include "app/unt_clsStartup.h"
@@ -13,6 +11,8 @@
 #include "data/unt_clsDatabaseUser.h"
 #include "panels/unt_clsButtonCreator.h"
 #include "tests/support/unt_testGui.h"
+#include "ui/unt_clsLook.h"
+#include "ui/unt_clsMessages.h"
 
 #include <QAction>
 #include <QDateEdit>

@@ -1,10 +1,10 @@
 // What a user can type, paste or drop into the main window's fields, and
 // what a delete leaves selected.
-#include "app/unt_clsWidgets.h"
 #include "app/unt_frmMain.h"
 #include "data/unt_clsAmount.h"
 #include "data/unt_clsDatabaseUser.h"
 #include "tests/support/unt_testGui.h"
+#include "ui/unt_clsWidgets.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,11 +1,11 @@
 // The trash: a deleted record comes back whole, or goes for good, and only
 // its owner ever sees it.
-#include "app/unt_clsWidgets.h"
 #include "app/unt_frmMain.h"
 #include "data/unt_clsDatabaseUser.h"
 #include "data/unt_clsTrash.h"
 #include "panels/unt_frmTrash.h"
 #include "tests/support/unt_testGui.h"
+#include "ui/unt_clsWidgets.h"
 
 #include <QAction>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "tests/support/unt_testGui.h"
 
-#include "app/unt_clsMessages.h"
+#include "ui/unt_clsMessages.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "app/unt_clsWidgets.h"
+#include "ui/unt_clsWidgets.h"
 
 #include "data/unt_clsText.h"
 

@@ -1,4 +1,4 @@
-#include "app/unt_clsListModel.h"
+#include "ui/unt_clsListModel.h"
 
 #include "data/unt_clsText.h"
 

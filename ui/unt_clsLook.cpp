@@ -1,6 +1,6 @@
-#include "app/unt_clsLook.h"
+#include "ui/unt_clsLook.h"
 
-#include "app/unt_clsMessages.h"
+#include "ui/unt_clsMessages.h"
 
 #include <QApplication>
 #include <QEvent>

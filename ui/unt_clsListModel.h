@@ -4,7 +4,7 @@
 // only when the view paints them. Looks like the lists of MakeListView: the
 // row icon in the untitled first column, right-aligned amounts, memos on one
 // line.
-#include "app/unt_clsWidgets.h"
+#include "ui/unt_clsWidgets.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>

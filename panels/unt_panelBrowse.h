@@ -1,0 +1,54 @@
+#pragma once
+// The browse panel: one View reads the whole range; selecting a day,
+// deleting and modifying then keep the lists and labels in step in memory.
+#include "panels/unt_panelHost.h"
+
+#include <QDate>
+#include <QWidget>
+
+class QDateEdit;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+class TBrowsePanel : public QWidget
+{
+  public:
+    // Made without a parent: the window adopts it where its panels are
+    // made, so its children keep their order.
+    explicit TBrowsePanel(TPanelHost Host);
+    // Makes the controls and the More menu; the window calls it once its
+    // own are made.
+    void Build();
+
+    void InAndOut_View();
+    void InAndOut_ShowTotals();
+    void lvwInAndOut_List1SelectItem(QTreeWidgetItem *Item);
+    void InAndOut_Delete();
+    void InAndOut_Modify();
+    void InAndOut_SyncLists(const QString &Action);
+    void InAndOut_More();
+    // The range of the pickers, and its check with the warning.
+    QDate RangeStart() const;
+    QDate RangeEnd() const;
+    bool RangeIsValid();
+    void SetRange(const QDate &From, const QDate &To);
+
+    QTreeWidget *DetailList() const { return lvwInAndOut_List2; }
+    QMenu *MoreMenu() const { return mnuInAndOut_More; }
+    DayLists Days;
+    DetailLists Details;
+
+  private:
+    void FillDayRows();
+
+    TPanelHost FHost;
+    QDateEdit *dtpInAndOut_Date1 = nullptr, *dtpInAndOut_Date2 = nullptr;
+    QLabel *lblInAndOut_Days = nullptr, *lblInAndOut_Surplus = nullptr, *lblInAndOut_OutMoney1 = nullptr,
+           *lblInAndOut_OutMoney2 = nullptr, *lblInAndOut_InMoney1 = nullptr, *lblInAndOut_InMoney2 = nullptr;
+    QTreeWidget *lvwInAndOut_List1 = nullptr, *lvwInAndOut_List2 = nullptr;
+    QListWidget *lstInAndOut_List2_ID = nullptr;
+    QMenu *mnuInAndOut_More = nullptr;
+};

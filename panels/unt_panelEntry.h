@@ -1,0 +1,49 @@
+#pragma once
+// An entry panel: the expense and income panels are two of these. Rows are
+// collected by Add and saved together by Finish.
+#include "panels/unt_panelHost.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QComboBox;
+class QDateEdit;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QTreeWidget;
+
+class TEntryPanel : public QWidget
+{
+  public:
+    TEntryPanel(bool Expense, TPanelHost Host, QWidget *Parent);
+    // Makes the controls; the window calls it once its own are made.
+    void Build();
+
+    const bool Expense;
+    QDateEdit *Date = nullptr;
+    QComboBox *Name = nullptr;
+    QLineEdit *Money = nullptr;
+    QPlainTextEdit *Memo = nullptr;
+    QTreeWidget *List = nullptr;
+    QLabel *Total = nullptr;
+    QString Prefix() const { return Expense ? QStringLiteral("Out") : QStringLiteral("In"); }
+    QString Type() const { return Expense ? QStringLiteral("支出") : QStringLiteral("收入"); }
+
+    void Edit();
+    void Add();
+    void Delete();
+    bool Finish();
+    void ShowTotal();
+    // The names editor saves both lists: the combo of either panel.
+    std::function<QComboBox *(bool Expense)> NameCombo;
+
+  protected:
+    bool eventFilter(QObject *Watched, QEvent *Event) override;
+
+  private:
+    bool KeyEvent(QObject *Watched, QKeyEvent *Event);
+    TPanelHost FHost;
+};

@@ -1,0 +1,83 @@
+#pragma once
+// The browse panel's More menu and the outputs of a range: the statistics
+// dialogs, the text and Excel exports, printing and the preview. It reads
+// the range through the callbacks it is given and knows nothing of the
+// window that holds the pickers.
+#include "reports/unt_reportRows.h"
+#include "ui/unt_clsSession.h"
+
+#include <QDate>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QFileDialog;
+class QMenu;
+class TQRCompositeReport;
+class TQuickRep;
+
+// The range an output reads: the pickers' dates and their check, which
+// warns the user about a range that ends before it starts.
+struct TclsRange {
+    std::function<bool()> IsValid;
+    std::function<QDate()> Start;
+    std::function<QDate()> End;
+};
+
+// The file name an export of the range offers first, e.g.
+// "收支明细_2024-03-01至2024-03-31".
+QString SuggestedExportName(bool Layout2, const QDate &From, const QDate &To);
+
+class TclsOutputs : public QObject
+{
+  public:
+    TclsOutputs(TclsSession &Session, TclsRange Range);
+
+    // Binds the menu's statistics and output items; each runs guarded.
+    void ConnectMenu(QMenu *Menu);
+    // Connects the item Name of the menu to Handler, run guarded.
+    void BindMoreItem(const char *Name, const std::function<void()> &Handler);
+    // The desktop's save dialog the exports ask with.
+    void SetSaveDialog(QFileDialog *Dialog) { FSaveDialog = Dialog; }
+
+    void mnuInAndOut_More_ShowRecordClick();
+    void ShowProgramTotal(const QString &ProgramType);
+
+    bool InAndOut_GetReportRows(ReportRows &Rows);
+    void InAndOut_ConvertRows2(ReportRows &Rows);
+    void SaveReportText(bool Layout2);
+    void SaveReportExcel(bool Layout2);
+    void RunReport(bool Layout2, const QString &Action);
+    void InAndOut_CreateReport1(const QString &Action, ReportRows &Rows);
+    void InAndOut_CreateReport2(const QString &Action, ReportRows &Rows);
+    void g_objCompositeReportAddReports();
+    QList<TQuickRep *> g_objReports;
+    TQRCompositeReport *g_objCompositeReport = nullptr;
+
+    // Asks for the file of an export ("txt", "xls"): the extension added when
+    // missing, the overwrite question; empty when the user stepped back.
+    // Suggested: the name (without extension) offered unless the user typed
+    // a name of their own last time.
+    QString AskExportFile(const QString &Extension, const QString &Suggested = QString());
+    // Where the export templates pondo.xls and pondo2.xls are: "Database"
+    // beside the program; tests point it elsewhere.
+    static QString TemplateFolder();
+    static void SetTemplateFolder(const QString &Folder);
+
+  private:
+    // InAndOut_GetReportRows under the busy cursor, as every output runs it.
+    bool CollectReportRows(ReportRows &Rows);
+    // The rows (layout II converted) and the chosen file of an export;
+    // false when the range is wrong or the user stepped back.
+    bool BeginExport(bool Layout2, const QString &Extension, ReportRows &Rows, QString &File);
+    void CreateReport(const QString &Action, const QByteArray &Header, const ReportRows &Rows);
+    void ConnectOutputItems();
+
+    TclsSession &FSession;
+    TclsRange FRange;
+    QMenu *FMenu = nullptr;
+    QFileDialog *FSaveDialog = nullptr;
+    QString FLastChosenName, FLastSuggestedName;
+};
