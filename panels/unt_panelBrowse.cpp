@@ -22,6 +22,7 @@
 namespace
 {
 const int SurplusRight = 604, OutPerDayRight = 219, InPerDayRight = 453;
+const int InTotalLeft = 246, TotalsGap = 6;
 
 QAction *AddAction(QMenu *Menu, const char *Name, const QString &Caption)
 {
@@ -79,7 +80,7 @@ void TBrowsePanel::Build()
     lblInAndOut_OutMoney2 =
         MakeLabel(Host, QStringLiteral("lblInAndOut_OutMoney2"), QString(), 177, 349, Maroon);
     lblInAndOut_InMoney1 = MakeLabel(Host, QStringLiteral("lblInAndOut_InMoney1"),
-                                     QStringLiteral("收入合计：0.00"), 246, 349, Maroon);
+                                     QStringLiteral("收入合计：0.00"), InTotalLeft, 349, Maroon);
     lblInAndOut_InMoney2 =
         MakeLabel(Host, QStringLiteral("lblInAndOut_InMoney2"), QString(), 411, 349, Maroon);
     SetRightAlignedText(lblInAndOut_Surplus, QStringLiteral("结余：0.00"), SurplusRight);
@@ -205,6 +206,17 @@ void TBrowsePanel::InAndOut_ShowTotals()
     lblInAndOut_InMoney1->setText(QStringLiteral("收入合计：") + FormatMoney(in));
     lblInAndOut_InMoney1->adjustSize();
     SetRightAlignedText(lblInAndOut_InMoney2, FormatMoney(in / days) + QStringLiteral("/天"), InPerDayRight);
+    // Totals of ten digits and more would run into their neighbours: each
+    // label moves right just enough to keep a gap, so every figure stays
+    // readable.
+    lblInAndOut_InMoney1->move(InTotalLeft, lblInAndOut_InMoney1->y());
+    const QLabel *previous = lblInAndOut_OutMoney1;
+    for (QLabel *label : {lblInAndOut_OutMoney2, lblInAndOut_InMoney1, lblInAndOut_InMoney2}) {
+        const int least = previous->geometry().right() + 1 + TotalsGap;
+        if (label->x() < least)
+            label->move(least, label->y());
+        previous = label;
+    }
 }
 
 void TBrowsePanel::lvwInAndOut_List1SelectItem(QTreeWidgetItem *Item)

@@ -306,6 +306,32 @@ class TestBrowse : public QObject
         QCOMPARE(rows("支出", QDate(2026, 9, 1), QDate(2026, 9, 2)).size(), 2);
     }
 
+    // Totals of ten digits and more keep every figure readable.
+    void hugeTotalsDoNotOverlap()
+    {
+        TMainFixture f;
+        TclsDatabaseUser db(f.Db.File());
+        db.AddRecords(f.User, "支出", {"2026-06-01", "2026-06-01"}, {"房", "车"},
+                      {"99999999999.99", "99999999999.99"}, {"", ""});
+        db.AddRecords(f.User, "收入", {"2026-06-01"}, {"奖"}, {"99999999999.99"}, {""});
+        f.Find<QDateEdit>("dtpInAndOut_Date1")->setDate(QDate(2026, 6, 1));
+        f.Find<QDateEdit>("dtpInAndOut_Date2")->setDate(QDate(2026, 6, 1));
+        f.Main->InAndOut_View();
+        QList<QRect> boxes;
+        for (const char *name : {"lblInAndOut_OutMoney1", "lblInAndOut_OutMoney2", "lblInAndOut_InMoney1",
+                                 "lblInAndOut_InMoney2"})
+            boxes << f.Find<QLabel>(name)->geometry();
+        for (int i = 1; i < boxes.size(); ++i)
+            QVERIFY2(boxes[i].left() > boxes[i - 1].right(), qPrintable(QString("label %1").arg(i)));
+        QVERIFY(Label(f, "lblInAndOut_OutMoney1").contains("199999999999.98"));
+        // Ordinary totals keep their places.
+        f.Find<QDateEdit>("dtpInAndOut_Date1")->setDate(QDate(2026, 6, 2));
+        f.Find<QDateEdit>("dtpInAndOut_Date2")->setDate(QDate(2026, 6, 2));
+        f.Main->InAndOut_View();
+        QCOMPARE(f.Find<QLabel>("lblInAndOut_InMoney1")->x(), 246);
+        QCOMPARE(f.Find<QLabel>("lblInAndOut_OutMoney2")->geometry().right() + 1, 219);
+    }
+
     void detailDialog()
     {
         TMainFixture f;
