@@ -324,6 +324,8 @@ class TestBrowse : public QObject
         for (int i = 1; i < boxes.size(); ++i)
             QVERIFY2(boxes[i].left() > boxes[i - 1].right(), qPrintable(QString("label %1").arg(i)));
         QVERIFY(Label(f, "lblInAndOut_OutMoney1").contains("199999999999.98"));
+        QCOMPARE(f.Find<QTreeWidget>("lvwInAndOut_List1")->topLevelItem(0)->toolTip(2),
+                 QStringLiteral("199999999999.98"));
         // Ordinary totals keep their places.
         f.Find<QDateEdit>("dtpInAndOut_Date1")->setDate(QDate(2026, 6, 2));
         f.Find<QDateEdit>("dtpInAndOut_Date2")->setDate(QDate(2026, 6, 2));

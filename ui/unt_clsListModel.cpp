@@ -33,6 +33,7 @@ QVariant TclsListModel::data(const QModelIndex &Index, int Role) const
     case Qt::DisplayRole:
         return OneLineText(text);
     case Qt::EditRole:
+    case Qt::ToolTipRole:
         return text;
     case Qt::TextAlignmentRole:
         return FColumns[column - 1].RightAligned ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter))

@@ -272,7 +272,12 @@ QTreeWidgetItem *MakeRow(QTreeWidget *List, const QStringList &Cells)
     item->setIcon(0, RowIcon());
     for (int i = 0; i < Cells.size(); ++i) {
         SetCell(item, i + 1, Cells[i]);
-        item->setTextAlignment(i + 1, Qt::Alignment(List->headerItem()->textAlignment(i + 1)));
+        const auto alignment = Qt::Alignment(List->headerItem()->textAlignment(i + 1));
+        item->setTextAlignment(i + 1, alignment);
+        // An amount of ten digits and more is cut short by its column; the
+        // whole figure shows when the pointer rests on it.
+        if (alignment & Qt::AlignRight)
+            item->setToolTip(i + 1, Cells[i]);
     }
     return item;
 }
