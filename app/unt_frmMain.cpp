@@ -298,7 +298,11 @@ void TfrmMain::SelectPanel(QRadioButton *Sender)
 void TfrmMain::ConnectMoreMenu()
 {
     FOutputs.ConnectMenu(FBrowse->MoreMenu());
-    FOutputs.BindMoreItem("mnuInAndOut_More_Trash", [this] { ShowTrash(FSession); });
+    FOutputs.BindMoreItem("mnuInAndOut_More_Trash", [this] {
+        // Restored records show at once in a range already on screen.
+        if (ShowTrash(FSession) > 0 && !Days[0].isEmpty())
+            InAndOut_View();
+    });
     SetupImport();
 }
 

@@ -73,6 +73,7 @@ void TfrmTrash::btnRestoreClick()
         TclsWaitCursor wait;
         restored = FTrash.Restore(FUserName, ids);
     }
+    FRestored += restored;
     FillList();
     Say(QStringLiteral("已恢复 %1 条记录。").arg(restored), TMessageStyle::Information);
 }
@@ -93,7 +94,7 @@ void TfrmTrash::btnPurgeClick()
     FillList();
 }
 
-void ShowTrash(TclsSession &Session)
+int ShowTrash(TclsSession &Session)
 {
     TfrmTrash dialog(Session.Database->DatabaseFile(), Session.CurrentUser, Session.Window());
     dialog.FillList();
@@ -102,4 +103,5 @@ void ShowTrash(TclsSession &Session)
     Session.ActiveDialog = &dialog;
     dialog.exec();
     Session.ActiveDialog = nullptr;
+    return dialog.Restored();
 }

@@ -18,15 +18,18 @@ class TfrmTrash : public QDialog
     void FillList();
     void btnRestoreClick();
     void btnPurgeClick();
+    int Restored() const { return FRestored; }
 
   private:
     QStringList SelectedIDs() const;
     bool Say(const QString &Text, TMessageStyle Style);
     TclsTrash FTrash;
     QString FUserName;
+    int FRestored = 0;
     QTreeWidget *lvwTrash;
     QPushButton *btnRestore, *btnPurge, *btnClose;
 };
 
-// The More menu's "回收站": the dialog, as the window a second start brings forward.
-void ShowTrash(TclsSession &Session);
+// The More menu's "回收站": the dialog, as the window a second start brings
+// forward. Returns how many records came back.
+int ShowTrash(TclsSession &Session);

@@ -125,6 +125,8 @@ class TestTrash : public QObject
         QCOMPARE(answers.Texts(), QStringList{"已恢复 1 条记录。"});
         QCOMPARE(Row(f.Db, "All_Table", id), stored);
         QCOMPARE(f.Db.Count("select count(*) from Trash_Table"), 0);
+        // The range on screen shows the restored record at once.
+        QCOMPARE(Labels(f), before);
         View(f);
         QCOMPARE(Labels(f), before);
     }
