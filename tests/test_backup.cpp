@@ -22,18 +22,6 @@ QString Contents(const QString &File)
     return set.Field(0);
 }
 
-void Add(const QString &File, const QString &User, int Count)
-{
-    QStringList dates, names, moneys, memos;
-    for (int i = 0; i < Count; ++i) {
-        dates << "2026-05-01";
-        names << "早饭";
-        moneys << "2.00";
-        memos << QString::number(i);
-    }
-    TclsDatabaseUser(File).AddRecords(User, "支出", dates, names, moneys, memos);
-}
-
 } // namespace
 
 class TestBackup : public QObject
@@ -51,14 +39,14 @@ class TestBackup : public QObject
     {
         TTestDb db;
         TclsDatabaseUser(db.File()).AddUser("U", "p");
-        Add(db.File(), "U", 5);
+        AddSampleRecords(db.File(), "U", 5);
         const QString copy = BackupFolder(db.File()) + "/pondo-2026-12-08.sjk";
         const TBackupResult first = MakeDailyBackup(db.File(), QDate(2026, 12, 8));
         QVERIFY2(first.Made && first.Error.isEmpty(), qPrintable(first.Error));
         QCOMPARE(Contents(copy), Contents(db.File()));
         QVERIFY(!Contents(copy).isEmpty());
         // Later the same day: the morning's copy stays as it was.
-        Add(db.File(), "U", 1);
+        AddSampleRecords(db.File(), "U", 1);
         const TBackupResult second = MakeDailyBackup(db.File(), QDate(2026, 12, 8));
         QVERIFY(!second.Made && second.Error.isEmpty());
         QVERIFY(Contents(copy) != Contents(db.File()));
@@ -70,7 +58,7 @@ class TestBackup : public QObject
     {
         TTestDb db;
         TclsDatabaseUser(db.File()).AddUser("U", "p");
-        Add(db.File(), "U", 3);
+        AddSampleRecords(db.File(), "U", 3);
         const QString before = Contents(db.File());
         TclsConnection writer(db.File());
         writer.Execute("begin immediate");
@@ -105,7 +93,7 @@ class TestBackup : public QObject
     void failureWarnsAndChangesNothing()
     {
         TMainFixture f;
-        Add(f.Db.File(), f.User, 2);
+        AddSampleRecords(f.Db.File(), f.User, 2);
         const QString before = Contents(f.Db.File());
         TSmallDisk disk(64, BackupFolder(f.Db.File()));
         if (!disk.Ok)
@@ -123,7 +111,7 @@ class TestBackup : public QObject
         QCOMPARE(Contents(f.Db.File()), before);
         QVERIFY(QDir(disk.Dir()).entryList(QDir::Files | QDir::Hidden).isEmpty());
         // The program goes on: the store still answers and writes.
-        Add(f.Db.File(), f.User, 1);
+        AddSampleRecords(f.Db.File(), f.User, 1);
         QVERIFY(Contents(f.Db.File()) != before);
     }
 };

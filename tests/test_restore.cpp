@@ -23,18 +23,6 @@ QByteArray Hash(const QString &File)
     return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha1);
 }
 
-void Add(const QString &File, const QString &User, int Count)
-{
-    QStringList dates, names, moneys, memos;
-    for (int i = 0; i < Count; ++i) {
-        dates << "2026-05-01";
-        names << "早饭";
-        moneys << "2.00";
-        memos << QString::number(i);
-    }
-    TclsDatabaseUser(File).AddRecords(User, "支出", dates, names, moneys, memos);
-}
-
 template <class T> T *In(QWidget *Window, const char *Name)
 {
     T *found = Window->findChild<T *>(QLatin1String(Name));
@@ -51,13 +39,13 @@ struct TBooks {
     {
         TclsDatabaseUser::SetDefaultDatabaseFile(Db.File());
         TclsDatabaseUser(Db.File()).AddUser("甲", "pa");
-        Add(Db.File(), "甲", 3);
+        AddSampleRecords(Db.File(), "甲", 3);
         Clock::SetToday(QDate(2026, 5, 1));
         MakeDailyBackup(Db.File(), QDate(2026, 5, 1));
         Clock::SetToday(QDate());
         Backup = BackupFolder(Db.File()) + "/pondo-2026-05-01.sjk";
         TclsDatabaseUser(Db.File()).AddUser("乙", "pb");
-        Add(Db.File(), "甲", 2);
+        AddSampleRecords(Db.File(), "甲", 2);
     }
     ~TBooks() { TclsDatabaseUser::SetDefaultDatabaseFile(QString()); }
 };

@@ -1,5 +1,6 @@
 #include "tests/support/unt_testDb.h"
 
+#include "data/unt_clsDatabaseUser.h"
 #include "data/unt_clsSqlite.h"
 
 #include <QDir>
@@ -74,4 +75,16 @@ void TSmallDisk::Fill(qint64 Spare) const
 bool TSmallDisk::MakeReadOnly() const
 {
     return QProcess::execute("mount", {"-o", "remount,ro", FAt}) == 0;
+}
+
+void AddSampleRecords(const QString &File, const QString &User, int Count)
+{
+    QStringList dates, names, moneys, memos;
+    for (int i = 0; i < Count; ++i) {
+        dates << QStringLiteral("2026-05-01");
+        names << QStringLiteral("早饭");
+        moneys << QStringLiteral("2.00");
+        memos << QString::number(i);
+    }
+    TclsDatabaseUser(File).AddRecords(User, QStringLiteral("支出"), dates, names, moneys, memos);
 }

@@ -23,6 +23,8 @@ class TTestDb
 
 // Creates an empty database with the program's schema at File.
 void MakeDatabaseFile(const QString &File);
+// Count expenses of 2.00 on 2026-05-01 for User, memos "0", "1", ...
+void AddSampleRecords(const QString &File, const QString &User, int Count);
 
 // A tiny tmpfs of our own: root ignores file modes, so a full or read-only
 // disk is the only way to make writes fail. Ok is false where mounting is
