@@ -57,8 +57,8 @@ bool ReplaceUserRow(TclsConnection &Db, const QString &EncodedName, const QStrin
 
 bool IsReadOnlyError(const TclsDatabaseError &Error)
 {
-    return (Error.Code() & 0xff) == SQLITE_READONLY || (Error.Code() & 0xff) == SQLITE_CANTOPEN ||
-           (Error.Code() & 0xff) == SQLITE_PERM;
+    const int code = Error.Code() & 0xff;
+    return code == SQLITE_READONLY || code == SQLITE_CANTOPEN || code == SQLITE_PERM;
 }
 
 QString DateText(const QDate &Date)
@@ -278,8 +278,9 @@ QStringList TclsDatabaseUser::SplitLines(const QString &Text)
 
 // ---- ledger ------------------------------------------------------------------
 
-void TclsDatabaseUser::AddRecords(const QString &UserName, const QString &ProgramType, const QStringList &Dates,
-                                  const QStringList &Names, const QStringList &Moneys, const QStringList &Memos,
+void TclsDatabaseUser::AddRecords(const QString &UserName, const QString &ProgramType,
+                                  const QStringList &Dates, const QStringList &Names,
+                                  const QStringList &Moneys, const QStringList &Memos,
                                   const TRecordsAddedHook &AfterInsert)
 {
     const qsizetype n = Dates.size();

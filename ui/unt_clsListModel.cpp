@@ -2,7 +2,6 @@
 
 #include "data/unt_clsText.h"
 
-#include <QHeaderView>
 #include <QTreeView>
 
 TclsListModel::TclsListModel(QList<TColumn> Columns, std::vector<QStringList> Cells, QObject *Parent)
@@ -59,25 +58,8 @@ QTreeView *MakeModelListView(QWidget *Parent, const QString &Name, int X, int Y,
                              TclsListModel *Model)
 {
     auto *view = new QTreeView(Parent);
-    view->setObjectName(Name);
-    view->setGeometry(X, Y, W, H);
-    view->setRootIsDecorated(false);
-    view->setItemsExpandable(false);
-    // One row height for all: the view never measures rows it does not show.
-    view->setUniformRowHeights(true);
-    view->setSelectionMode(QAbstractItemView::SingleSelection);
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setAllColumnsShowFocus(true);
-    view->setIconSize(QSize(16, 16));
     Model->setParent(view);
     view->setModel(Model);
-    QHeaderView *header = view->header();
-    header->setMinimumSectionSize(0);
-    header->setStretchLastSection(false);
-    header->setSectionsMovable(false);
-    header->resizeSection(0, 0);
-    for (qsizetype i = 0; i < Model->Columns().size(); ++i)
-        header->resizeSection(static_cast<int>(i) + 1, Model->Columns()[i].Width);
+    SetUpListView(view, Name, X, Y, W, H, Model->Columns());
     return view;
 }

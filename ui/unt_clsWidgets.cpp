@@ -98,6 +98,7 @@ void TDatePicker::Refuse()
     if (FLastWhole.isValid())
         setDate(FLastWhole);
     ++FRefusals;
+    FMarked = true;
     QPalette palette = this->palette();
     palette.setColor(QPalette::Base, QColor(0xff, 0xd0, 0xd0));
     setPalette(palette);
@@ -122,7 +123,7 @@ void TDatePicker::SelectSectionAtCursor()
 void TDatePicker::keyPressEvent(QKeyEvent *Event)
 {
     QLineEdit *edit = lineEdit();
-    if (FRefusals > 0)
+    if (std::exchange(FMarked, false))
         setPalette(QPalette());
     if (Event->key() == Qt::Key_Return || Event->key() == Qt::Key_Enter) {
         if (CommitTyped())
@@ -200,36 +201,44 @@ QDateEdit *MakeDatePicker(QWidget *Parent, const QString &Name, int X, int Y, in
     return picker;
 }
 
-QTreeWidget *MakeListView(QWidget *Parent, const QString &Name, int X, int Y, int W, int H,
-                          std::initializer_list<TColumn> Columns)
+void SetUpListView(QTreeView *List, const QString &Name, int X, int Y, int W, int H,
+                   const QList<TColumn> &Columns)
 {
-    auto *list = new QTreeWidget(Parent);
-    list->setObjectName(Name);
-    list->setGeometry(X, Y, W, H);
-    list->setRootIsDecorated(false);
-    list->setItemsExpandable(false);
-    list->setUniformRowHeights(true);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->setAllColumnsShowFocus(true);
-    list->setIconSize(QSize(16, 16));
-    QStringList titles{QString()};
-    for (const auto &column : Columns)
-        titles << column.Title;
-    list->setHeaderLabels(titles);
-    QHeaderView *header = list->header();
+    List->setObjectName(Name);
+    List->setGeometry(X, Y, W, H);
+    List->setRootIsDecorated(false);
+    List->setItemsExpandable(false);
+    // One row height for all: the view never measures rows it does not show.
+    List->setUniformRowHeights(true);
+    List->setSelectionMode(QAbstractItemView::SingleSelection);
+    List->setSelectionBehavior(QAbstractItemView::SelectRows);
+    List->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    List->setAllColumnsShowFocus(true);
+    List->setIconSize(QSize(16, 16));
+    QHeaderView *header = List->header();
     header->setMinimumSectionSize(0);
     header->setStretchLastSection(false);
     header->setSectionsMovable(false);
     header->resizeSection(0, 0);
+    for (qsizetype i = 0; i < Columns.size(); ++i)
+        header->resizeSection(static_cast<int>(i) + 1, Columns[i].Width);
+}
+
+QTreeWidget *MakeListView(QWidget *Parent, const QString &Name, int X, int Y, int W, int H,
+                          std::initializer_list<TColumn> Columns)
+{
+    auto *list = new QTreeWidget(Parent);
+    QStringList titles{QString()};
+    for (const auto &column : Columns)
+        titles << column.Title;
+    list->setHeaderLabels(titles);
     int i = 1;
     for (const auto &column : Columns) {
-        header->resizeSection(i, column.Width);
         if (column.RightAligned)
             list->headerItem()->setTextAlignment(i, Qt::AlignRight | Qt::AlignVCenter);
         ++i;
     }
+    SetUpListView(list, Name, X, Y, W, H, QList<TColumn>(Columns));
     return list;
 }
 

@@ -11,6 +11,7 @@
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class QTreeView;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
@@ -49,6 +50,7 @@ class TDatePicker : public QDateEdit
     void SelectSectionAtCursor();
     int FTypedAt = -1;
     int FRefusals = 0;
+    bool FMarked = false;
     bool FTyping = false;
     bool FRefusedSinceCommit = false;
     QDate FLastWhole;
@@ -64,6 +66,11 @@ struct TColumn {
 // A read-only report-style list: an invisible first column, then Columns.
 QTreeWidget *MakeListView(QWidget *Parent, const QString &Name, int X, int Y, int W, int H,
                           std::initializer_list<TColumn> Columns);
+// The look and place every list shares, whether it holds items or shows a
+// model: no tree decoration, whole-row single selection, the 0-pixel first
+// column, then Columns' widths.
+void SetUpListView(QTreeView *List, const QString &Name, int X, int Y, int W, int H,
+                   const QList<TColumn> &Columns);
 // The row icon of every list (image 0 of the lists' image list), drawn in
 // the untitled first column.
 const QIcon &RowIcon();
