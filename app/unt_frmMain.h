@@ -132,7 +132,7 @@ class TfrmMain : public QWidget
     static void SetTemplateFolder(const QString &Folder) { TclsOutputs::SetTemplateFolder(Folder); }
     // The browse panel's lists of the range last viewed.
     DayLists &Days = FBrowse->Days;
-    DetailLists &Details = FBrowse->Details;
+    DetailLists Details() const { return FBrowse->Details(); }
 
     // Bills into the pending rows: the More menu's item and file drops.
     void mnuInAndOut_More_ImportClick();

@@ -19,7 +19,6 @@ using Base64::EncodeText;
 
 namespace
 {
-const QString ExpenseType = QStringLiteral("支出");
 const QString ExpenseListKind = QStringLiteral("支出项目名称");
 QString DefaultFileOverride;
 
@@ -81,24 +80,6 @@ void RequireId(const QString &ID)
         throw TclsDatabaseError(QStringLiteral("记录编号“%1”无效。").arg(ID).toStdString(), 0);
 }
 
-// Names, types and memos repeat endlessly across a ledger: each stored form
-// is decoded once, and looked up by its raw bytes without a copy.
-class TDecodeCache
-{
-  public:
-    const QString &Decode(QByteArrayView Stored)
-    {
-        const QByteArray key = QByteArray::fromRawData(Stored.data(), Stored.size());
-        auto it = FCache.constFind(key);
-        if (it == FCache.constEnd())
-            it = FCache.insert(QByteArray(Stored.data(), Stored.size()),
-                               Stored.isEmpty() ? QString() : Base64::FromGB18030(Base64::DecodeBytes(key)));
-        return it.value();
-    }
-
-  private:
-    QHash<QByteArray, QString> FCache;
-};
 } // namespace
 
 TclsDatabaseUser::TclsDatabaseUser() : FDatabaseFile(DefaultDatabaseFile()) {}
@@ -115,17 +96,6 @@ QString TclsDatabaseUser::DefaultDatabaseFile()
 void TclsDatabaseUser::SetDefaultDatabaseFile(const QString &File)
 {
     DefaultFileOverride = File;
-}
-
-TDayTotals SumDays(const DayLists &Days)
-{
-    TDayTotals totals;
-    for (qsizetype i = 0; i < Days[0].size(); ++i) {
-        totals.Out += ParseMoney(Days[1][i]);
-        totals.In += ParseMoney(Days[2][i]);
-        totals.Balance += ParseMoney(Days[3][i]);
-    }
-    return totals;
 }
 
 // ---- users -----------------------------------------------------------------
@@ -307,62 +277,6 @@ void TclsDatabaseUser::AddRecords(const QString &UserName, const QString &Progra
     if (AfterInsert)
         AfterInsert(db, ids);
     transaction.Commit();
-}
-
-void TclsDatabaseUser::GetDayRecords(const QString &UserName, const QDate &DateFrom, const QDate &DateTo,
-                                     DayLists &Days, DetailLists &Details)
-{
-    for (auto &list : Days)
-        list.clear();
-    for (auto &list : Details)
-        list.clear();
-    const qint64 dayCount = DateFrom.daysTo(DateTo);
-    if (dayCount < 0 || !DateFrom.isValid())
-        return;
-    const QString expense = EncodeText(ExpenseType);
-    TclsConnection db(FDatabaseFile);
-    // One query for the whole range; the stored type's order puts a day's
-    // expenses before its income, each in the order they were entered.
-    auto rs = db.Query("select ID,Program_Date,Program_Type,Program_Name,Program_Money,Program_Memo "
-                       "from All_Table where User_Name=? and Program_Date>=? and Program_Date<=? "
-                       "order by Program_Date asc,Program_Type asc,ID asc",
-                       {EncodeText(UserName), DateText(DateFrom), DateText(DateTo)});
-    const QByteArray expenseBytes = expense.toUtf8();
-    TDecodeCache types, names, memos;
-    QHash<double, QString> amounts; // a household's amounts repeat a lot
-    for (auto &list : Days)
-        list.reserve(dayCount + 1);
-    for (auto &list : Details)
-        list.reserve(dayCount * 4);
-    for (qint64 k = 0; k <= dayCount; ++k) {
-        const QString day = DateText(DateFrom.addDays(k));
-        const QByteArray dayBytes = day.toLatin1();
-        double out = 0, in = 0;
-        while (!rs.Eof()) {
-            const QByteArrayView date = rs.RawField(1);
-            if (date.compare(dayBytes) > 0)
-                break;
-            if (date == dayBytes) {
-                const QByteArrayView storedType = rs.RawField(2);
-                const double money = rs.FieldDouble(4);
-                (storedType == expenseBytes ? out : in) += money;
-                Details[0] << QString::number(rs.FieldInt64(0));
-                Details[1] << day;
-                Details[2] << types.Decode(storedType);
-                Details[3] << names.Decode(rs.RawField(3));
-                auto amount = amounts.constFind(money);
-                if (amount == amounts.constEnd())
-                    amount = amounts.insert(money, FormatMoney(money));
-                Details[4] << amount.value();
-                Details[5] << memos.Decode(rs.RawField(5));
-            }
-            rs.MoveNext();
-        }
-        Days[0] << day;
-        Days[1] << FormatMoney(out);
-        Days[2] << FormatMoney(in);
-        Days[3] << FormatMoney(in - out);
-    }
 }
 
 void TclsDatabaseUser::DeleteRecord(const QString &ID)

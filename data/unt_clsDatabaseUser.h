@@ -1,6 +1,8 @@
 #pragma once
 // The household's books: users, their category lists and their ledger. This
 // class owns every statement; windows only ever see plain texts and lists.
+#include "data/unt_clsRangeRecords.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -8,8 +10,6 @@
 #include <array>
 #include <functional>
 
-using DayLists = std::array<QStringList, 4>;    // date, expense total, income total, balance
-using DetailLists = std::array<QStringList, 6>; // ID, date, type, name, amount, memo
 using TotalsLists = std::array<QStringList, 3>; // name, total, percent
 
 class TclsConnection;
@@ -47,6 +47,10 @@ public:
                     const TRecordsAddedHook &AfterInsert = {});
     void GetDayRecords(const QString &UserName, const QDate &DateFrom, const QDate &DateTo, DayLists &Days,
                        DetailLists &Details);
+    // The same range with the records kept compact: what the browse panel,
+    // the detail dialog and the outputs read, however long the range.
+    void GetRangeRecords(const QString &UserName, const QDate &DateFrom, const QDate &DateTo, DayLists &Days,
+                         TRangeRecords &Records);
     void DeleteRecord(const QString &ID);
     void UpdateRecord(const QString &ID, const QString &Name, const QString &Money, const QString &Memo);
     void GetProgramTotals(const QString &UserName, const QString &ProgramType, const QDate &DateFrom,

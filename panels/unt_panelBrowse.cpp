@@ -17,7 +17,6 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include <algorithm>
 
 namespace
 {
@@ -39,13 +38,6 @@ QMenu *AddSubmenu(QMenu *Menu, const char *Name, const QString &Caption)
     return sub;
 }
 
-// The detail entries of one day: the lists are grouped by day in date order.
-std::pair<qsizetype, qsizetype> DayRange(const QStringList &Dates, const QString &Day)
-{
-    const auto first = std::lower_bound(Dates.begin(), Dates.end(), Day);
-    const auto last = std::upper_bound(first, Dates.end(), Day);
-    return {first - Dates.begin(), last - Dates.begin()};
-}
 } // namespace
 
 TBrowsePanel::TBrowsePanel(TPanelHost Host) : FHost(std::move(Host)) {}
@@ -158,11 +150,11 @@ void TBrowsePanel::InAndOut_View()
         return;
     FHost.WhileButtonBusy(QStringLiteral("InAndOut_View"), [&] {
         DayLists days;
-        DetailLists details;
-        FHost.Session.Database->GetDayRecords(FHost.Session.CurrentUser, RangeStart(), RangeEnd(), days,
-                                              details);
+        TRangeRecords records;
+        FHost.Session.Database->GetRangeRecords(FHost.Session.CurrentUser, RangeStart(), RangeEnd(), days,
+                                                records);
         Days = std::move(days);
-        Details = std::move(details);
+        Records = std::move(records);
         FillDayRows();
         InAndOut_ShowTotals();
     });
@@ -221,16 +213,16 @@ void TBrowsePanel::InAndOut_ShowTotals()
 
 void TBrowsePanel::lvwInAndOut_List1SelectItem(QTreeWidgetItem *Item)
 {
-    const QString day = Item->text(1);
+    const QDate day = QDate::fromString(Item->text(1), QStringLiteral("yyyy-MM-dd"));
     lvwInAndOut_List2->clear();
     lstInAndOut_List2_ID->clear();
-    const auto [first, last] = DayRange(Details[1], day);
+    const auto [first, last] = Records.DayRange(day);
     QList<QTreeWidgetItem *> rows;
     QStringList ids;
     for (qsizetype i = first; i < last; ++i) {
-        rows << MakeRow(lvwInAndOut_List2,
-                        {Details[1][i], Details[2][i], Details[3][i], Details[4][i], Details[5][i]});
-        ids << Details[0][i];
+        rows << MakeRow(lvwInAndOut_List2, {Records.DateText(i), Records.TypeText(i), Records.Name(i),
+                                            Records.MoneyText(i), Records.Memo(i)});
+        ids << Records.IdText(i);
     }
     lvwInAndOut_List2->addTopLevelItems(rows);
     lstInAndOut_List2_ID->addItems(ids);
@@ -281,23 +273,20 @@ void TBrowsePanel::InAndOut_SyncLists(const QString &Action)
     QTreeWidgetItem *row = lvwInAndOut_List2->currentItem();
     if (!row)
         return;
-    const QString id = lstInAndOut_List2_ID->item(lvwInAndOut_List2->indexOfTopLevelItem(row))->text();
+    const qint64 id =
+        lstInAndOut_List2_ID->item(lvwInAndOut_List2->indexOfTopLevelItem(row))->text().toLongLong();
     const QString day = row->text(1);
-    const qsizetype at = Details[0].indexOf(id);
+    const qsizetype at = Records.IndexOfId(id);
     if (at >= 0) {
-        if (Action == QStringLiteral("修改")) {
-            Details[3][at] = row->text(3);
-            Details[4][at] = FormatMoney(ParseMoney(row->text(4)));
-            Details[5][at] = CellText(row, 5);
-        } else {
-            for (auto &list : Details)
-                list.removeAt(at);
-        }
+        if (Action == QStringLiteral("修改"))
+            Records.Change(at, row->text(3), ParseMoney(row->text(4)), CellText(row, 5));
+        else
+            Records.Remove(at);
     }
     double out = 0, in = 0;
-    const auto [first, last] = DayRange(Details[1], day);
+    const auto [first, last] = Records.DayRange(QDate::fromString(day, QStringLiteral("yyyy-MM-dd")));
     for (qsizetype i = first; i < last; ++i)
-        (Details[2][i] == QStringLiteral("支出") ? out : in) += ParseMoney(Details[4][i]);
+        (Records.TypeText(i) == QStringLiteral("支出") ? out : in) += ParseMoney(Records.MoneyText(i));
     const qsizetype dayIndex = Days[0].indexOf(day);
     if (dayIndex >= 0) {
         Days[1][dayIndex] = FormatMoney(out);

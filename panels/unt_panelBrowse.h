@@ -39,7 +39,9 @@ class TBrowsePanel : public QWidget
     QTreeWidget *DetailList() const { return lvwInAndOut_List2; }
     QMenu *MoreMenu() const { return mnuInAndOut_More; }
     DayLists Days;
-    DetailLists Details;
+    TRangeRecords Records;
+    // The records of the range as whole lists, made when asked for.
+    DetailLists Details() const { return Records.Lists(); }
 
   private:
     void FillDayRows();

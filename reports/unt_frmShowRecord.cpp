@@ -9,14 +9,27 @@
 
 namespace
 {
-TclsListModel *MakeModel(const DetailLists &Details)
+TclsListModel *MakeModel(const TRangeRecords &Records)
 {
     return new TclsListModel({{QStringLiteral("日期"), 85},
                               {QStringLiteral("类别"), 55},
                               {QStringLiteral("项目"), 135},
                               {QStringLiteral("金额"), 80, true},
                               {QStringLiteral("备注"), 205}},
-                             {Details[1], Details[2], Details[3], Details[4], Details[5]});
+                             int(Records.Count()), [&Records](int Row, int Column) {
+                                 switch (Column) {
+                                 case 0:
+                                     return Records.DateText(Row);
+                                 case 1:
+                                     return Records.TypeText(Row);
+                                 case 2:
+                                     return Records.Name(Row);
+                                 case 3:
+                                     return Records.MoneyText(Row);
+                                 default:
+                                     return Records.Memo(Row);
+                                 }
+                             });
 }
 } // namespace
 
@@ -25,7 +38,7 @@ TfrmShowRecord::TfrmShowRecord(QWidget *Parent) : QDialog(Parent)
     setObjectName(QStringLiteral("frmShowRecord"));
     setFixedSize(622, 431);
     lblDate = MakeLabel(this, QStringLiteral("lblDate"), QString(), 15, 14);
-    lvwList = MakeModelListView(this, QStringLiteral("lvwList"), 15, 34, 593, 360, MakeModel({}));
+    lvwList = MakeModelListView(this, QStringLiteral("lvwList"), 15, 34, 593, 360, MakeModel(FRecords));
     lblTotal = MakeLabel(this, QStringLiteral("lblTotal"), QString(), 15, 404, Maroon);
 }
 
@@ -35,10 +48,13 @@ QString RangeLabel(const QDate &From, const QDate &To)
            To.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral("：");
 }
 
-void TfrmShowRecord::SetRecords(const DetailLists &Details)
+void TfrmShowRecord::SetRecords(TRangeRecords Records)
 {
     QAbstractItemModel *old = lvwList->model();
-    TclsListModel *model = MakeModel(Details);
+    // Both models read FRecords; nothing asks the old one again once the
+    // view holds the new one.
+    FRecords = std::move(Records);
+    TclsListModel *model = MakeModel(FRecords);
     model->setParent(lvwList);
     lvwList->setModel(model);
     delete old;

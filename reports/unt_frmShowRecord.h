@@ -14,11 +14,14 @@ class TfrmShowRecord : public QDialog
   public:
     explicit TfrmShowRecord(QWidget *Parent = nullptr);
     QLabel *lblDate;
-    // Many rows (years of a busy household): a view over the store's lists,
-    // not one widget item a record.
+    // Many rows (years of a busy household): a view over the compact
+    // records, not one widget item a record.
     QTreeView *lvwList;
-    void SetRecords(const DetailLists &Details);
+    void SetRecords(TRangeRecords Records);
     QLabel *lblTotal;
+
+  private:
+    TRangeRecords FRecords;
 };
 
 // "yyyy-mm-dd至yyyy-mm-dd："

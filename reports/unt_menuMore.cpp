@@ -38,17 +38,17 @@ void TclsOutputs::mnuInAndOut_More_ShowRecordClick()
         return;
     const QDate from = FRange.Start(), to = FRange.End();
     DayLists days;
-    DetailLists details;
+    TRangeRecords records;
     {
         TclsWaitCursor wait;
         QApplication::processEvents();
-        FSession.Database->GetDayRecords(FSession.CurrentUser, from, to, days, details);
+        FSession.Database->GetRangeRecords(FSession.CurrentUser, from, to, days, records);
     }
     TfrmShowRecord dialog(FSession.Window());
     dialog.setWindowTitle(QStringLiteral("详细显示每天所有收支记录"));
     dialog.lblDate->setText(RangeLabel(from, to));
     dialog.lblDate->adjustSize();
-    dialog.SetRecords(details);
+    dialog.SetRecords(std::move(records));
     const auto [out, in, balance] = SumDays(days);
     dialog.lblTotal->setText(QStringLiteral("支出合计：%1    收入合计：%2    结余合计：%3")
                                  .arg(FormatMoney(out), FormatMoney(in), FormatMoney(balance)));

@@ -134,7 +134,7 @@ class TestBrowse : public QObject
         QCOMPARE(Label(f, "lblInAndOut_OutMoney2"), QStringLiteral("3.55/天"));
         QCOMPARE(Label(f, "lblInAndOut_Surplus"), QStringLiteral("结余：64.50"));
         QCOMPARE(Label(f, "lblInAndOut_Days"), QStringLiteral("查询天数：10"));
-        QCOMPARE(f.Main->Details[0].size(), 3);
+        QCOMPARE(f.Main->Details()[0].size(), 3);
     }
 
     void failedDeleteChangesNothingOnScreen()
@@ -152,7 +152,7 @@ class TestBrowse : public QObject
         QCOMPARE(answers.Seen[1].Icon, QMessageBox::Critical);
         QCOMPARE(f.Find<QTreeWidget>("lvwInAndOut_List2")->topLevelItemCount(), 3);
         QCOMPARE(Label(f, "lblInAndOut_OutMoney1"), QStringLiteral("支出合计：45.50"));
-        QCOMPARE(f.Main->Details[0].size(), 4);
+        QCOMPARE(f.Main->Details()[0].size(), 4);
         QVERIFY(f.Find<QLabel>("lblInAndOut_Delete")->isEnabled());
     }
 

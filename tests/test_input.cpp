@@ -220,7 +220,7 @@ class TestInput : public QObject
         f.Find<QDateEdit>("dtpInAndOut_Date1")->setDate(QDate(2026, 6, 1));
         f.Find<QDateEdit>("dtpInAndOut_Date2")->setDate(QDate(2026, 6, 1));
         f.Main->InAndOut_View();
-        QCOMPARE(f.Main->Details[5].value(0), QStringLiteral("line one\nline two"));
+        QCOMPARE(f.Main->Details()[5].value(0), QStringLiteral("line one\nline two"));
         auto *days = f.Find<QTreeWidget>("lvwInAndOut_List1");
         days->setCurrentItem(days->topLevelItem(0));
         auto *details = f.Find<QTreeWidget>("lvwInAndOut_List2");

@@ -4,15 +4,14 @@
 
 #include <QTreeView>
 
-TclsListModel::TclsListModel(QList<TColumn> Columns, std::vector<QStringList> Cells, QObject *Parent)
-    : QAbstractTableModel(Parent), FColumns(std::move(Columns)), FCells(std::move(Cells))
+TclsListModel::TclsListModel(QList<TColumn> Columns, int Rows, TCellText Cell, QObject *Parent)
+    : QAbstractTableModel(Parent), FColumns(std::move(Columns)), FRows(Cell ? Rows : 0), FCell(std::move(Cell))
 {
-    FCells.resize(FColumns.size());
 }
 
 int TclsListModel::rowCount(const QModelIndex &Parent) const
 {
-    return Parent.isValid() || FCells.empty() ? 0 : static_cast<int>(FCells.front().size());
+    return Parent.isValid() ? 0 : FRows;
 }
 
 int TclsListModel::columnCount(const QModelIndex &Parent) const
@@ -27,13 +26,12 @@ QVariant TclsListModel::data(const QModelIndex &Index, int Role) const
     const int column = Index.column();
     if (column == 0)
         return Role == Qt::DecorationRole ? QVariant(RowIcon()) : QVariant();
-    const QString &text = FCells[column - 1].at(Index.row());
     switch (Role) {
     case Qt::DisplayRole:
-        return OneLineText(text);
+        return OneLineText(FCell(Index.row(), column - 1));
     case Qt::EditRole:
     case Qt::ToolTipRole:
-        return text;
+        return FCell(Index.row(), column - 1);
     case Qt::TextAlignmentRole:
         return FColumns[column - 1].RightAligned ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter))
                                                  : QVariant();

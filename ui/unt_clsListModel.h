@@ -1,23 +1,24 @@
 #pragma once
-// A read-only list of many rows for a QTreeView: the columns' texts kept as
-// the store gave them (shared, not copied per row), each row's cells made
-// only when the view paints them. Looks like the lists of MakeListView: the
-// row icon in the untitled first column, right-aligned amounts, memos on one
-// line.
+// A read-only list of many rows for a QTreeView: a cell's text is asked for
+// only when the view paints it, so a list of years of records costs what the
+// caller keeps, not a string a cell. Looks like the lists of MakeListView:
+// the row icon in the untitled first column, right-aligned amounts, memos on
+// one line.
 #include "ui/unt_clsWidgets.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>
 
-#include <vector>
+#include <functional>
 
 class QTreeView;
 
 class TclsListModel : public QAbstractTableModel
 {
   public:
-    // Columns[k] titles view column k + 1; Cells[k] holds its texts, one a row.
-    TclsListModel(QList<TColumn> Columns, std::vector<QStringList> Cells, QObject *Parent = nullptr);
+    // Column, 0-based, is the entry of Columns; Columns[k] titles view column k + 1.
+    using TCellText = std::function<QString(int Row, int Column)>;
+    TclsListModel(QList<TColumn> Columns, int Rows, TCellText Cell, QObject *Parent = nullptr);
     int rowCount(const QModelIndex &Parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &Parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &Index, int Role) const override;
@@ -26,7 +27,8 @@ class TclsListModel : public QAbstractTableModel
 
   private:
     QList<TColumn> FColumns;
-    std::vector<QStringList> FCells;
+    int FRows;
+    TCellText FCell;
 };
 
 // A list view over such a model, placed and sized as MakeListView places its

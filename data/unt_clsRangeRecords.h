@@ -1,0 +1,68 @@
+#pragma once
+// A range of one user's books as the browse panel, the detail dialog and the
+// outputs hold it: one small fixed-size entry per record, every distinct
+// name, type and memo decoded once and shared, and the texts of a record
+// made only when somebody asks for them. Ten years of a busy household are
+// a few megabytes instead of six lists of strings.
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <utility>
+#include <vector>
+
+using DayLists = std::array<QStringList, 4>;    // date, expense total, income total, balance
+using DetailLists = std::array<QStringList, 6>; // ID, date, type, name, amount, memo
+
+struct TRangeRecord {
+    qint64 Id = 0;
+    double Money = 0;
+    qint32 Day = 0;     // days after the range's first day
+    quint32 Type = 0;   // the texts' index of "支出", "收入" or whatever was stored
+    quint32 Name = 0;   // the texts' index
+    quint32 Memo = 0;   // the texts' index
+    bool Income = false;
+};
+
+class TRangeRecords
+{
+  public:
+    // Records of From…To by day; a day's expenses before its income, each
+    // in the order they were entered.
+    void Reset(const QDate &From, const QDate &To);
+    QDate From() const { return FFrom; }
+    QDate To() const { return FTo; }
+    qsizetype Count() const { return qsizetype(FRecords.size()); }
+    const TRangeRecord &At(qsizetype I) const { return FRecords[size_t(I)]; }
+
+    QString IdText(qsizetype I) const;
+    QString DateText(qsizetype I) const;
+    const QString &TypeText(qsizetype I) const;
+    const QString &Name(qsizetype I) const;
+    QString MoneyText(qsizetype I) const;
+    const QString &Memo(qsizetype I) const;
+    // The six texts of record I, in the order of DetailLists.
+    std::array<QString, 6> Texts(qsizetype I) const;
+    // The whole range as lists, for code that wants them whole.
+    DetailLists Lists() const;
+
+    // The records of the day Date: [first, last).
+    std::pair<qsizetype, qsizetype> DayRange(const QDate &Date) const;
+    qsizetype IndexOfId(qint64 Id) const;
+    // Keeps the range in step with the store after a change of one record.
+    void Change(qsizetype I, const QString &Name, double Money, const QString &Memo);
+    void Remove(qsizetype I);
+
+    // For the store as it reads a range: the index of a new text (the
+    // store shares repeated ones itself).
+    quint32 AddText(const QString &Text);
+    void Append(const TRangeRecord &Record) { FRecords.push_back(Record); }
+    void Reserve(qsizetype Records) { FRecords.reserve(size_t(Records)); }
+
+  private:
+    QDate FFrom, FTo;
+    std::vector<TRangeRecord> FRecords;
+    QStringList FTexts;
+    QStringList FDayTexts; // "yyyy-MM-dd" of each day of the range
+};
