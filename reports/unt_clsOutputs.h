@@ -4,6 +4,7 @@
 // the range through the callbacks it is given and knows nothing of the
 // window that holds the pickers.
 #include "reports/unt_reportRows.h"
+#include "reports/unt_reportSource.h"
 #include "ui/unt_clsSession.h"
 
 #include <QDate>
@@ -24,6 +25,12 @@ struct TclsRange {
     std::function<bool()> IsValid;
     std::function<QDate()> Start;
     std::function<QDate()> End;
+};
+
+// A range as every output reads it.
+struct TOutputRange {
+    DayLists Days;
+    TRangeRecords Records;
 };
 
 // The file name an export of the range offers first, e.g.
@@ -67,12 +74,17 @@ class TclsOutputs : public QObject
     static void SetTemplateFolder(const QString &Folder);
 
   private:
-    // InAndOut_GetReportRows under the busy cursor, as every output runs it.
-    bool CollectReportRows(ReportRows &Rows);
-    // The rows (layout II converted) and the chosen file of an export;
-    // false when the range is wrong or the user stepped back.
-    bool BeginExport(bool Layout2, const QString &Extension, ReportRows &Rows, QString &File);
-    void CreateReport(const QString &Action, const QByteArray &Header, const ReportRows &Rows);
+    // The pickers' range from the store; false (the user warned) when it
+    // ends before it starts. CollectRange reads it under the busy cursor,
+    // as every output does.
+    bool ReadRange(TOutputRange &Range);
+    bool CollectRange(TOutputRange &Range);
+    // The range and the chosen file of an export; false when the range is
+    // wrong or the user stepped back.
+    bool BeginExport(bool Layout2, const QString &Extension, TOutputRange &Range, QString &File);
+    // Pages of Count lines under Header; Line(i) gives line i.
+    void CreateReport(const QString &Action, const QByteArray &Header, qsizetype Count,
+                      const std::function<QByteArray(qsizetype)> &Line);
     void ConnectOutputItems();
 
     TclsSession &FSession;

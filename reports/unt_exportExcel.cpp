@@ -32,10 +32,11 @@ void TclsOutputs::SetTemplateFolder(const QString &Folder)
 
 void TclsOutputs::SaveReportExcel(bool Layout2)
 {
-    ReportRows rows;
+    TOutputRange range;
     QString file;
-    if (!BeginExport(Layout2, QStringLiteral("xls"), rows, file))
+    if (!BeginExport(Layout2, QStringLiteral("xls"), range, file))
         return;
+    const TReportSource source(range.Records, range.Days, Layout2 ? TReportLayout::Layout2 : TReportLayout::Rows1);
     const QString templateFile =
         TemplateFolder() + (Layout2 ? QStringLiteral("/pondo2.xls") : QStringLiteral("/pondo.xls"));
     const QString head = Layout2
@@ -49,13 +50,13 @@ void TclsOutputs::SaveReportExcel(bool Layout2)
             QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Extended Properties=Excel 8.0;Data Source=") +
                 file,
             templateFile);
-        for (qsizetype i = 0; i < rows[0].size(); ++i) {
+        for (qsizetype i = 0; i < source.Count(); ++i) {
+            const std::array<QByteArray, 5> row = source.Row(i);
             const QString sql =
-                Layout2
-                    ? head + Cell(rows[0][i]) + sep + QuoteSql(Cell(rows[1][i])) + sep + Cell(rows[2][i]) +
-                          sep + Cell(rows[3][i]) + sep + QuoteSql(Cell(rows[4][i])) + QStringLiteral("')")
-                    : head + Cell(rows[0][i]) + sep + Cell(rows[1][i]) + sep + QuoteSql(Cell(rows[2][i])) +
-                          sep + Cell(rows[3][i]) + sep + QuoteSql(Cell(rows[4][i])) + QStringLiteral("')");
+                Layout2 ? head + Cell(row[0]) + sep + QuoteSql(Cell(row[1])) + sep + Cell(row[2]) + sep +
+                              Cell(row[3]) + sep + QuoteSql(Cell(row[4])) + QStringLiteral("')")
+                        : head + Cell(row[0]) + sep + Cell(row[1]) + sep + QuoteSql(Cell(row[2])) + sep +
+                              Cell(row[3]) + sep + QuoteSql(Cell(row[4])) + QStringLiteral("')");
             connection.Execute(sql);
         }
         connection.Close();

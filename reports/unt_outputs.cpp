@@ -9,15 +9,21 @@
 #include <QFileInfo>
 #include <QMenu>
 
-bool TclsOutputs::InAndOut_GetReportRows(ReportRows &Rows)
+bool TclsOutputs::ReadRange(TOutputRange &Range)
 {
     if (!FRange.IsValid())
         return false;
-    const QDate from = FRange.Start(), to = FRange.End();
-    DayLists days;
-    DetailLists details;
-    FSession.Database->GetDayRecords(FSession.CurrentUser, from, to, days, details);
-    Rows = ReportRowsBuilder::BuildRows1(days, details, from, to);
+    FSession.Database->GetRangeRecords(FSession.CurrentUser, FRange.Start(), FRange.End(), Range.Days,
+                                       Range.Records);
+    return true;
+}
+
+bool TclsOutputs::InAndOut_GetReportRows(ReportRows &Rows)
+{
+    TOutputRange range;
+    if (!ReadRange(range))
+        return false;
+    Rows = ReportRowsBuilder::BuildRows1(range.Days, range.Records);
     return true;
 }
 
@@ -63,38 +69,35 @@ QString TclsOutputs::AskExportFile(const QString &Extension, const QString &Sugg
     return name;
 }
 
-bool TclsOutputs::CollectReportRows(ReportRows &Rows)
+bool TclsOutputs::CollectRange(TOutputRange &Range)
 {
     TclsWaitCursor wait;
-    return InAndOut_GetReportRows(Rows);
+    return ReadRange(Range);
 }
 
-bool TclsOutputs::BeginExport(bool Layout2, const QString &Extension, ReportRows &Rows, QString &File)
+bool TclsOutputs::BeginExport(bool Layout2, const QString &Extension, TOutputRange &Range, QString &File)
 {
-    if (!CollectReportRows(Rows))
+    if (!CollectRange(Range))
         return false;
     File = AskExportFile(Extension, SuggestedExportName(Layout2, FRange.Start(), FRange.End()));
-    if (File.isEmpty())
-        return false;
-    if (Layout2)
-        InAndOut_ConvertRows2(Rows);
-    return true;
+    return !File.isEmpty();
 }
 
 void TclsOutputs::SaveReportText(bool Layout2)
 {
-    ReportRows rows;
+    TOutputRange range;
     QString file;
-    if (!BeginExport(Layout2, QStringLiteral("txt"), rows, file))
+    if (!BeginExport(Layout2, QStringLiteral("txt"), range, file))
         return;
-    if (!Layout2)
-        ReportRowsBuilder::AlignAmounts1(rows);
-    QList<QByteArray> lines;
-    lines.reserve(rows[0].size());
-    for (qsizetype i = 0; i < rows[0].size(); ++i)
-        lines << ReportRowsBuilder::JoinRow(rows, i);
+    const TReportSource source(range.Records, range.Days,
+                               Layout2 ? TReportLayout::Layout2 : TReportLayout::Aligned1);
     const QByteArray header = Layout2 ? ReportRowsBuilder::Header2() : ReportRowsBuilder::Header1();
-    WriteWholeFile(file, ReportText(header, lines));
+    {
+        TclsWaitCursor wait;
+        WriteWholeFile(file, [&](const TWriteChunk &Write) {
+            WriteReportText(header, source.Count(), [&](qsizetype I) { return source.Line(I); }, Write);
+        });
+    }
     FSession.Say(QStringLiteral("导出成功！\r\n\r\n文件保存位置：\r\n") + file, TMessageStyle::Information);
 }
 

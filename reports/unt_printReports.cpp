@@ -22,33 +22,34 @@ int Round(double Value)
 
 void TclsOutputs::RunReport(bool Layout2, const QString &Action)
 {
-    ReportRows rows;
-    if (!CollectReportRows(rows))
+    TOutputRange range;
+    if (!CollectRange(range))
         return;
-    if (Layout2) {
-        InAndOut_ConvertRows2(rows);
-        InAndOut_CreateReport2(Action, rows);
-    } else {
-        InAndOut_CreateReport1(Action, rows);
-    }
+    const TReportSource source(range.Records, range.Days,
+                               Layout2 ? TReportLayout::Layout2 : TReportLayout::Aligned1);
+    CreateReport(Action, Layout2 ? ReportRowsBuilder::Header2() : ReportRowsBuilder::Header1(), source.Count(),
+                 [&](qsizetype I) { return source.Line(I); });
 }
 
 void TclsOutputs::InAndOut_CreateReport1(const QString &Action, ReportRows &Rows)
 {
     ReportRowsBuilder::AlignAmounts1(Rows);
-    CreateReport(Action, ReportRowsBuilder::Header1(), Rows);
+    CreateReport(Action, ReportRowsBuilder::Header1(), Rows[0].size(),
+                 [&](qsizetype I) { return ReportRowsBuilder::JoinRow(Rows, I); });
 }
 
 void TclsOutputs::InAndOut_CreateReport2(const QString &Action, ReportRows &Rows)
 {
-    CreateReport(Action, ReportRowsBuilder::Header2(), Rows);
+    CreateReport(Action, ReportRowsBuilder::Header2(), Rows[0].size(),
+                 [&](qsizetype I) { return ReportRowsBuilder::JoinRow(Rows, I); });
 }
 
-void TclsOutputs::CreateReport(const QString &Action, const QByteArray &Header, const ReportRows &Rows)
+void TclsOutputs::CreateReport(const QString &Action, const QByteArray &Header, qsizetype Count,
+                               const std::function<QByteArray(qsizetype)> &Line)
 {
     const double dpiX = ScreenDpiX(), dpiY = ScreenDpiY();
     const int W = Round(dpiX * 190 / 25.4), H = Round(dpiY * 277 / 25.4);
-    const qsizetype rowCount = Rows[0].size();
+    const qsizetype rowCount = Count;
     const qsizetype pages = rowCount / RowsPerPage + (rowCount % RowsPerPage > 0 ? 1 : 0);
 
     // Nothing of the previous run is reused; the document it showed is gone.
@@ -87,7 +88,7 @@ void TclsOutputs::CreateReport(const QString &Action, const QByteArray &Header, 
             const qsizetype row = p * RowsPerPage + k;
             if (row >= rowCount)
                 break;
-            labels[3 + k]->Caption = Base64::FromGB18030(ReportRowsBuilder::JoinRow(Rows, row));
+            labels[3 + k]->Caption = Base64::FromGB18030(Line(row));
             labels[3 + k]->Top = top(90 + 20 * k);
         }
         labels[49]->Caption = QStringLiteral("第 %1 页").arg(p + 1);

@@ -11,6 +11,11 @@
 
 void WriteWholeFile(const QString &FileName, const QByteArray &Content)
 {
+    WriteWholeFile(FileName, [&](const TWriteChunk &Write) { Write(Content); });
+}
+
+void WriteWholeFile(const QString &FileName, const std::function<void(const TWriteChunk &Write)> &Produce)
+{
     QSaveFile file(FileName);
     auto fail = [&](QString Reason) {
         file.cancelWriting();
@@ -28,8 +33,10 @@ void WriteWholeFile(const QString &FileName, const QByteArray &Content)
     // Qt's commit can rename a file whose last buffered block never reached
     // the disk (a full disk reports only at flush): every step is checked
     // before the old file is replaced, and the bytes are on disk first.
-    if (file.write(Content) != Content.size())
-        failFile();
+    Produce([&](const QByteArray &Chunk) {
+        if (file.write(Chunk) != Chunk.size())
+            failFile();
+    });
     if (!file.flush() || file.error() != QFileDevice::NoError)
         failFile();
     if (::fsync(file.handle()) != 0) {
@@ -70,13 +77,24 @@ QString FileErrorText(const QString &SystemText, int Code)
     return words + QStringLiteral("（%1）").arg(SystemText);
 }
 
-QByteArray ReportText(const QByteArray &Header, const QList<QByteArray> &Lines)
+void WriteReportText(const QByteArray &Header, qsizetype Count, const std::function<QByteArray(qsizetype)> &Line,
+                     const TWriteChunk &Write)
 {
-    QByteArray text;
-    text.reserve((Lines.size() + 2) * (ReportRowsBuilder::LineWidth + 2));
+    // Lines go out a few hundred kilobytes at a time, so a long range never
+    // sits in memory as a whole file.
+    constexpr qsizetype LinesPerChunk = 2048;
+    QByteArray chunk;
+    chunk.reserve((LinesPerChunk + 2) * (ReportRowsBuilder::LineWidth + 2));
     for (const QByteArray &line : {Header, ReportRowsBuilder::Rule()})
-        text += line + "\r\n";
-    for (const QByteArray &line : Lines)
-        text += line + "\r\n";
-    return text;
+        chunk += line + "\r\n";
+    for (qsizetype i = 0; i < Count; ++i) {
+        chunk += Line(i);
+        chunk += "\r\n";
+        if ((i + 1) % LinesPerChunk == 0) {
+            Write(chunk);
+            chunk.resize(0); // keeps its room for the next piece
+        }
+    }
+    if (!chunk.isEmpty())
+        Write(chunk);
 }

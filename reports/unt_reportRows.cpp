@@ -61,8 +61,16 @@ QByteArray Bytes(const QString &Text)
 
 QByteArray Pad(const QByteArray &Cell, int Width)
 {
-    if (Cell.size() <= Width)
-        return Cell + Blank(Width - static_cast<int>(Cell.size()));
+    // Cells are padded again at every step of a layout: one that already
+    // fits exactly is shared, not copied.
+    if (Cell.size() == Width)
+        return Cell;
+    if (Cell.size() < Width) {
+        QByteArray padded;
+        padded.reserve(Width);
+        padded.append(Cell).append(Width - Cell.size(), ' ');
+        return padded;
+    }
     qsizetype end = 0;
     while (end < Cell.size()) {
         const int length = CharLength(Cell, end);
@@ -103,18 +111,17 @@ QByteArray PeriodText(const QDate &From, const QDate &To)
                  To.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral("  %1天").arg(days));
 }
 
-ReportRows BuildRows1(const DayLists &Days, const DetailLists &Details, const QDate &From, const QDate &To)
+std::array<QByteArray, 5> RecordRow1(const TRangeRecords &Records, qsizetype I)
+{
+    return {Pad(Bytes(Records.DateText(I)), Widths1[0]), Pad(Bytes(Records.TypeText(I)), Widths1[1]),
+            Pad(Pad(Bytes(Records.Name(I)), NameLimit), Widths1[2]), Pad(Bytes(Records.MoneyText(I)), Widths1[3]),
+            Pad(Bytes(OneLineText(Records.Memo(I))), Widths1[4])};
+}
+
+ReportRows SummaryRows1(const DayLists &Days, const QDate &From, const QDate &To)
 {
     const TDayTotals totals = SumDays(Days);
     ReportRows rows;
-    const qsizetype count = Details[0].size();
-    for (auto &column : rows)
-        column.reserve(count + 4);
-    for (qsizetype j = 0; j < count; ++j)
-        AppendRow(rows, {Pad(Bytes(Details[1][j]), Widths1[0]), Pad(Bytes(Details[2][j]), Widths1[1]),
-                         Pad(Pad(Bytes(Details[3][j]), NameLimit), Widths1[2]),
-                         Pad(Bytes(Details[4][j]), Widths1[3]),
-                         Pad(Bytes(OneLineText(Details[5][j])), Widths1[4])});
     AppendRow(rows, {Blank(Widths1[0]), Blank(Widths1[1]), Blank(Widths1[2]), Blank(Widths1[3]),
                      Blank(Widths1[4])});
     const QByteArray period = Pad(PeriodText(From, To), Widths1[4]);
@@ -127,50 +134,82 @@ ReportRows BuildRows1(const DayLists &Days, const DetailLists &Details, const QD
     return rows;
 }
 
-void ConvertRows2(ReportRows &L)
+ReportRows BuildRows1(const DayLists &Days, const TRangeRecords &Records)
+{
+    ReportRows rows;
+    const qsizetype count = Records.Count();
+    for (auto &column : rows)
+        column.reserve(count + 4);
+    for (qsizetype j = 0; j < count; ++j)
+        AppendRow(rows, RecordRow1(Records, j));
+    const ReportRows summary = SummaryRows1(Days, Records.From(), Records.To());
+    for (int c = 0; c < 5; ++c)
+        rows[c] += summary[c];
+    return rows;
+}
+
+void ConvertRow2(ReportRows &L, qsizetype I)
 {
     const TWords &w = Words();
-    const qsizetype count = L[0].size();
-    for (qsizetype i = 0; i < count; ++i) {
-        if (L[1][i].contains(w.Out)) {
-            L[1][i] = L[2][i];
-            L[2][i].clear();
-        } else if (L[1][i].contains(w.In)) {
-            L[1][i] = L[2][i];
-            L[2][i] = L[3][i];
-            L[3][i].clear();
-        } else if (L[2][i].contains(w.Out)) {
-            L[1][i] = w.Total;
-        } else if (L[2][i].contains(w.In)) {
-            if (i > 0)
-                L[2][i - 1] = L[3][i];
-        } else if (!L[3][i].trimmed().isEmpty()) {
-            L[1][i] = w.Balance;
-            L[2][i] = L[3][i];
-            L[3][i].clear();
-        }
-        PadRow(L, i, Widths2);
+    if (L[1][I].contains(w.Out)) {
+        L[1][I] = L[2][I];
+        L[2][I].clear();
+    } else if (L[1][I].contains(w.In)) {
+        L[1][I] = L[2][I];
+        L[2][I] = L[3][I];
+        L[3][I].clear();
+    } else if (L[2][I].contains(w.Out)) {
+        L[1][I] = w.Total;
+    } else if (L[2][I].contains(w.In)) {
+        if (I > 0)
+            L[2][I - 1] = L[3][I];
+    } else if (!L[3][I].trimmed().isEmpty()) {
+        L[1][I] = w.Balance;
+        L[2][I] = L[3][I];
+        L[3][I].clear();
     }
+    PadRow(L, I, Widths2);
+}
+
+bool GivesToRowBefore2(const std::array<QByteArray, 5> &Row)
+{
+    const TWords &w = Words();
+    return !Row[1].contains(w.Out) && !Row[1].contains(w.In) && !Row[2].contains(w.Out) && Row[2].contains(w.In);
+}
+
+void FinishRow2(ReportRows &L, qsizetype I)
+{
+    L[0][I] = Pad(L[0][I], Widths2[0]);
+    L[1][I] = Pad(L[1][I], Widths2[1]);
+    L[2][I] = RightAmount(L[2][I]);
+    L[3][I] = RightAmount(L[3][I]);
+    L[4][I] = Pad(L[4][I], Widths2[4]);
+    FitMemo(L, I);
+}
+
+void ConvertRows2(ReportRows &L)
+{
+    const qsizetype count = L[0].size();
+    for (qsizetype i = 0; i < count; ++i)
+        ConvertRow2(L, i);
     // The income total now sits in the row before; its own row goes.
     if (count >= 2)
         for (auto &column : L)
             column.removeAt(count - 2);
-    for (qsizetype i = 0; i < L[0].size(); ++i) {
-        L[0][i] = Pad(L[0][i], Widths2[0]);
-        L[1][i] = Pad(L[1][i], Widths2[1]);
-        L[2][i] = RightAmount(L[2][i]);
-        L[3][i] = RightAmount(L[3][i]);
-        L[4][i] = Pad(L[4][i], Widths2[4]);
-        FitMemo(L, i);
-    }
+    for (qsizetype i = 0; i < L[0].size(); ++i)
+        FinishRow2(L, i);
+}
+
+void AlignRow1(ReportRows &Rows, qsizetype I)
+{
+    Rows[3][I] = RightAmount(Rows[3][I]);
+    FitMemo(Rows, I);
 }
 
 void AlignAmounts1(ReportRows &Rows)
 {
-    for (qsizetype i = 0; i < Rows[3].size(); ++i) {
-        Rows[3][i] = RightAmount(Rows[3][i]);
-        FitMemo(Rows, i);
-    }
+    for (qsizetype i = 0; i < Rows[3].size(); ++i)
+        AlignRow1(Rows, i);
 }
 
 QByteArray Header1()

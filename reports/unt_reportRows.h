@@ -36,11 +36,23 @@ QByteArray PeriodText(const QDate &From, const QDate &To);
 
 // The layout I rows of a store answer: one per record, a blank row, and the
 // expense, income and balance summary rows.
-ReportRows BuildRows1(const DayLists &Days, const DetailLists &Details, const QDate &From, const QDate &To);
+ReportRows BuildRows1(const DayLists &Days, const TRangeRecords &Records);
+// Its parts: the row of record I, and the four rows after the records.
+std::array<QByteArray, 5> RecordRow1(const TRangeRecords &Records, qsizetype I);
+ReportRows SummaryRows1(const DayLists &Days, const QDate &From, const QDate &To);
+
 // Turns layout I rows, in place, into the rows of layout II.
 void ConvertRows2(ReportRows &Rows);
+// Its steps: the first moves row I's cells to their layout II columns (a row
+// naming an income total in its item cell hands its amount to the row
+// before); after the income total's own row is gone, the second pads row I.
+void ConvertRow2(ReportRows &Rows, qsizetype I);
+bool GivesToRowBefore2(const std::array<QByteArray, 5> &Row);
+void FinishRow2(ReportRows &Rows, qsizetype I);
+
 // Layout I as printed and saved as text: the amount column right-aligned.
 void AlignAmounts1(ReportRows &Rows);
+void AlignRow1(ReportRows &Rows, qsizetype I);
 
 QByteArray Header1();
 QByteArray Header2();

@@ -6,6 +6,7 @@
 #include "reports/unt_reportRows.h"
 #include "reports/workbook/unt_clsWorkbook.h"
 #include "tests/support/unt_testBills.h"
+#include "tests/support/unt_testDb.h"
 
 #include <QtTest>
 
@@ -151,9 +152,10 @@ class TestImport : public QObject
                             {"12.50", "0.00"},
                             {"0.00", "3000.00"},
                             {"-12.50", "3000.00"}};
-        const DetailLists details{QStringList{"1", "2"},  {"2026-03-01", "2026-03-02"}, {"支出", "收入"},
-                                  {"书籍及音像", "工资"}, {"12.50", "3000.00"},         {"旧书两本", ""}};
-        ReportRows rows = BuildRows1(days, details, QDate(2026, 3, 1), QDate(2026, 3, 2));
+        const TRangeRecords records = MakeRange(QDate(2026, 3, 1), QDate(2026, 3, 2),
+                                                {{"2026-03-01", "支出", "书籍及音像", "12.50", "旧书两本"},
+                                                 {"2026-03-02", "收入", "工资", "3000.00", ""}});
+        ReportRows rows = BuildRows1(days, records);
         AlignAmounts1(rows);
         QByteArray text = Header1() + "\r\n" + Rule() + "\r\n";
         for (qsizetype i = 0; i < rows[0].size(); ++i)

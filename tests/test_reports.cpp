@@ -5,6 +5,8 @@
 #include "reports/unt_frmPreview.h"
 #include "reports/unt_qrEngine.h"
 #include "reports/unt_reportRows.h"
+#include "reports/unt_reportSource.h"
+#include "tests/support/unt_testDb.h"
 #include "tests/support/unt_testGui.h"
 
 #include <QAction>
@@ -29,14 +31,12 @@ QByteArray G(const QString &Text)
 // A store answer for one day and the given records (type, name, amount, memo).
 struct TAnswer {
     DayLists Days;
-    DetailLists Details;
+    QList<QStringList> Rows;
     void Add(const QString &Type, const QString &Name, const QString &Money, const QString &Memo)
     {
-        const QStringList cells = {
-            QString::number(Details[0].size() + 1), "2026-03-05", Type, Name, Money, Memo};
-        for (int c = 0; c < 6; ++c)
-            Details[c] << cells[c];
+        Rows << QStringList{"2026-03-05", Type, Name, Money, Memo};
     }
+    TRangeRecords Range(const QDate &From, const QDate &To) const { return MakeRange(From, To, Rows); }
     void Day(const QString &Date, const QString &Out, const QString &In, const QString &Balance)
     {
         Days[0] << Date;
@@ -171,7 +171,7 @@ class TestReports : public QObject
         a.Add("支出", "咖啡", "4.00", "☕😀 it's");
         a.Day("2026-03-05", "16.50", "3000.00", "2983.50");
         a.Day("2026-03-06", "0.00", "0.00", "0.00");
-        ReportRows rows = BuildRows1(a.Days, a.Details, QDate(2026, 3, 5), QDate(2026, 3, 6));
+        ReportRows rows = BuildRows1(a.Days, a.Range(QDate(2026, 3, 5), QDate(2026, 3, 6)));
         QCOMPARE(rows[0].size(), 3 + 4);
         CheckWidths(rows, Widths1);
         QCOMPARE(rows[0][0], QByteArray("2026-03-05    "));
@@ -218,7 +218,7 @@ class TestReports : public QObject
         a.Add("支出", "车", "99999999999.99", "x");
         a.Add("收入", "奖", "5.00", "y");
         a.Day("2026-03-05", "199999999999.98", "5.00", "-199999999994.98");
-        ReportRows rows = BuildRows1(a.Days, a.Details, QDate(2026, 3, 5), QDate(2026, 3, 5));
+        ReportRows rows = BuildRows1(a.Days, a.Range(QDate(2026, 3, 5), QDate(2026, 3, 5)));
         QVERIFY(!rows[4][0].contains('\n') && !rows[4][0].contains('\r'));
         QVERIFY(rows[4][0].startsWith(G("第一行 第二行 第三行")));
         AlignAmounts1(rows);
@@ -249,7 +249,7 @@ class TestReports : public QObject
     {
         TAnswer a;
         a.Day("2026-03-05", "0.00", "0.00", "0.00");
-        ReportRows empty = BuildRows1(a.Days, a.Details, QDate(2026, 3, 5), QDate(2026, 3, 5));
+        ReportRows empty = BuildRows1(a.Days, a.Range(QDate(2026, 3, 5), QDate(2026, 3, 5)));
         QCOMPARE(empty[0].size(), 4);
         CheckWidths(empty, Widths1);
         for (int i = 1; i < 4; ++i)
@@ -263,10 +263,44 @@ class TestReports : public QObject
         TAnswer b;
         b.Add("支出", "房租", "900.00", "");
         b.Day("2026-03-05", "900.00", "0.00", "-900.00");
-        ReportRows rows = BuildRows1(b.Days, b.Details, QDate(2026, 3, 5), QDate(2026, 3, 5));
+        ReportRows rows = BuildRows1(b.Days, b.Range(QDate(2026, 3, 5), QDate(2026, 3, 5)));
         QCOMPARE(rows[3][4], QByteArray("-900.00         "));
         ConvertRows2(rows);
         QCOMPARE(rows[2][3], QByteArray("     -900.00    "));
+    }
+
+    // The outputs take their rows one at a time; each must be the row the
+    // whole-range functions make, in every layout, also for a record of a
+    // type that is neither expense nor income (such a row whose item names
+    // an income hands its amount to the row before in layout II).
+    void rowsOneAtATimeMatchWholeRanges()
+    {
+        TAnswer a;
+        a.Add("支出", "早饭", "3.50", "豆浆");
+        a.Add("收入", "工资", "99999999999.99", "第一行\n第二行" + QString(60, 'm'));
+        a.Add("支出", "房", "12.00", "");
+        a.Add("转账", "收入合计", "7.00", "x"); // hands 7.00 to the row before
+        a.Add("转账", "支出合计", "8.00", "y");
+        a.Add("收入", "奖", "5.00", QString(30, QChar(0x4E2D)));
+        a.Day("2026-03-05", "15.50", "100000000005.00", "99999999989.50");
+        const TRangeRecords records = a.Range(QDate(2026, 3, 5), QDate(2026, 3, 5));
+        const ReportRows rows1 = BuildRows1(a.Days, records);
+        ReportRows aligned1 = rows1, rows2 = rows1;
+        AlignAmounts1(aligned1);
+        ConvertRows2(rows2);
+        QVERIFY(rows2[2][2].contains("7.00")); // the hand-over took place
+        const std::pair<TReportLayout, const ReportRows *> layouts[] = {
+            {TReportLayout::Rows1, &rows1}, {TReportLayout::Aligned1, &aligned1}, {TReportLayout::Layout2, &rows2}};
+        for (const auto &[layout, whole] : layouts) {
+            const TReportSource source(records, a.Days, layout);
+            QCOMPARE(source.Count(), (*whole)[0].size());
+            for (qsizetype i = 0; i < source.Count(); ++i) {
+                const std::array<QByteArray, 5> row = source.Row(i);
+                for (int c = 0; c < 5; ++c)
+                    QCOMPARE(row[c], (*whole)[c][i]);
+                QCOMPARE(source.Line(i), JoinRow(*whole, i));
+            }
+        }
     }
 
     void headerLines()

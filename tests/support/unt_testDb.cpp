@@ -77,6 +77,24 @@ bool TSmallDisk::MakeReadOnly() const
     return QProcess::execute("mount", {"-o", "remount,ro", FAt}) == 0;
 }
 
+TRangeRecords MakeRange(const QDate &From, const QDate &To, const QList<QStringList> &Rows)
+{
+    TRangeRecords range;
+    range.Reset(From, To);
+    for (const QStringList &row : Rows) {
+        TRangeRecord record;
+        record.Id = range.Count() + 1;
+        record.Day = qint32(From.daysTo(QDate::fromString(row[0], Qt::ISODate)));
+        record.Type = range.AddText(row[1]);
+        record.Income = row[1] != QStringLiteral("支出");
+        record.Name = range.AddText(row[2]);
+        record.Money = row[3].toDouble();
+        record.Memo = range.AddText(row[4]);
+        range.Append(record);
+    }
+    return range;
+}
+
 void AddSampleRecords(const QString &File, const QString &User, int Count)
 {
     QStringList dates, names, moneys, memos;

@@ -1,5 +1,7 @@
 #pragma once
 // Fresh databases for tests, made from the same schema as the shipped file.
+#include "data/unt_clsRangeRecords.h"
+
 #include <QString>
 #include <QTemporaryDir>
 
@@ -25,6 +27,8 @@ class TTestDb
 void MakeDatabaseFile(const QString &File);
 // Count expenses of 2.00 on 2026-05-01 for User, memos "0", "1", ...
 void AddSampleRecords(const QString &File, const QString &User, int Count);
+// A range as the store reads it; each row: date, type, name, amount, memo.
+TRangeRecords MakeRange(const QDate &From, const QDate &To, const QList<QStringList> &Rows);
 
 // A tiny tmpfs of our own: root ignores file modes, so a full or read-only
 // disk is the only way to make writes fail. Ok is false where mounting is
