@@ -28,8 +28,9 @@ class TTextIndex
         auto it = FIndex.constFind(key);
         if (it == FIndex.constEnd())
             it = FIndex.insert(QByteArray(Stored.data(), Stored.size()),
-                               FRecords.AddText(Stored.isEmpty() ? QString()
-                                                                 : Base64::FromGB18030(Base64::DecodeBytes(key))));
+                               FRecords.AddText(Stored.isEmpty()
+                                                    ? QString()
+                                                    : Base64::FromGB18030(Base64::DecodeBytes(key))));
         return it.value();
     }
 

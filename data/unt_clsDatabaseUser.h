@@ -24,8 +24,9 @@ struct TDayTotals {
 };
 TDayTotals SumDays(const DayLists &Days);
 
-class TclsDatabaseUser {
-public:
+class TclsDatabaseUser
+{
+  public:
     TclsDatabaseUser(); // <executable dir>/Database/pondo.sjk
     explicit TclsDatabaseUser(const QString &DatabaseFile);
 
@@ -61,7 +62,7 @@ public:
     static QString DefaultDatabaseFile();
     static void SetDefaultDatabaseFile(const QString &File);
 
-private:
+  private:
     QString FDatabaseFile;
     bool FReadOnly = false;
 };

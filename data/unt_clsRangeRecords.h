@@ -18,10 +18,10 @@ using DetailLists = std::array<QStringList, 6>; // ID, date, type, name, amount,
 struct TRangeRecord {
     qint64 Id = 0;
     double Money = 0;
-    qint32 Day = 0;     // days after the range's first day
-    quint32 Type = 0;   // the texts' index of "支出", "收入" or whatever was stored
-    quint32 Name = 0;   // the texts' index
-    quint32 Memo = 0;   // the texts' index
+    qint32 Day = 0;   // days after the range's first day
+    quint32 Type = 0; // the texts' index of "支出", "收入" or whatever was stored
+    quint32 Name = 0; // the texts' index
+    quint32 Memo = 0; // the texts' index
     bool Income = false;
 };
 

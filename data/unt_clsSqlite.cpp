@@ -159,8 +159,8 @@ TclsConnection::TclsConnection(const QString &File) : FFile(File)
     // A connection lives and dies on one thread (the backup job opens its
     // own), so SQLite's per-call locking is only cost: a long range read
     // takes two mutex calls for every column of every record.
-    const int rc =
-        sqlite3_open_v2(File.toUtf8().constData(), &FDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc = sqlite3_open_v2(File.toUtf8().constData(), &FDb,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const std::string message =
             MessageFor(prefix, rc, {}, FDb ? sqlite3_errmsg(FDb) : sqlite3_errstr(rc));

@@ -17,7 +17,6 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-
 namespace
 {
 const int SurplusRight = 604, OutPerDayRight = 219, InPerDayRight = 453;

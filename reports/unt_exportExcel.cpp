@@ -36,7 +36,8 @@ void TclsOutputs::SaveReportExcel(bool Layout2)
     QString file;
     if (!BeginExport(Layout2, QStringLiteral("xls"), range, file))
         return;
-    const TReportSource source(range.Records, range.Days, Layout2 ? TReportLayout::Layout2 : TReportLayout::Rows1);
+    const TReportSource source(range.Records, range.Days,
+                               Layout2 ? TReportLayout::Layout2 : TReportLayout::Rows1);
     const QString templateFile =
         TemplateFolder() + (Layout2 ? QStringLiteral("/pondo2.xls") : QStringLiteral("/pondo.xls"));
     const QString head = Layout2

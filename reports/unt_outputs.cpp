@@ -95,7 +95,8 @@ void TclsOutputs::SaveReportText(bool Layout2)
     {
         TclsWaitCursor wait;
         WriteWholeFile(file, [&](const TWriteChunk &Write) {
-            WriteReportText(header, source.Count(), [&](qsizetype I) { return source.Line(I); }, Write);
+            WriteReportText(
+                header, source.Count(), [&](qsizetype I) { return source.Line(I); }, Write);
         });
     }
     FSession.Say(QStringLiteral("导出成功！\r\n\r\n文件保存位置：\r\n") + file, TMessageStyle::Information);

@@ -27,8 +27,8 @@ void TclsOutputs::RunReport(bool Layout2, const QString &Action)
         return;
     const TReportSource source(range.Records, range.Days,
                                Layout2 ? TReportLayout::Layout2 : TReportLayout::Aligned1);
-    CreateReport(Action, Layout2 ? ReportRowsBuilder::Header2() : ReportRowsBuilder::Header1(), source.Count(),
-                 [&](qsizetype I) { return source.Line(I); });
+    CreateReport(Action, Layout2 ? ReportRowsBuilder::Header2() : ReportRowsBuilder::Header1(),
+                 source.Count(), [&](qsizetype I) { return source.Line(I); });
 }
 
 void TclsOutputs::InAndOut_CreateReport1(const QString &Action, ReportRows &Rows)

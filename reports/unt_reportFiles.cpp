@@ -77,8 +77,8 @@ QString FileErrorText(const QString &SystemText, int Code)
     return words + QStringLiteral("（%1）").arg(SystemText);
 }
 
-void WriteReportText(const QByteArray &Header, qsizetype Count, const std::function<QByteArray(qsizetype)> &Line,
-                     const TWriteChunk &Write)
+void WriteReportText(const QByteArray &Header, qsizetype Count,
+                     const std::function<QByteArray(qsizetype)> &Line, const TWriteChunk &Write)
 {
     // Lines go out a few hundred kilobytes at a time, so a long range never
     // sits in memory as a whole file.

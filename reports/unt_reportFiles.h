@@ -20,5 +20,5 @@ QString FileErrorText(const QString &SystemText, int Code);
 
 // The lines of a text export, the header and the rule first, each ended by
 // CR LF, handed to Write a piece at a time.
-void WriteReportText(const QByteArray &Header, qsizetype Count, const std::function<QByteArray(qsizetype)> &Line,
-                     const TWriteChunk &Write);
+void WriteReportText(const QByteArray &Header, qsizetype Count,
+                     const std::function<QByteArray(qsizetype)> &Line, const TWriteChunk &Write);

@@ -114,7 +114,8 @@ QByteArray PeriodText(const QDate &From, const QDate &To)
 std::array<QByteArray, 5> RecordRow1(const TRangeRecords &Records, qsizetype I)
 {
     return {Pad(Bytes(Records.DateText(I)), Widths1[0]), Pad(Bytes(Records.TypeText(I)), Widths1[1]),
-            Pad(Pad(Bytes(Records.Name(I)), NameLimit), Widths1[2]), Pad(Bytes(Records.MoneyText(I)), Widths1[3]),
+            Pad(Pad(Bytes(Records.Name(I)), NameLimit), Widths1[2]),
+            Pad(Bytes(Records.MoneyText(I)), Widths1[3]),
             Pad(Bytes(OneLineText(Records.Memo(I))), Widths1[4])};
 }
 
@@ -174,7 +175,8 @@ void ConvertRow2(ReportRows &L, qsizetype I)
 bool GivesToRowBefore2(const std::array<QByteArray, 5> &Row)
 {
     const TWords &w = Words();
-    return !Row[1].contains(w.Out) && !Row[1].contains(w.In) && !Row[2].contains(w.Out) && Row[2].contains(w.In);
+    return !Row[1].contains(w.Out) && !Row[1].contains(w.In) && !Row[2].contains(w.Out) &&
+           Row[2].contains(w.In);
 }
 
 void FinishRow2(ReportRows &L, qsizetype I)

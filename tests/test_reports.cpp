@@ -289,8 +289,9 @@ class TestReports : public QObject
         AlignAmounts1(aligned1);
         ConvertRows2(rows2);
         QVERIFY(rows2[2][2].contains("7.00")); // the hand-over took place
-        const std::pair<TReportLayout, const ReportRows *> layouts[] = {
-            {TReportLayout::Rows1, &rows1}, {TReportLayout::Aligned1, &aligned1}, {TReportLayout::Layout2, &rows2}};
+        const std::pair<TReportLayout, const ReportRows *> layouts[] = {{TReportLayout::Rows1, &rows1},
+                                                                        {TReportLayout::Aligned1, &aligned1},
+                                                                        {TReportLayout::Layout2, &rows2}};
         for (const auto &[layout, whole] : layouts) {
             const TReportSource source(records, a.Days, layout);
             QCOMPARE(source.Count(), (*whole)[0].size());

@@ -5,7 +5,8 @@
 #include <QTreeView>
 
 TclsListModel::TclsListModel(QList<TColumn> Columns, int Rows, TCellText Cell, QObject *Parent)
-    : QAbstractTableModel(Parent), FColumns(std::move(Columns)), FRows(Cell ? Rows : 0), FCell(std::move(Cell))
+    : QAbstractTableModel(Parent), FColumns(std::move(Columns)), FRows(Cell ? Rows : 0),
+      FCell(std::move(Cell))
 {
 }
 
