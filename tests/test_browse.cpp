@@ -135,6 +135,11 @@ class TestBrowse : public QObject
         QCOMPARE(Label(f, "lblInAndOut_Surplus"), QStringLiteral("结余：64.50"));
         QCOMPARE(Label(f, "lblInAndOut_Days"), QStringLiteral("查询天数：10"));
         QCOMPARE(f.Main->Details()[0].size(), 3);
+        // The range kept in memory lost the record too: the day shown again
+        // lists only the two left.
+        SelectDay(f, 0);
+        SelectDay(f, 2);
+        QCOMPARE(f.Find<QTreeWidget>("lvwInAndOut_List2")->topLevelItemCount(), 2);
     }
 
     void failedDeleteChangesNothingOnScreen()
@@ -189,6 +194,13 @@ class TestBrowse : public QObject
             .GetDayRecords(f.User, QDate(2026, 6, 3), QDate(2026, 6, 3), days, details);
         QCOMPARE(details[3][0], QStringLiteral("早餐 "));
         QCOMPARE(details[4][0], QStringLiteral("25.00"));
+        // The day shown again comes from the range kept in memory.
+        SelectDay(f, 0);
+        SelectDay(f, 2);
+        row = f.Find<QTreeWidget>("lvwInAndOut_List2")->topLevelItem(0);
+        QCOMPARE(row->text(3), QStringLiteral("早餐 "));
+        QCOMPARE(row->text(4), QStringLiteral("25.00"));
+        SelectDetail(f, 0);
 
         TModalAnswerer cancel;
         cancel.OnDialog = [](QWidget *Dialog) {
