@@ -434,20 +434,25 @@ class TestReports : public QObject
 
     // A full disk must fail the export visibly and keep the old file, both for
     // an export that fits Qt's write buffer (the error shows only at flush)
-    // and a larger one, text and Excel alike.
+    // and a larger one, text and Excel alike; also for a text file that runs
+    // out of room pieces after its start.
     void fullDiskFailsEveryExport_data()
     {
         QTest::addColumn<QString>("item");
         QTest::addColumn<QString>("extension");
         QTest::addColumn<int>("records");
+        QTest::addColumn<int>("diskKb");
+        QTest::addColumn<int>("freeKb");
         QTest::newRow("text under the buffer") << "mnuInAndOut_More_SaveAsTxt_1"
-                                               << "txt" << 45;
+                                               << "txt" << 45 << 64 << 4;
         QTest::newRow("text over the buffer") << "mnuInAndOut_More_SaveAsTxt_2"
-                                              << "txt" << 300;
+                                              << "txt" << 300 << 64 << 4;
+        QTest::newRow("text of many pieces") << "mnuInAndOut_More_SaveAsTxt_1"
+                                             << "txt" << 6000 << 1024 << 400;
         QTest::newRow("Excel under the buffer") << "mnuInAndOut_More_SaveAsExcel_1"
-                                                << "xls" << 3;
+                                                << "xls" << 3 << 64 << 4;
         QTest::newRow("Excel over the buffer") << "mnuInAndOut_More_SaveAsExcel_2"
-                                               << "xls" << 300;
+                                               << "xls" << 300 << 64 << 4;
     }
 
     void fullDiskFailsEveryExport()
@@ -455,9 +460,11 @@ class TestReports : public QObject
         QFETCH(QString, item);
         QFETCH(QString, extension);
         QFETCH(int, records);
+        QFETCH(int, diskKb);
+        QFETCH(int, freeKb);
         TfrmMain::SetTemplateFolder(QStringLiteral(LUMORA_BINARY_DIR "/Database"));
         TMainFixture f;
-        TSmallDisk disk(64);
+        TSmallDisk disk(diskKb);
         if (!disk.Ok)
             QSKIP("mounting a tmpfs is not permitted here");
         const QString target = disk.Dir() + "/keep." + extension;
@@ -468,7 +475,7 @@ class TestReports : public QObject
             file.write(old);
         }
         Records(f, records);
-        disk.Fill(4 * 1024);
+        disk.Fill(freeKb * 1024);
         TModalAnswerer answers({QMessageBox::Yes});
         answers.OnDialog = [&](QWidget *w) { AnswerSaveDialog(w, target); };
         Trigger(f, item);
