@@ -79,9 +79,9 @@ class TclsOutputs : public QObject
     // as every output does.
     bool ReadRange(TOutputRange &Range);
     bool CollectRange(TOutputRange &Range);
-    // The range and the chosen file of an export; false when the range is
-    // wrong or the user stepped back.
-    bool BeginExport(bool Layout2, const QString &Extension, TOutputRange &Range, QString &File);
+    // The file of an export of the pickers' range, its name suggested;
+    // empty when the user stepped back.
+    QString AskExportFile(bool Layout2, const QString &Extension);
     // Pages of Count lines under Header; Line(i) gives line i.
     void CreateReport(const QString &Action, const QByteArray &Header, qsizetype Count,
                       const std::function<QByteArray(qsizetype)> &Line);

@@ -5,6 +5,7 @@
 #include "reports/unt_clsOutputs.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 namespace
 {
@@ -14,6 +15,20 @@ QString TemplateFolderOverride;
 QString Cell(const QByteArray &Bytes)
 {
     return Base64::FromGB18030(Bytes);
+}
+
+// The rows a layout's template leaves for an export; -1 when it cannot be
+// read (the export itself then says why).
+int RowsLeftIn(const QString &TemplateFile)
+{
+    QFile file(TemplateFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    try {
+        return TclsWorkbook::MaxRows - TclsWorkbook(file.readAll(), QStringLiteral("Sheet1")).UsedRows();
+    } catch (const TclsWorkbookError &) {
+        return -1;
+    }
 }
 
 } // namespace
@@ -33,13 +48,27 @@ void TclsOutputs::SetTemplateFolder(const QString &Folder)
 void TclsOutputs::SaveReportExcel(bool Layout2)
 {
     TOutputRange range;
-    QString file;
-    if (!BeginExport(Layout2, QStringLiteral("xls"), range, file))
+    if (!CollectRange(range))
         return;
     const TReportSource source(range.Records, range.Days,
                                Layout2 ? TReportLayout::Layout2 : TReportLayout::Rows1);
     const QString templateFile =
         TemplateFolder() + (Layout2 ? QStringLiteral("/pondo2.xls") : QStringLiteral("/pondo.xls"));
+    // Years of a busy household overflow a worksheet of this format: said
+    // before the user picks a file and waits, with what to do instead.
+    const int room = RowsLeftIn(templateFile);
+    if (room >= 0 && source.Count() > room) {
+        FSession.Say(
+            QStringLiteral("所选时间段的报表共 %1 行，超出了 Excel 97-2003 工作表的容量（最多 %2 行）。"
+                           "\r\n\r\n请缩短时间段分几次导出，或导出为文本文件。")
+                .arg(source.Count())
+                .arg(room),
+            TMessageStyle::Warning);
+        return;
+    }
+    const QString file = AskExportFile(Layout2, QStringLiteral("xls"));
+    if (file.isEmpty())
+        return;
     const QString head = Layout2
                              ? QStringLiteral("insert into [Sheet1$] (日期,项目,收入,支出,备注) values ('")
                              : QStringLiteral("insert into [Sheet1$] (日期,类别,项目,金额,备注) values ('");

@@ -75,19 +75,18 @@ bool TclsOutputs::CollectRange(TOutputRange &Range)
     return ReadRange(Range);
 }
 
-bool TclsOutputs::BeginExport(bool Layout2, const QString &Extension, TOutputRange &Range, QString &File)
+QString TclsOutputs::AskExportFile(bool Layout2, const QString &Extension)
 {
-    if (!CollectRange(Range))
-        return false;
-    File = AskExportFile(Extension, SuggestedExportName(Layout2, FRange.Start(), FRange.End()));
-    return !File.isEmpty();
+    return AskExportFile(Extension, SuggestedExportName(Layout2, FRange.Start(), FRange.End()));
 }
 
 void TclsOutputs::SaveReportText(bool Layout2)
 {
     TOutputRange range;
-    QString file;
-    if (!BeginExport(Layout2, QStringLiteral("txt"), range, file))
+    if (!CollectRange(range))
+        return;
+    const QString file = AskExportFile(Layout2, QStringLiteral("txt"));
+    if (file.isEmpty())
         return;
     const TReportSource source(range.Records, range.Days,
                                Layout2 ? TReportLayout::Layout2 : TReportLayout::Aligned1);

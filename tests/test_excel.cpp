@@ -241,6 +241,47 @@ class TestExcel : public QObject
         QVERIFY(Error([&] { full.AppendRow({"x"}); }).contains("65536"));
     }
 
+    // A range with more rows than a worksheet holds is refused before the
+    // file question, saying what to do; one that just fits is exported whole.
+    void rangeLongerThanAWorksheet()
+    {
+        TMainFixture f;
+        const int room =
+            TclsWorkbook::MaxRows - TclsWorkbook(ReadFile(Templates + "/pondo2.xls"), "Sheet1").UsedRows();
+        QCOMPARE(TclsWorkbook(ReadFile(Templates + "/pondo.xls"), "Sheet1").UsedRows(),
+                 TclsWorkbook::MaxRows - room);
+        // Layout II has three summary rows, layout I four.
+        const int records = room - 3;
+        QStringList dates, names, moneys, memos;
+        for (int i = 0; i < records; ++i) {
+            dates << QDate(2026, 1, 1).addDays(i % 365).toString(Qt::ISODate);
+            names << "早饭";
+            moneys << "1.00";
+            memos << QString();
+        }
+        TclsDatabaseUser(f.Db.File()).AddRecords(f.User, "支出", dates, names, moneys, memos);
+        f.Find<QDateEdit>("dtpInAndOut_Date1")->setDate(QDate(2026, 1, 1));
+        f.Find<QDateEdit>("dtpInAndOut_Date2")->setDate(QDate(2026, 12, 31));
+        QTemporaryDir dir;
+        {
+            TModalAnswerer answers;
+            Export(f, "mnuInAndOut_More_SaveAsExcel_1", dir.filePath("one.xls"), answers);
+            QCOMPARE(answers.Seen.size(), 1);
+            QCOMPARE(answers.Seen[0].Icon, QMessageBox::Warning);
+            QVERIFY2(
+                answers.Seen[0].Text.startsWith(QStringLiteral("所选时间段的报表共 %1 行").arg(room + 1)),
+                qPrintable(answers.Seen[0].Text));
+            QVERIFY(answers.Seen[0].Text.contains(QStringLiteral("导出为文本文件")));
+        }
+        QVERIFY(!QFile::exists(dir.filePath("one.xls")));
+        {
+            TModalAnswerer answers;
+            Export(f, "mnuInAndOut_More_SaveAsExcel_2", dir.filePath("two.xls"), answers);
+            QCOMPARE(answers.Texts().value(0).left(5), QStringLiteral("导出成功！"));
+        }
+        QCOMPARE(TclsWorkbook(ReadFile(dir.filePath("two.xls")), "Sheet1").UsedRows(), TclsWorkbook::MaxRows);
+    }
+
     void exportBothLayouts()
     {
         TMainFixture f;

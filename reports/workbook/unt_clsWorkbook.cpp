@@ -20,7 +20,6 @@ constexpr quint16 RecBof = 0x0809, RecEof = 0x000A, RecContinue = 0x003C, RecBou
                   RecRString = 0x00D6;
 // Records that carry a row index first: the cells of the cell table.
 const quint16 CellTypes[] = {0x0201, 0x0203, 0x0204, 0x0205, 0x0006, 0x027E, 0x00BD, 0x00BE, 0x00FD, 0x00D6};
-constexpr int MaxRows = 65536;
 constexpr quint16 DefaultCellXf = 15;
 
 void Add16(QByteArray &Bytes, quint16 Value)

@@ -11,6 +11,9 @@
 class TclsWorkbook
 {
   public:
+    // A worksheet of this format holds no more rows.
+    static constexpr int MaxRows = 65536;
+
     // Throws TclsWorkbookError when the bytes are not a BIFF8 workbook or
     // the worksheet is missing.
     TclsWorkbook(const QByteArray &File, const QString &SheetName);
