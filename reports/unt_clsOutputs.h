@@ -3,6 +3,7 @@
 // dialogs, the text and Excel exports, printing and the preview. It reads
 // the range through the callbacks it is given and knows nothing of the
 // window that holds the pickers.
+#include "reports/unt_qrEngine.h"
 #include "reports/unt_reportRows.h"
 #include "reports/unt_reportSource.h"
 #include "ui/unt_clsSession.h"
@@ -16,8 +17,6 @@
 
 class QFileDialog;
 class QMenu;
-class TQRCompositeReport;
-class TQuickRep;
 
 // The range an output reads: the pickers' dates and their check, which
 // warns the user about a range that ends before it starts.
@@ -82,9 +81,10 @@ class TclsOutputs : public QObject
     // The file of an export of the pickers' range, its name suggested;
     // empty when the user stepped back.
     QString AskExportFile(bool Layout2, const QString &Extension);
-    // Pages of Count lines under Header; Line(i) gives line i.
+    // Pages of Count lines under Header; Lines(i) gives line i when a page
+    // shows it.
     void CreateReport(const QString &Action, const QByteArray &Header, qsizetype Count,
-                      const std::function<QByteArray(qsizetype)> &Line);
+                      const std::shared_ptr<const TQRLabel::TLines> &Lines);
     void ConnectOutputItems();
 
     TclsSession &FSession;

@@ -6,6 +6,7 @@
 #include "reports/unt_qrEngine.h"
 
 #include <cmath>
+#include <memory>
 
 namespace
 {
@@ -22,30 +23,46 @@ int Round(double Value)
 
 void TclsOutputs::RunReport(bool Layout2, const QString &Action)
 {
-    TOutputRange range;
-    if (!CollectRange(range))
+    // The pages keep the range and make their lines as they are shown.
+    struct TPrinted {
+        TOutputRange Range;
+        std::unique_ptr<TReportSource> Source;
+    };
+    auto printed = std::make_shared<TPrinted>();
+    if (!CollectRange(printed->Range))
         return;
-    const TReportSource source(range.Records, range.Days,
-                               Layout2 ? TReportLayout::Layout2 : TReportLayout::Aligned1);
+    printed->Source =
+        std::make_unique<TReportSource>(printed->Range.Records, printed->Range.Days,
+                                        Layout2 ? TReportLayout::Layout2 : TReportLayout::Aligned1);
     CreateReport(Action, Layout2 ? ReportRowsBuilder::Header2() : ReportRowsBuilder::Header1(),
-                 source.Count(), [&](qsizetype I) { return source.Line(I); });
+                 printed->Source->Count(), std::make_shared<const TQRLabel::TLines>([printed](qsizetype I) {
+                     return Base64::FromGB18030(printed->Source->Line(I));
+                 }));
 }
+
+namespace
+{
+std::shared_ptr<const TQRLabel::TLines> LinesOf(const ReportRows &Rows)
+{
+    auto rows = std::make_shared<const ReportRows>(Rows);
+    return std::make_shared<const TQRLabel::TLines>(
+        [rows](qsizetype I) { return Base64::FromGB18030(ReportRowsBuilder::JoinRow(*rows, I)); });
+}
+} // namespace
 
 void TclsOutputs::InAndOut_CreateReport1(const QString &Action, ReportRows &Rows)
 {
     ReportRowsBuilder::AlignAmounts1(Rows);
-    CreateReport(Action, ReportRowsBuilder::Header1(), Rows[0].size(),
-                 [&](qsizetype I) { return ReportRowsBuilder::JoinRow(Rows, I); });
+    CreateReport(Action, ReportRowsBuilder::Header1(), Rows[0].size(), LinesOf(Rows));
 }
 
 void TclsOutputs::InAndOut_CreateReport2(const QString &Action, ReportRows &Rows)
 {
-    CreateReport(Action, ReportRowsBuilder::Header2(), Rows[0].size(),
-                 [&](qsizetype I) { return ReportRowsBuilder::JoinRow(Rows, I); });
+    CreateReport(Action, ReportRowsBuilder::Header2(), Rows[0].size(), LinesOf(Rows));
 }
 
 void TclsOutputs::CreateReport(const QString &Action, const QByteArray &Header, qsizetype Count,
-                               const std::function<QByteArray(qsizetype)> &Line)
+                               const std::shared_ptr<const TQRLabel::TLines> &Lines)
 {
     const double dpiX = ScreenDpiX(), dpiY = ScreenDpiY();
     const int W = Round(dpiX * 190 / 25.4), H = Round(dpiY * 277 / 25.4);
@@ -88,7 +105,8 @@ void TclsOutputs::CreateReport(const QString &Action, const QByteArray &Header, 
             const qsizetype row = p * RowsPerPage + k;
             if (row >= rowCount)
                 break;
-            labels[3 + k]->Caption = Base64::FromGB18030(Line(row));
+            labels[3 + k]->Lines = Lines;
+            labels[3 + k]->LineIndex = row;
             labels[3 + k]->Top = top(90 + 20 * k);
         }
         labels[49]->Caption = QStringLiteral("第 %1 页").arg(p + 1);

@@ -88,7 +88,7 @@ int TQRLabel::Width() const
 {
     const double half = QFontMetricsF(ReportFont(FontName, FontSize)).horizontalAdvance(QLatin1Char('0'));
     int cells = 0;
-    for (const char32_t c : Caption.toUcs4())
+    for (const char32_t c : Text().toUcs4())
         cells += CellsOf(c);
     return static_cast<int>(std::ceil(cells * half));
 }
@@ -100,7 +100,7 @@ void TQRLabel::Paint(QPainter &Painter) const
     const double half = metrics.horizontalAdvance(QLatin1Char('0'));
     Painter.setFont(font);
     int cell = 0;
-    for (const char32_t c : Caption.toUcs4()) {
+    for (const char32_t c : Text().toUcs4()) {
         if (c != U' ')
             Painter.drawText(QPointF(Left + cell * half, Top + metrics.ascent()), QString::fromUcs4(&c, 1));
         cell += CellsOf(c);

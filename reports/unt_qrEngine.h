@@ -33,6 +33,13 @@ class TQRLabel
     QString FontName = QStringLiteral("宋体");
     int FontSize = 9;
     QString Caption;
+    // A line of a long document made only when the label is measured or
+    // painted, so years of rows are not held as page texts: Lines(LineIndex)
+    // stands for Caption when Lines is set.
+    using TLines = std::function<QString(qsizetype Index)>;
+    std::shared_ptr<const TLines> Lines;
+    qsizetype LineIndex = -1;
+    QString Text() const { return Lines ? (*Lines)(LineIndex) : Caption; }
     int Top = 0;
     int Left = 0;
     // Characters are laid on a grid of half-width cells, one cell per byte of
