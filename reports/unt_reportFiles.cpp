@@ -22,11 +22,13 @@ void WriteWholeFile(const QString &FileName, const std::function<void(const TWri
         throw std::runtime_error(
             QStringLiteral("无法写入文件“%1”：\n%2").arg(FileName, Reason).toStdString());
     };
-    // errno still names the cause of the step that just failed; Qt calls a
-    // full disk "Unknown error".
+    // errno still names the cause of the step that just failed, and the
+    // system's words for it beat Qt's, which calls a full disk "Unknown
+    // error" ("未知错误" beside our "磁盘空间不足").
     auto failFile = [&] {
         const int code = errno;
-        fail(FileErrorText(file.errorString(), code));
+        fail(FileErrorText(code != 0 ? QString::fromLocal8Bit(std::strerror(code)) : file.errorString(),
+                           code));
     };
     if (!file.open(QIODevice::WriteOnly))
         failFile();

@@ -482,6 +482,10 @@ class TestReports : public QObject
         QCOMPARE(answers.Seen.size(), 2); // the overwrite question, then the failure
         QCOMPARE(answers.Seen[1].Icon, QMessageBox::Critical);
         QVERIFY2(answers.Seen[1].Text.contains("磁盘空间不足"), qPrintable(answers.Seen[1].Text));
+        // Our words, then the system's own, never Qt's "Unknown error".
+        QVERIFY2(!answers.Seen[1].Text.contains("Unknown error") &&
+                     !answers.Seen[1].Text.contains("未知错误"),
+                 qPrintable(answers.Seen[1].Text));
         QCOMPARE(ReadFile(target), old);
         QCOMPARE(QDir(disk.Dir()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
     }
