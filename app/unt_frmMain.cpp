@@ -300,7 +300,7 @@ void TfrmMain::ConnectMoreMenu()
     FOutputs.ConnectMenu(FBrowse->MoreMenu());
     FOutputs.BindMoreItem("mnuInAndOut_More_Trash", [this] {
         // Restored records show at once in a range already on screen.
-        if (ShowTrash(FSession) > 0 && !Days[0].isEmpty())
+        if (ShowTrash(FSession) > 0 && FBrowse->HasRange())
             InAndOut_View();
     });
     SetupImport();

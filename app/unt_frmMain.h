@@ -87,7 +87,7 @@ class TfrmMain : public QWidget
     // Browse panel.
     void InAndOut_View() { FBrowse->InAndOut_View(); }
     void InAndOut_ShowTotals() { FBrowse->InAndOut_ShowTotals(); }
-    void lvwInAndOut_List1SelectItem(QTreeWidgetItem *Item) { FBrowse->lvwInAndOut_List1SelectItem(Item); }
+    void lvwInAndOut_List1SelectItem(const QModelIndex &Item) { FBrowse->lvwInAndOut_List1SelectItem(Item); }
     void InAndOut_Delete() { FBrowse->InAndOut_Delete(); }
     void InAndOut_Modify() { FBrowse->InAndOut_Modify(); }
     void InAndOut_SyncLists(const QString &Action) { FBrowse->InAndOut_SyncLists(Action); }
@@ -131,7 +131,6 @@ class TfrmMain : public QWidget
     static QString TemplateFolder() { return TclsOutputs::TemplateFolder(); }
     static void SetTemplateFolder(const QString &Folder) { TclsOutputs::SetTemplateFolder(Folder); }
     // The browse panel's lists of the range last viewed.
-    DayLists &Days = FBrowse->Days;
     DetailLists Details() const { return FBrowse->Details(); }
 
     // Bills into the pending rows: the More menu's item and file drops.

@@ -67,8 +67,7 @@ int main(int argc, char **argv)
     const double excel1 = exportTime("mnuInAndOut_More_SaveAsExcel_1", "a.xls");
     const double excel2 = exportTime("mnuInAndOut_More_SaveAsExcel_2", "b.xls");
     const double preview = exportTime("mnuInAndOut_More_Preview_1", "unused");
-    const auto *list = f.Find<QTreeWidget>("lvwInAndOut_List1");
-    auto *dayRow = list->topLevelItem(100);
+    const QModelIndex dayRow = f.Find<QTreeView>("lvwInAndOut_List1")->model()->index(100, 1);
     const double select = MedianMs(21, [&] { f.Main->lvwInAndOut_List1SelectItem(dayRow); });
     std::printf("%lld days, %lld records\n", qint64(days[0].size()), qint64(details[0].size()));
     std::printf("%-34s %10s %7s\n", "operation", "median ms", "ratio");

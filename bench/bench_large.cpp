@@ -19,7 +19,7 @@
 #include <QMenu>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <cstdio>
 #include <sqlite3.h>
@@ -91,9 +91,8 @@ void PlainQuery(const QString &File)
 
 int PerDayOf(const QString &File)
 {
-    DayLists days;
     TRangeRecords records;
-    TclsDatabaseUser(File).GetRangeRecords(User, First, First, days, records);
+    TclsDatabaseUser(File).GetRangeRecords(User, First, First, records);
     return std::max<int>(1, int(records.Count()));
 }
 
@@ -109,9 +108,8 @@ int RunOne(const QString &Op, const QString &File)
     } else if (Op == QLatin1String("store")) {
         TclsDatabaseUser store(File);
         ms = MedianMs(5, [&] {
-            DayLists days;
             TRangeRecords records;
-            store.GetRangeRecords(User, First, Last, days, records);
+            store.GetRangeRecords(User, First, Last, records);
         });
     } else if (Op == QLatin1String("lists")) {
         TclsDatabaseUser store(File);
@@ -143,7 +141,15 @@ int RunOne(const QString &Op, const QString &File)
             };
             main.MoreMenu()->findChild<QAction *>(Item)->trigger();
         };
-        if (Op == QLatin1String("view")) {
+        if (Op == QLatin1String("calendar")) {
+            // Every day the pickers allow: each is a row of the daily list.
+            main.findChild<QDateEdit *>("dtpInAndOut_Date1")->setDate(QDate(1900, 1, 1));
+            main.findChild<QDateEdit *>("dtpInAndOut_Date2")->setDate(QDate(9999, 12, 31));
+            ms = MedianMs(5, [&] {
+                main.InAndOut_View();
+                QApplication::processEvents();
+            });
+        } else if (Op == QLatin1String("view")) {
             ms = MedianMs(5, [&] {
                 main.InAndOut_View();
                 QApplication::processEvents();
@@ -153,8 +159,8 @@ int RunOne(const QString &Op, const QString &File)
             if (Op == QLatin1String("detail"))
                 ms = MedianMs(5, [&] { main.mnuInAndOut_More_ShowRecordClick(); });
             else if (Op == QLatin1String("select")) {
-                auto *list = main.findChild<QTreeWidget *>("lvwInAndOut_List1");
-                auto *row = list->topLevelItem(100);
+                const QModelIndex row =
+                    main.findChild<QTreeView *>("lvwInAndOut_List1")->model()->index(100, 1);
                 ms = MedianMs(21, [&] { main.lvwInAndOut_List1SelectItem(row); });
             } else if (Op == QLatin1String("rows")) {
                 ms = MedianMs(5, [&] {
@@ -199,6 +205,7 @@ int main(int argc, char **argv)
                                                          {"store", "store range read"},
                                                          {"lists", "the range as six lists"},
                                                          {"view", "View"},
+                                                         {"calendar", "View of 1900-9999"},
                                                          {"detail", "detail dialog"},
                                                          {"select", "selecting one day"},
                                                          {"rows", "report rows"},

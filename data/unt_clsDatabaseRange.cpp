@@ -2,19 +2,15 @@
 // record but a small fixed entry.
 #include "data/unt_clsDatabaseUser.h"
 
-#include "data/unt_clsAmount.h"
 #include "data/unt_clsBase64.h"
 #include "data/unt_clsSqlite.h"
 
 #include <QHash>
 
+#include <algorithm>
+
 namespace
 {
-QString DateText(const QDate &Date)
-{
-    return Date.toString(QStringLiteral("yyyy-MM-dd"));
-}
-
 // Names, types and memos repeat endlessly across a ledger: each stored form
 // is decoded once, and looked up by its raw bytes without a copy.
 class TTextIndex
@@ -40,33 +36,20 @@ class TTextIndex
 };
 } // namespace
 
-TDayTotals SumDays(const DayLists &Days)
-{
-    TDayTotals totals;
-    for (qsizetype i = 0; i < Days[0].size(); ++i) {
-        totals.Out += ParseMoney(Days[1][i]);
-        totals.In += ParseMoney(Days[2][i]);
-        totals.Balance += ParseMoney(Days[3][i]);
-    }
-    return totals;
-}
-
 void TclsDatabaseUser::GetDayRecords(const QString &UserName, const QDate &DateFrom, const QDate &DateTo,
                                      DayLists &Days, DetailLists &Details)
 {
     TRangeRecords records;
-    GetRangeRecords(UserName, DateFrom, DateTo, Days, records);
+    GetRangeRecords(UserName, DateFrom, DateTo, records);
+    Days = records.Days();
     Details = records.Lists();
 }
 
 void TclsDatabaseUser::GetRangeRecords(const QString &UserName, const QDate &DateFrom, const QDate &DateTo,
-                                       DayLists &Days, TRangeRecords &Records)
+                                       TRangeRecords &Records)
 {
-    for (auto &list : Days)
-        list.clear();
-    const qint64 dayCount = DateFrom.isValid() ? DateFrom.daysTo(DateTo) : -1;
-    Records.Reset(DateFrom, dayCount < 0 ? DateFrom.addDays(-1) : DateTo);
-    if (dayCount < 0)
+    Records.Reset(DateFrom, DateTo);
+    if (Records.DayCount() == 0)
         return;
     TclsConnection db(FDatabaseFile);
     // One query for the whole range; the stored type's order puts a day's
@@ -74,38 +57,37 @@ void TclsDatabaseUser::GetRangeRecords(const QString &UserName, const QDate &Dat
     auto rs = db.Query("select ID,Program_Date,Program_Type,Program_Name,Program_Money,Program_Memo "
                        "from All_Table where User_Name=? and Program_Date>=? and Program_Date<=? "
                        "order by Program_Date asc,Program_Type asc,ID asc",
-                       {Base64::EncodeText(UserName), DateText(DateFrom), DateText(DateTo)});
+                       {Base64::EncodeText(UserName), DayText(DateFrom), DayText(DateTo)});
     const QByteArray expense = Base64::EncodeText(QStringLiteral("支出")).toUtf8();
     TTextIndex texts(Records);
-    for (auto &list : Days)
-        list.reserve(dayCount + 1);
-    Records.Reserve(dayCount * 4);
-    for (qint64 k = 0; k <= dayCount; ++k) {
-        const QString day = DateText(DateFrom.addDays(k));
-        const QByteArray dayBytes = day.toLatin1();
-        double out = 0, in = 0;
-        while (!rs.Eof()) {
-            const QByteArrayView date = rs.RawField(1);
-            if (date.compare(dayBytes) > 0)
-                break;
-            if (date == dayBytes) {
-                TRangeRecord record;
-                record.Id = rs.FieldInt64(0);
-                record.Day = qint32(k);
-                const QByteArrayView storedType = rs.RawField(2);
-                record.Income = storedType != expense;
-                record.Type = texts.Find(storedType);
-                record.Name = texts.Find(rs.RawField(3));
-                record.Money = rs.FieldDouble(4);
-                record.Memo = texts.Find(rs.RawField(5));
-                (record.Income ? in : out) += record.Money;
-                Records.Append(record);
-            }
-            rs.MoveNext();
+    Records.Reserve(std::min<qsizetype>(Records.DayCount() * 4, 1 << 20));
+    // Dates come in text order, the same as day order; a stored date that
+    // is no day of the calendar in its exact form belongs to no day.
+    QByteArray lastDate;
+    qint32 lastDay = -1;
+    for (; !rs.Eof(); rs.MoveNext()) {
+        const QByteArrayView date = rs.RawField(1);
+        if (date != lastDate) {
+            lastDate = date.toByteArray();
+            const QDate parsed =
+                QDate::fromString(QString::fromLatin1(lastDate), QStringLiteral("yyyy-MM-dd"));
+            lastDay = parsed.isValid() && DayText(parsed).toLatin1() == lastDate
+                          ? qint32(DateFrom.daysTo(parsed))
+                          : -1;
+            if (lastDay >= Records.DayCount())
+                lastDay = -1;
         }
-        Days[0] << day;
-        Days[1] << FormatMoney(out);
-        Days[2] << FormatMoney(in);
-        Days[3] << FormatMoney(in - out);
+        if (lastDay < 0)
+            continue;
+        TRangeRecord record;
+        record.Id = rs.FieldInt64(0);
+        record.Day = lastDay;
+        const QByteArrayView storedType = rs.RawField(2);
+        record.Income = storedType != expense;
+        record.Type = texts.Find(storedType);
+        record.Name = texts.Find(rs.RawField(3));
+        record.Money = rs.FieldDouble(4);
+        record.Memo = texts.Find(rs.RawField(5));
+        Records.Append(record);
     }
 }

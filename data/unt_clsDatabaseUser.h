@@ -18,12 +18,6 @@ class TclsConnection;
 // records' IDs in list order; an error in it undoes the whole save.
 using TRecordsAddedHook = std::function<void(TclsConnection &Db, const QList<qint64> &Ids)>;
 
-// The range totals: sums of the per-day two-decimal texts.
-struct TDayTotals {
-    double Out = 0, In = 0, Balance = 0;
-};
-TDayTotals SumDays(const DayLists &Days);
-
 class TclsDatabaseUser
 {
   public:
@@ -48,9 +42,9 @@ class TclsDatabaseUser
                     const TRecordsAddedHook &AfterInsert = {});
     void GetDayRecords(const QString &UserName, const QDate &DateFrom, const QDate &DateTo, DayLists &Days,
                        DetailLists &Details);
-    // The same range with the records kept compact: what the browse panel,
-    // the detail dialog and the outputs read, however long the range.
-    void GetRangeRecords(const QString &UserName, const QDate &DateFrom, const QDate &DateTo, DayLists &Days,
+    // The same range kept compact: what the browse panel, the detail
+    // dialog and the outputs read, however long the range.
+    void GetRangeRecords(const QString &UserName, const QDate &DateFrom, const QDate &DateTo,
                          TRangeRecords &Records);
     void DeleteRecord(const QString &ID);
     void UpdateRecord(const QString &ID, const QString &Name, const QString &Money, const QString &Memo);

@@ -4,17 +4,45 @@
 
 #include <algorithm>
 
+TDayTotals SumDays(const DayLists &Days)
+{
+    TDayTotals totals;
+    for (qsizetype i = 0; i < Days[0].size(); ++i) {
+        totals.Out += ParseMoney(Days[1][i]);
+        totals.In += ParseMoney(Days[2][i]);
+        totals.Balance += ParseMoney(Days[3][i]);
+    }
+    return totals;
+}
+
+QString DayText(const QDate &Date)
+{
+    int year = 0, month = 0, day = 0;
+    Date.getDate(&year, &month, &day);
+    if (!Date.isValid() || year < 1000 || year > 9999)
+        return Date.toString(QStringLiteral("yyyy-MM-dd"));
+    const char text[10] = {char('0' + year / 1000),
+                           char('0' + year / 100 % 10),
+                           char('0' + year / 10 % 10),
+                           char('0' + year % 10),
+                           '-',
+                           char('0' + month / 10),
+                           char('0' + month % 10),
+                           '-',
+                           char('0' + day / 10),
+                           char('0' + day % 10)};
+    return QString::fromLatin1(text, 10);
+}
+
 void TRangeRecords::Reset(const QDate &From, const QDate &To)
 {
     FFrom = From;
     FTo = To;
     FRecords.clear();
     FTexts.clear();
-    FDayTexts.clear();
-    const qint64 days = From.isValid() && To.isValid() ? From.daysTo(To) + 1 : 0;
-    FDayTexts.reserve(std::max<qint64>(days, 0));
-    for (qint64 k = 0; k < days; ++k)
-        FDayTexts << From.addDays(k).toString(QStringLiteral("yyyy-MM-dd"));
+    const qint64 days = From.isValid() && To.isValid() ? std::max<qint64>(From.daysTo(To) + 1, 0) : 0;
+    FDayOut.assign(size_t(days), 0.0);
+    FDayIn.assign(size_t(days), 0.0);
 }
 
 QString TRangeRecords::IdText(qsizetype I) const
@@ -24,7 +52,7 @@ QString TRangeRecords::IdText(qsizetype I) const
 
 QString TRangeRecords::DateText(qsizetype I) const
 {
-    return FDayTexts.at(At(I).Day);
+    return DayText(DayDate(At(I).Day));
 }
 
 const QString &TRangeRecords::TypeText(qsizetype I) const
@@ -65,13 +93,41 @@ DetailLists TRangeRecords::Lists() const
     return lists;
 }
 
-std::pair<qsizetype, qsizetype> TRangeRecords::DayRange(const QDate &Date) const
+DayLists TRangeRecords::Days() const
 {
-    const qint64 day = FFrom.isValid() && Date.isValid() ? FFrom.daysTo(Date) : -1;
-    const auto byDay = [](const TRangeRecord &Record, qint64 Day) { return Record.Day < Day; };
-    const auto first = std::lower_bound(FRecords.begin(), FRecords.end(), day, byDay);
+    DayLists days;
+    for (auto &list : days)
+        list.reserve(DayCount());
+    for (qsizetype d = 0; d < DayCount(); ++d) {
+        days[0] << DayText(DayDate(d));
+        days[1] << FormatMoney(DayOut(d));
+        days[2] << FormatMoney(DayIn(d));
+        days[3] << FormatMoney(DayIn(d) - DayOut(d));
+    }
+    return days;
+}
+
+TDayTotals TRangeRecords::Totals() const
+{
+    // The sums of the days' two-decimal texts, as the day lists add up;
+    // a day without records adds nothing.
+    TDayTotals totals;
+    for (qsizetype d = 0; d < DayCount(); ++d) {
+        if (DayOut(d) == 0 && DayIn(d) == 0)
+            continue;
+        totals.Out += ParseMoney(FormatMoney(DayOut(d)));
+        totals.In += ParseMoney(FormatMoney(DayIn(d)));
+        totals.Balance += ParseMoney(FormatMoney(DayIn(d) - DayOut(d)));
+    }
+    return totals;
+}
+
+std::pair<qsizetype, qsizetype> TRangeRecords::DayRange(qsizetype Day) const
+{
+    const auto byDay = [](const TRangeRecord &Record, qsizetype Day) { return Record.Day < Day; };
+    const auto first = std::lower_bound(FRecords.begin(), FRecords.end(), Day, byDay);
     auto last = first;
-    while (last != FRecords.end() && last->Day == day)
+    while (last != FRecords.end() && last->Day == Day)
         ++last;
     return {first - FRecords.begin(), last - FRecords.begin()};
 }
@@ -89,15 +145,34 @@ void TRangeRecords::Change(qsizetype I, const QString &Name, double Money, const
     record.Name = AddText(Name);
     record.Money = Money;
     record.Memo = AddText(Memo);
+    SumDay(record.Day);
 }
 
 void TRangeRecords::Remove(qsizetype I)
 {
+    const qint32 day = At(I).Day;
     FRecords.erase(FRecords.begin() + I);
+    SumDay(day);
 }
 
 quint32 TRangeRecords::AddText(const QString &Text)
 {
     FTexts << Text;
     return quint32(FTexts.size() - 1);
+}
+
+void TRangeRecords::Append(const TRangeRecord &Record)
+{
+    FRecords.push_back(Record);
+    (Record.Income ? FDayIn : FDayOut)[size_t(Record.Day)] += Record.Money;
+}
+
+void TRangeRecords::SumDay(qsizetype Day)
+{
+    double out = 0, in = 0;
+    const auto [first, last] = DayRange(Day);
+    for (qsizetype i = first; i < last; ++i)
+        (At(i).Income ? in : out) += At(i).Money;
+    FDayOut[size_t(Day)] = out;
+    FDayIn[size_t(Day)] = in;
 }

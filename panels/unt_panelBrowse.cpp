@@ -3,6 +3,7 @@
 #include "data/unt_clsAmount.h"
 #include "panels/unt_clsButtonCreator.h"
 #include "panels/unt_frmModifyRecord.h"
+#include "ui/unt_clsListModel.h"
 #include "ui/unt_clsWidgets.h"
 
 #include <QAction>
@@ -15,6 +16,7 @@
 #include <QMenu>
 #include <QScopeGuard>
 #include <QTimer>
+#include <QTreeView>
 #include <QTreeWidget>
 
 namespace
@@ -52,10 +54,21 @@ void TBrowsePanel::Build()
     lblInAndOut_Days =
         MakeLabel(Host, QStringLiteral("lblInAndOut_Days"), QStringLiteral("查询天数：0"), 375, 12, Maroon);
     lblInAndOut_Surplus = MakeLabel(Host, QStringLiteral("lblInAndOut_Surplus"), QString(), 544, 12, Maroon);
-    lvwInAndOut_List1 = MakeListView(Host, QStringLiteral("lvwInAndOut_List1"), 12, 37, 593, 133,
-                                     {{QStringLiteral("日期"), 186},
-                                      {QStringLiteral("支出"), 186, true},
-                                      {QStringLiteral("收入"), 188, true}});
+    FDayModel = new TclsListModel({{QStringLiteral("日期"), 186},
+                                   {QStringLiteral("支出"), 186, true},
+                                   {QStringLiteral("收入"), 188, true}},
+                                  0, [this](int Row, int Column) {
+                                      switch (Column) {
+                                      case 0:
+                                          return DayText(Records.DayDate(Row));
+                                      case 1:
+                                          return FormatMoney(Records.DayOut(Row));
+                                      default:
+                                          return FormatMoney(Records.DayIn(Row));
+                                      }
+                                  });
+    lvwInAndOut_List1 =
+        MakeModelListView(Host, QStringLiteral("lvwInAndOut_List1"), 12, 37, 593, 133, FDayModel);
     lvwInAndOut_List2 = MakeListView(Host, QStringLiteral("lvwInAndOut_List2"), 12, 179, 593, 157,
                                      {{QStringLiteral("日期"), 85},
                                       {QStringLiteral("类别"), 55},
@@ -82,8 +95,8 @@ void TBrowsePanel::Build()
     Host->setTabOrder(dtpInAndOut_Date1, dtpInAndOut_Date2);
     Host->setTabOrder(dtpInAndOut_Date2, lvwInAndOut_List1);
     Host->setTabOrder(lvwInAndOut_List1, lvwInAndOut_List2);
-    connect(lvwInAndOut_List1, &QTreeWidget::itemSelectionChanged, this, [this] {
-        const QList<QTreeWidgetItem *> selected = lvwInAndOut_List1->selectedItems();
+    connect(lvwInAndOut_List1->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        const QModelIndexList selected = lvwInAndOut_List1->selectionModel()->selectedRows();
         if (!selected.isEmpty())
             lvwInAndOut_List1SelectItem(selected.first());
     });
@@ -148,44 +161,26 @@ void TBrowsePanel::InAndOut_View()
     if (!RangeIsValid())
         return;
     FHost.WhileButtonBusy(QStringLiteral("InAndOut_View"), [&] {
-        DayLists days;
         TRangeRecords records;
-        FHost.Session.Database->GetRangeRecords(FHost.Session.CurrentUser, RangeStart(), RangeEnd(), days,
-                                                records);
-        Days = std::move(days);
+        FHost.Session.Database->GetRangeRecords(FHost.Session.CurrentUser, RangeStart(), RangeEnd(), records);
         Records = std::move(records);
-        FillDayRows();
+        FDayModel->Reset(int(Records.DayCount()));
         InAndOut_ShowTotals();
     });
     // The last day is selected (which shows its records), focused and
     // scrolled into view once the list has been laid out.
     lvwInAndOut_List1->setFocus();
-    if (QTreeWidgetItem *last = lvwInAndOut_List1->topLevelItem(lvwInAndOut_List1->topLevelItemCount() - 1)) {
-        lvwInAndOut_List1->setCurrentItem(last);
-        QTimer::singleShot(0, lvwInAndOut_List1, [this] {
-            if (QTreeWidgetItem *item = lvwInAndOut_List1->currentItem())
-                lvwInAndOut_List1->scrollToItem(item);
-        });
+    if (FDayModel->rowCount() > 0) {
+        lvwInAndOut_List1->setCurrentIndex(FDayModel->index(FDayModel->rowCount() - 1, 1));
+        QTimer::singleShot(0, lvwInAndOut_List1,
+                           [this] { lvwInAndOut_List1->scrollTo(lvwInAndOut_List1->currentIndex()); });
     }
-}
-
-void TBrowsePanel::FillDayRows()
-{
-    // One batch: a ten-year range is thousands of rows.
-    lvwInAndOut_List1->setUpdatesEnabled(false);
-    auto restore = qScopeGuard([this] { lvwInAndOut_List1->setUpdatesEnabled(true); });
-    lvwInAndOut_List1->clear();
-    QList<QTreeWidgetItem *> rows;
-    rows.reserve(Days[0].size());
-    for (qsizetype i = 0; i < Days[0].size(); ++i)
-        rows << MakeRow(lvwInAndOut_List1, {Days[0][i], Days[1][i], Days[2][i]});
-    lvwInAndOut_List1->addTopLevelItems(rows);
 }
 
 void TBrowsePanel::InAndOut_ShowTotals()
 {
-    const qsizetype n = Days[0].size();
-    const auto [out, in, balance] = SumDays(Days);
+    const qsizetype n = Records.DayCount();
+    const auto [out, in, balance] = Records.Totals();
     const double days = n > 0 ? double(n) : 1.0;
     lblInAndOut_Days->setText(QStringLiteral("查询天数：%1").arg(n));
     lblInAndOut_Days->adjustSize();
@@ -210,12 +205,11 @@ void TBrowsePanel::InAndOut_ShowTotals()
     }
 }
 
-void TBrowsePanel::lvwInAndOut_List1SelectItem(QTreeWidgetItem *Item)
+void TBrowsePanel::lvwInAndOut_List1SelectItem(const QModelIndex &Item)
 {
-    const QDate day = QDate::fromString(Item->text(1), QStringLiteral("yyyy-MM-dd"));
     lvwInAndOut_List2->clear();
     lstInAndOut_List2_ID->clear();
-    const auto [first, last] = Records.DayRange(day);
+    const auto [first, last] = Records.DayRange(Item.row());
     QList<QTreeWidgetItem *> rows;
     QStringList ids;
     for (qsizetype i = first; i < last; ++i) {
@@ -274,28 +268,18 @@ void TBrowsePanel::InAndOut_SyncLists(const QString &Action)
         return;
     const qint64 id =
         lstInAndOut_List2_ID->item(lvwInAndOut_List2->indexOfTopLevelItem(row))->text().toLongLong();
-    const QString day = row->text(1);
+    const qsizetype day =
+        Records.From().daysTo(QDate::fromString(row->text(1), QStringLiteral("yyyy-MM-dd")));
     const qsizetype at = Records.IndexOfId(id);
+    // The record's day sums follow the change in the range kept in memory.
     if (at >= 0) {
         if (Action == QStringLiteral("修改"))
             Records.Change(at, row->text(3), ParseMoney(row->text(4)), CellText(row, 5));
         else
             Records.Remove(at);
     }
-    double out = 0, in = 0;
-    const auto [first, last] = Records.DayRange(QDate::fromString(day, QStringLiteral("yyyy-MM-dd")));
-    for (qsizetype i = first; i < last; ++i)
-        (Records.TypeText(i) == QStringLiteral("支出") ? out : in) += ParseMoney(Records.MoneyText(i));
-    const qsizetype dayIndex = Days[0].indexOf(day);
-    if (dayIndex >= 0) {
-        Days[1][dayIndex] = FormatMoney(out);
-        Days[2][dayIndex] = FormatMoney(in);
-        Days[3][dayIndex] = FormatMoney(in - out);
-        if (QTreeWidgetItem *dayRow = lvwInAndOut_List1->topLevelItem(int(dayIndex))) {
-            dayRow->setText(2, Days[1][dayIndex]);
-            dayRow->setText(3, Days[2][dayIndex]);
-        }
-    }
+    if (day >= 0 && day < Records.DayCount())
+        FDayModel->RowChanged(int(day));
     InAndOut_ShowTotals();
 }
 

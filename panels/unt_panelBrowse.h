@@ -10,8 +10,10 @@ class QDateEdit;
 class QLabel;
 class QListWidget;
 class QMenu;
+class QModelIndex;
+class QTreeView;
 class QTreeWidget;
-class QTreeWidgetItem;
+class TclsListModel;
 
 class TBrowsePanel : public QWidget
 {
@@ -25,7 +27,7 @@ class TBrowsePanel : public QWidget
 
     void InAndOut_View();
     void InAndOut_ShowTotals();
-    void lvwInAndOut_List1SelectItem(QTreeWidgetItem *Item);
+    void lvwInAndOut_List1SelectItem(const QModelIndex &Item);
     void InAndOut_Delete();
     void InAndOut_Modify();
     void InAndOut_SyncLists(const QString &Action);
@@ -38,19 +40,22 @@ class TBrowsePanel : public QWidget
 
     QTreeWidget *DetailList() const { return lvwInAndOut_List2; }
     QMenu *MoreMenu() const { return mnuInAndOut_More; }
-    DayLists Days;
+    // The range on screen; its days are the rows of the daily list.
     TRangeRecords Records;
     // The records of the range as whole lists, made when asked for.
     DetailLists Details() const { return Records.Lists(); }
+    bool HasRange() const { return Records.DayCount() > 0; }
 
   private:
-    void FillDayRows();
-
     TPanelHost FHost;
     QDateEdit *dtpInAndOut_Date1 = nullptr, *dtpInAndOut_Date2 = nullptr;
     QLabel *lblInAndOut_Days = nullptr, *lblInAndOut_Surplus = nullptr, *lblInAndOut_OutMoney1 = nullptr,
            *lblInAndOut_OutMoney2 = nullptr, *lblInAndOut_InMoney1 = nullptr, *lblInAndOut_InMoney2 = nullptr;
-    QTreeWidget *lvwInAndOut_List1 = nullptr, *lvwInAndOut_List2 = nullptr;
+    // Every day of the range is a row, so a range of centuries is millions
+    // of rows: the daily list reads them through a model.
+    QTreeView *lvwInAndOut_List1 = nullptr;
+    TclsListModel *FDayModel = nullptr;
+    QTreeWidget *lvwInAndOut_List2 = nullptr;
     QListWidget *lstInAndOut_List2_ID = nullptr;
     QMenu *mnuInAndOut_More = nullptr;
 };

@@ -26,12 +26,6 @@ struct TclsRange {
     std::function<QDate()> End;
 };
 
-// A range as every output reads it.
-struct TOutputRange {
-    DayLists Days;
-    TRangeRecords Records;
-};
-
 // The file name an export of the range offers first, e.g.
 // "收支明细_2024-03-01至2024-03-31".
 QString SuggestedExportName(bool Layout2, const QDate &From, const QDate &To);
@@ -76,8 +70,8 @@ class TclsOutputs : public QObject
     // The pickers' range from the store; false (the user warned) when it
     // ends before it starts. CollectRange reads it under the busy cursor,
     // as every output does.
-    bool ReadRange(TOutputRange &Range);
-    bool CollectRange(TOutputRange &Range);
+    bool ReadRange(TRangeRecords &Range);
+    bool CollectRange(TRangeRecords &Range);
     // The file of an export of the pickers' range, its name suggested;
     // empty when the user stepped back.
     QString AskExportFile(bool Layout2, const QString &Extension);

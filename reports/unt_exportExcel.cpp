@@ -47,11 +47,10 @@ void TclsOutputs::SetTemplateFolder(const QString &Folder)
 
 void TclsOutputs::SaveReportExcel(bool Layout2)
 {
-    TOutputRange range;
+    TRangeRecords range;
     if (!CollectRange(range))
         return;
-    const TReportSource source(range.Records, range.Days,
-                               Layout2 ? TReportLayout::Layout2 : TReportLayout::Rows1);
+    const TReportSource source(range, Layout2 ? TReportLayout::Layout2 : TReportLayout::Rows1);
     const QString templateFile =
         TemplateFolder() + (Layout2 ? QStringLiteral("/pondo2.xls") : QStringLiteral("/pondo.xls"));
     // Years of a busy household overflow a worksheet of this format: said

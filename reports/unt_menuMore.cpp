@@ -37,19 +37,18 @@ void TclsOutputs::mnuInAndOut_More_ShowRecordClick()
     if (!FRange.IsValid())
         return;
     const QDate from = FRange.Start(), to = FRange.End();
-    DayLists days;
     TRangeRecords records;
     {
         TclsWaitCursor wait;
         QApplication::processEvents();
-        FSession.Database->GetRangeRecords(FSession.CurrentUser, from, to, days, records);
+        FSession.Database->GetRangeRecords(FSession.CurrentUser, from, to, records);
     }
     TfrmShowRecord dialog(FSession.Window());
     dialog.setWindowTitle(QStringLiteral("详细显示每天所有收支记录"));
     dialog.lblDate->setText(RangeLabel(from, to));
     dialog.lblDate->adjustSize();
+    const auto [out, in, balance] = records.Totals();
     dialog.SetRecords(std::move(records));
-    const auto [out, in, balance] = SumDays(days);
     dialog.lblTotal->setText(QStringLiteral("支出合计：%1    收入合计：%2    结余合计：%3")
                                  .arg(FormatMoney(out), FormatMoney(in), FormatMoney(balance)));
     dialog.lblTotal->adjustSize();

@@ -9,21 +9,20 @@
 #include <QFileInfo>
 #include <QMenu>
 
-bool TclsOutputs::ReadRange(TOutputRange &Range)
+bool TclsOutputs::ReadRange(TRangeRecords &Range)
 {
     if (!FRange.IsValid())
         return false;
-    FSession.Database->GetRangeRecords(FSession.CurrentUser, FRange.Start(), FRange.End(), Range.Days,
-                                       Range.Records);
+    FSession.Database->GetRangeRecords(FSession.CurrentUser, FRange.Start(), FRange.End(), Range);
     return true;
 }
 
 bool TclsOutputs::InAndOut_GetReportRows(ReportRows &Rows)
 {
-    TOutputRange range;
+    TRangeRecords range;
     if (!ReadRange(range))
         return false;
-    Rows = ReportRowsBuilder::BuildRows1(range.Days, range.Records);
+    Rows = ReportRowsBuilder::BuildRows1(range);
     return true;
 }
 
@@ -69,7 +68,7 @@ QString TclsOutputs::AskExportFile(const QString &Extension, const QString &Sugg
     return name;
 }
 
-bool TclsOutputs::CollectRange(TOutputRange &Range)
+bool TclsOutputs::CollectRange(TRangeRecords &Range)
 {
     TclsWaitCursor wait;
     return ReadRange(Range);
@@ -82,14 +81,13 @@ QString TclsOutputs::AskExportFile(bool Layout2, const QString &Extension)
 
 void TclsOutputs::SaveReportText(bool Layout2)
 {
-    TOutputRange range;
+    TRangeRecords range;
     if (!CollectRange(range))
         return;
     const QString file = AskExportFile(Layout2, QStringLiteral("txt"));
     if (file.isEmpty())
         return;
-    const TReportSource source(range.Records, range.Days,
-                               Layout2 ? TReportLayout::Layout2 : TReportLayout::Aligned1);
+    const TReportSource source(range, Layout2 ? TReportLayout::Layout2 : TReportLayout::Aligned1);
     const QByteArray header = Layout2 ? ReportRowsBuilder::Header2() : ReportRowsBuilder::Header1();
     {
         TclsWaitCursor wait;

@@ -25,15 +25,14 @@ void TclsOutputs::RunReport(bool Layout2, const QString &Action)
 {
     // The pages keep the range and make their lines as they are shown.
     struct TPrinted {
-        TOutputRange Range;
+        TRangeRecords Range;
         std::unique_ptr<TReportSource> Source;
     };
     auto printed = std::make_shared<TPrinted>();
     if (!CollectRange(printed->Range))
         return;
-    printed->Source =
-        std::make_unique<TReportSource>(printed->Range.Records, printed->Range.Days,
-                                        Layout2 ? TReportLayout::Layout2 : TReportLayout::Aligned1);
+    printed->Source = std::make_unique<TReportSource>(printed->Range, Layout2 ? TReportLayout::Layout2
+                                                                              : TReportLayout::Aligned1);
     CreateReport(Action, Layout2 ? ReportRowsBuilder::Header2() : ReportRowsBuilder::Header1(),
                  printed->Source->Count(), std::make_shared<const TQRLabel::TLines>([printed](qsizetype I) {
                      return Base64::FromGB18030(printed->Source->Line(I));

@@ -119,13 +119,13 @@ std::array<QByteArray, 5> RecordRow1(const TRangeRecords &Records, qsizetype I)
             Pad(Bytes(OneLineText(Records.Memo(I))), Widths1[4])};
 }
 
-ReportRows SummaryRows1(const DayLists &Days, const QDate &From, const QDate &To)
+ReportRows SummaryRows1(const TRangeRecords &Records)
 {
-    const TDayTotals totals = SumDays(Days);
+    const TDayTotals totals = Records.Totals();
     ReportRows rows;
     AppendRow(rows, {Blank(Widths1[0]), Blank(Widths1[1]), Blank(Widths1[2]), Blank(Widths1[3]),
                      Blank(Widths1[4])});
-    const QByteArray period = Pad(PeriodText(From, To), Widths1[4]);
+    const QByteArray period = Pad(PeriodText(Records.From(), Records.To()), Widths1[4]);
     const std::pair<const char *, double> sums[] = {
         {"支出合计", totals.Out}, {"收入合计", totals.In}, {"结余合计", totals.Balance}};
     for (const auto &[caption, value] : sums)
@@ -135,7 +135,7 @@ ReportRows SummaryRows1(const DayLists &Days, const QDate &From, const QDate &To
     return rows;
 }
 
-ReportRows BuildRows1(const DayLists &Days, const TRangeRecords &Records)
+ReportRows BuildRows1(const TRangeRecords &Records)
 {
     ReportRows rows;
     const qsizetype count = Records.Count();
@@ -143,7 +143,7 @@ ReportRows BuildRows1(const DayLists &Days, const TRangeRecords &Records)
         column.reserve(count + 4);
     for (qsizetype j = 0; j < count; ++j)
         AppendRow(rows, RecordRow1(Records, j));
-    const ReportRows summary = SummaryRows1(Days, Records.From(), Records.To());
+    const ReportRows summary = SummaryRows1(Records);
     for (int c = 0; c < 5; ++c)
         rows[c] += summary[c];
     return rows;

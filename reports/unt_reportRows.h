@@ -36,10 +36,10 @@ QByteArray PeriodText(const QDate &From, const QDate &To);
 
 // The layout I rows of a store answer: one per record, a blank row, and the
 // expense, income and balance summary rows.
-ReportRows BuildRows1(const DayLists &Days, const TRangeRecords &Records);
+ReportRows BuildRows1(const TRangeRecords &Records);
 // Its parts: the row of record I, and the four rows after the records.
 std::array<QByteArray, 5> RecordRow1(const TRangeRecords &Records, qsizetype I);
-ReportRows SummaryRows1(const DayLists &Days, const QDate &From, const QDate &To);
+ReportRows SummaryRows1(const TRangeRecords &Records);
 
 // Turns layout I rows, in place, into the rows of layout II.
 void ConvertRows2(ReportRows &Rows);

@@ -2,8 +2,8 @@
 
 using namespace ReportRowsBuilder;
 
-TReportSource::TReportSource(const TRangeRecords &Records, const DayLists &Days, TReportLayout Layout)
-    : FRecords(Records), FLayout(Layout), FSummary(SummaryRows1(Days, Records.From(), Records.To()))
+TReportSource::TReportSource(const TRangeRecords &Records, TReportLayout Layout)
+    : FRecords(Records), FLayout(Layout), FSummary(SummaryRows1(Records))
 {
     for (auto &column : FScratch)
         column.resize(2);

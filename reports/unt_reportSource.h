@@ -14,8 +14,8 @@ enum class TReportLayout {
 class TReportSource
 {
   public:
-    // Records and Days must outlive the source.
-    TReportSource(const TRangeRecords &Records, const DayLists &Days, TReportLayout Layout);
+    // Records must outlive the source.
+    TReportSource(const TRangeRecords &Records, TReportLayout Layout);
     qsizetype Count() const;
     std::array<QByteArray, 5> Row(qsizetype I) const;
     QByteArray Line(qsizetype I) const;

@@ -36,8 +36,8 @@ class TestBrowse : public QObject
     }
     static void SelectDay(const TMainFixture &F, int Row)
     {
-        auto *list = F.Find<QTreeWidget>("lvwInAndOut_List1");
-        list->setCurrentItem(list->topLevelItem(Row));
+        auto *list = F.Find<QTreeView>("lvwInAndOut_List1");
+        list->setCurrentIndex(list->model()->index(Row, 1));
     }
 
   private slots:
@@ -53,7 +53,7 @@ class TestBrowse : public QObject
         TclsDatabaseUser(f.Db.File()).AddRecords(f.User, "支出", {"2026-06-01"}, {"a"}, {"7.00"}, {""});
         SetRange(f, QDate(2026, 6, 1), QDate(2026, 6, 1));
         f.Click("InAndOut_View");
-        QCOMPARE(f.Find<QTreeWidget>("lvwInAndOut_List1")->topLevelItemCount(), 1);
+        QCOMPARE(f.Find<QTreeView>("lvwInAndOut_List1")->model()->rowCount(), 1);
         QCOMPARE(Label(f, "lblInAndOut_Days"), QStringLiteral("查询天数：1"));
         QCOMPARE(Label(f, "lblInAndOut_OutMoney2"), QStringLiteral("7.00/天"));
         QCOMPARE(Label(f, "lblInAndOut_Surplus"), QStringLiteral("结余：-7.00"));
@@ -66,14 +66,17 @@ class TestBrowse : public QObject
         Sample(f);
         QTest::mouseClick(f.Main->findChild<QWidget *>("rdoInAndOut"), Qt::LeftButton);
         f.Click("InAndOut_View");
-        auto *days = f.Find<QTreeWidget>("lvwInAndOut_List1");
-        QCOMPARE(days->topLevelItemCount(), 10);
+        auto *days = f.Find<QTreeView>("lvwInAndOut_List1");
+        QCOMPARE(days->model()->rowCount(), 10);
+        auto cell = [days](int Row, int Column) {
+            return days->model()->index(Row, Column).data().toString();
+        };
         int empty = 0;
         for (int i = 0; i < 10; ++i)
-            empty += days->topLevelItem(i)->text(2) == "0.00" && days->topLevelItem(i)->text(3) == "0.00";
+            empty += cell(i, 2) == "0.00" && cell(i, 3) == "0.00";
         QCOMPARE(empty, 8);
-        QCOMPARE(days->topLevelItem(2)->text(2), QStringLiteral("15.50"));
-        QCOMPARE(days->topLevelItem(2)->text(3), QStringLiteral("100.00"));
+        QCOMPARE(cell(2, 2), QStringLiteral("15.50"));
+        QCOMPARE(cell(2, 3), QStringLiteral("100.00"));
         QCOMPARE(Label(f, "lblInAndOut_Days"), QStringLiteral("查询天数：10"));
         QCOMPARE(Label(f, "lblInAndOut_OutMoney1"), QStringLiteral("支出合计：45.50"));
         QCOMPARE(Label(f, "lblInAndOut_OutMoney2"), QStringLiteral("4.55/天"));
@@ -81,8 +84,8 @@ class TestBrowse : public QObject
         QCOMPARE(Label(f, "lblInAndOut_InMoney2"), QStringLiteral("10.00/天"));
         QCOMPARE(Label(f, "lblInAndOut_Surplus"), QStringLiteral("结余：54.50"));
         // The last day is selected and focused, and it has no records.
-        QCOMPARE(days->currentItem(), days->topLevelItem(9));
-        QVERIFY(days->currentItem()->isSelected());
+        QCOMPARE(days->currentIndex().row(), 9);
+        QVERIFY(days->selectionModel()->isRowSelected(9, QModelIndex()));
         QCOMPARE(f.Main->focusWidget(), days);
         QCOMPARE(f.Find<QTreeWidget>("lvwInAndOut_List2")->topLevelItemCount(), 0);
         SelectDay(f, 2);
@@ -105,7 +108,7 @@ class TestBrowse : public QObject
             QCOMPARE(answers.Texts(), QStringList{"查看起始日期不能大于截止日期！"});
             QCOMPARE(answers.Seen[0].Icon, QMessageBox::Warning);
         }
-        QCOMPARE(f.Find<QTreeWidget>("lvwInAndOut_List1")->topLevelItemCount(), 10);
+        QCOMPARE(f.Find<QTreeView>("lvwInAndOut_List1")->model()->rowCount(), 10);
         QCOMPARE(Label(f, "lblInAndOut_Days"), QStringLiteral("查询天数：10"));
     }
 
@@ -129,7 +132,8 @@ class TestBrowse : public QObject
         f.Click("InAndOut_Delete");
         QCOMPARE(f.Db.Count("select count(*) from All_Table"), 3);
         QCOMPARE(f.Find<QTreeWidget>("lvwInAndOut_List2")->topLevelItemCount(), 2);
-        QCOMPARE(f.Find<QTreeWidget>("lvwInAndOut_List1")->topLevelItem(2)->text(2), QStringLiteral("5.50"));
+        QCOMPARE(f.Find<QTreeView>("lvwInAndOut_List1")->model()->index(2, 2).data().toString(),
+                 QStringLiteral("5.50"));
         QCOMPARE(Label(f, "lblInAndOut_OutMoney1"), QStringLiteral("支出合计：35.50"));
         QCOMPARE(Label(f, "lblInAndOut_OutMoney2"), QStringLiteral("3.55/天"));
         QCOMPARE(Label(f, "lblInAndOut_Surplus"), QStringLiteral("结余：64.50"));
@@ -186,7 +190,8 @@ class TestBrowse : public QObject
         auto *row = f.Find<QTreeWidget>("lvwInAndOut_List2")->topLevelItem(0);
         QCOMPARE(row->text(4), QStringLiteral("25.00"));
         QCOMPARE(row->text(3), QStringLiteral("早餐 "));
-        QCOMPARE(f.Find<QTreeWidget>("lvwInAndOut_List1")->topLevelItem(2)->text(2), QStringLiteral("30.50"));
+        QCOMPARE(f.Find<QTreeView>("lvwInAndOut_List1")->model()->index(2, 2).data().toString(),
+                 QStringLiteral("30.50"));
         QCOMPARE(Label(f, "lblInAndOut_OutMoney1"), QStringLiteral("支出合计：60.50"));
         DayLists days;
         DetailLists details;
@@ -336,8 +341,9 @@ class TestBrowse : public QObject
         for (int i = 1; i < boxes.size(); ++i)
             QVERIFY2(boxes[i].left() > boxes[i - 1].right(), qPrintable(QString("label %1").arg(i)));
         QVERIFY(Label(f, "lblInAndOut_OutMoney1").contains("199999999999.98"));
-        QCOMPARE(f.Find<QTreeWidget>("lvwInAndOut_List1")->topLevelItem(0)->toolTip(2),
-                 QStringLiteral("199999999999.98"));
+        QCOMPARE(
+            f.Find<QTreeView>("lvwInAndOut_List1")->model()->index(0, 2).data(Qt::ToolTipRole).toString(),
+            QStringLiteral("199999999999.98"));
         // Ordinary totals keep their places.
         f.Find<QDateEdit>("dtpInAndOut_Date1")->setDate(QDate(2026, 6, 2));
         f.Find<QDateEdit>("dtpInAndOut_Date2")->setDate(QDate(2026, 6, 2));

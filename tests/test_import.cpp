@@ -148,14 +148,10 @@ class TestImport : public QObject
     void ownTextExportComesBack()
     {
         using namespace ReportRowsBuilder;
-        const DayLists days{QStringList{"2026-03-01", "2026-03-02"},
-                            {"12.50", "0.00"},
-                            {"0.00", "3000.00"},
-                            {"-12.50", "3000.00"}};
         const TRangeRecords records = MakeRange(QDate(2026, 3, 1), QDate(2026, 3, 2),
                                                 {{"2026-03-01", "支出", "书籍及音像", "12.50", "旧书两本"},
                                                  {"2026-03-02", "收入", "工资", "3000.00", ""}});
-        ReportRows rows = BuildRows1(days, records);
+        ReportRows rows = BuildRows1(records);
         AlignAmounts1(rows);
         QByteArray text = Header1() + "\r\n" + Rule() + "\r\n";
         for (qsizetype i = 0; i < rows[0].size(); ++i)

@@ -184,8 +184,8 @@ class TestInput : public QObject
         f.Find<QDateEdit>("dtpInAndOut_Date1")->setDate(QDate(2026, 6, 1));
         f.Find<QDateEdit>("dtpInAndOut_Date2")->setDate(QDate(2026, 6, 1));
         f.Main->InAndOut_View();
-        auto *days = f.Find<QTreeWidget>("lvwInAndOut_List1");
-        days->setCurrentItem(days->topLevelItem(0));
+        auto *days = f.Find<QTreeView>("lvwInAndOut_List1");
+        days->setCurrentIndex(days->model()->index(0, 1));
         auto *details = f.Find<QTreeWidget>("lvwInAndOut_List2");
         QCOMPARE(details->topLevelItemCount(), 3);
         details->setCurrentItem(details->topLevelItem(1));
@@ -221,13 +221,13 @@ class TestInput : public QObject
         f.Find<QDateEdit>("dtpInAndOut_Date2")->setDate(QDate(2026, 6, 1));
         f.Main->InAndOut_View();
         QCOMPARE(f.Main->Details()[5].value(0), QStringLiteral("line one\nline two"));
-        auto *days = f.Find<QTreeWidget>("lvwInAndOut_List1");
-        days->setCurrentItem(days->topLevelItem(0));
+        auto *days = f.Find<QTreeView>("lvwInAndOut_List1");
+        days->setCurrentIndex(days->model()->index(0, 1));
         auto *details = f.Find<QTreeWidget>("lvwInAndOut_List2");
         QCOMPARE(details->topLevelItem(0)->text(5), QStringLiteral("line one line two"));
         QCOMPARE(CellText(details->topLevelItem(0), 5), QStringLiteral("line one\nline two"));
         QVERIFY(!details->topLevelItem(0)->icon(0).isNull());
-        QVERIFY(!days->topLevelItem(0)->icon(0).isNull());
+        QVERIFY(!days->model()->index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
     }
 
     // A household abroad: decimals written with a comma by the C library.
@@ -251,8 +251,8 @@ class TestInput : public QObject
         f.Find<QDateEdit>("dtpInAndOut_Date1")->setDate(QDate(2026, 6, 1));
         f.Find<QDateEdit>("dtpInAndOut_Date2")->setDate(QDate(2026, 6, 1));
         f.Main->InAndOut_View();
-        auto *days = f.Find<QTreeWidget>("lvwInAndOut_List1");
-        QCOMPARE(days->topLevelItem(0)->text(2), QStringLiteral("12.50"));
+        auto *days = f.Find<QTreeView>("lvwInAndOut_List1");
+        QCOMPARE(days->model()->index(0, 2).data().toString(), QStringLiteral("12.50"));
         QVERIFY2(f.Find<QLabel>("lblInAndOut_OutMoney1")->text().contains("12.50"),
                  qPrintable(f.Find<QLabel>("lblInAndOut_OutMoney1")->text()));
         ReportRows rows;

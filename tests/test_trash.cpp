@@ -42,8 +42,8 @@ class TestTrash : public QObject
     // Deletes detail row Row of the day 2026-06-03 through the browse panel.
     static void DeleteOnPanel(const TMainFixture &F, int Row)
     {
-        auto *days = F.Find<QTreeWidget>("lvwInAndOut_List1");
-        days->setCurrentItem(days->topLevelItem(2));
+        auto *days = F.Find<QTreeView>("lvwInAndOut_List1");
+        days->setCurrentIndex(days->model()->index(2, 1));
         auto *details = F.Find<QTreeWidget>("lvwInAndOut_List2");
         details->setCurrentItem(details->topLevelItem(Row));
         TModalAnswerer answers({QMessageBox::Yes});

@@ -41,6 +41,18 @@ QVariant TclsListModel::data(const QModelIndex &Index, int Role) const
     }
 }
 
+void TclsListModel::Reset(int Rows)
+{
+    beginResetModel();
+    FRows = FCell ? Rows : 0;
+    endResetModel();
+}
+
+void TclsListModel::RowChanged(int Row)
+{
+    emit dataChanged(index(Row, 0), index(Row, columnCount() - 1));
+}
+
 QVariant TclsListModel::headerData(int Section, Qt::Orientation Orientation, int Role) const
 {
     if (Orientation != Qt::Horizontal || Section == 0)

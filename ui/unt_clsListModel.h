@@ -24,6 +24,10 @@ class TclsListModel : public QAbstractTableModel
     QVariant data(const QModelIndex &Index, int Role) const override;
     QVariant headerData(int Section, Qt::Orientation Orientation, int Role) const override;
     const QList<TColumn> &Columns() const { return FColumns; }
+    // The rows now number Rows and say anything anew.
+    void Reset(int Rows);
+    // Row's texts changed.
+    void RowChanged(int Row);
 
   private:
     QList<TColumn> FColumns;

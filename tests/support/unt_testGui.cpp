@@ -84,6 +84,7 @@ QString SaveShot(QWidget *Widget, const QString &Name)
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTreeView>
 #include <QTreeWidget>
 
 TMainFixture::TMainFixture(const QString &UserName) : User(UserName)
@@ -133,6 +134,7 @@ template QDateEdit *TMainFixture::Find<QDateEdit>(const QString &) const;
 template QLineEdit *TMainFixture::Find<QLineEdit>(const QString &) const;
 template QPlainTextEdit *TMainFixture::Find<QPlainTextEdit>(const QString &) const;
 template QTreeWidget *TMainFixture::Find<QTreeWidget>(const QString &) const;
+template QTreeView *TMainFixture::Find<QTreeView>(const QString &) const;
 template QWidget *TMainFixture::Find<QWidget>(const QString &) const;
 
 #include <QFileDialog>
