@@ -96,6 +96,29 @@ class TestBrowse : public QObject
         SaveShot(f.Main.get(), "browse");
     }
 
+    // Every day the pickers allow is a row of the daily list: millions of
+    // rows, shown at once, with the sums of the few days that have records.
+    void everyDayThePickersAllow()
+    {
+        TMainFixture f;
+        Sample(f);
+        SetRange(f, QDate(1900, 1, 1), QDate(9999, 12, 31));
+        f.Main->InAndOut_View();
+        const qint64 days = QDate(1900, 1, 1).daysTo(QDate(9999, 12, 31)) + 1;
+        auto *list = f.Find<QTreeView>("lvwInAndOut_List1");
+        QCOMPARE(list->model()->rowCount(), days);
+        QCOMPARE(Label(f, "lblInAndOut_Days"), QStringLiteral("查询天数：%1").arg(days));
+        QCOMPARE(Label(f, "lblInAndOut_OutMoney1"), QStringLiteral("支出合计：45.50"));
+        QCOMPARE(Label(f, "lblInAndOut_Surplus"), QStringLiteral("结余：54.50"));
+        QCOMPARE(list->currentIndex().row(), days - 1);
+        QCOMPARE(list->model()->index(int(days - 1), 1).data().toString(), QStringLiteral("9999-12-31"));
+        const int june3 = int(QDate(1900, 1, 1).daysTo(QDate(2026, 6, 3)));
+        QCOMPARE(list->model()->index(june3, 1).data().toString(), QStringLiteral("2026-06-03"));
+        QCOMPARE(list->model()->index(june3, 2).data().toString(), QStringLiteral("15.50"));
+        list->setCurrentIndex(list->model()->index(june3, 1));
+        QCOMPARE(f.Find<QTreeWidget>("lvwInAndOut_List2")->topLevelItemCount(), 3);
+    }
+
     void reversedRangeChangesNothing()
     {
         TMainFixture f;
