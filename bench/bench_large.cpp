@@ -158,6 +158,8 @@ int RunOne(const QString &Op, const QString &File)
             main.InAndOut_View();
             if (Op == QLatin1String("detail"))
                 ms = MedianMs(5, [&] { main.mnuInAndOut_More_ShowRecordClick(); });
+            else if (Op == QLatin1String("share"))
+                ms = MedianMs(5, [&] { trigger("mnuInAndOut_More_OutTotal"); });
             else if (Op == QLatin1String("select")) {
                 const QModelIndex row =
                     main.findChild<QTreeView *>("lvwInAndOut_List1")->model()->index(100, 1);
@@ -207,6 +209,7 @@ int main(int argc, char **argv)
                                                          {"view", "View"},
                                                          {"calendar", "View of 1900-9999"},
                                                          {"detail", "detail dialog"},
+                                                         {"share", "expense categories' shares"},
                                                          {"select", "selecting one day"},
                                                          {"rows", "report rows"},
                                                          {"text", "text export, layout I"},
