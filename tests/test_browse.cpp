@@ -367,6 +367,8 @@ class TestBrowse : public QObject
         QCOMPARE(
             f.Find<QTreeView>("lvwInAndOut_List1")->model()->index(0, 2).data(Qt::ToolTipRole).toString(),
             QStringLiteral("199999999999.98"));
+        QVERIFY(
+            !f.Find<QTreeView>("lvwInAndOut_List1")->model()->index(0, 1).data(Qt::ToolTipRole).isValid());
         // Ordinary totals keep their places.
         f.Find<QDateEdit>("dtpInAndOut_Date1")->setDate(QDate(2026, 6, 2));
         f.Find<QDateEdit>("dtpInAndOut_Date2")->setDate(QDate(2026, 6, 2));
@@ -389,6 +391,9 @@ class TestBrowse : public QObject
             QVERIFY(!list->model()->index(0, 0).data(Qt::DecorationRole).isNull());
             for (int i = 0; i < list->model()->rowCount(); ++i)
                 seen << list->model()->index(i, 3).data().toString();
+            // Tips only where a cell may not show all: amounts, not names.
+            QCOMPARE(list->model()->index(0, 4).data(Qt::ToolTipRole).toString(), QStringLiteral("10.00"));
+            QVERIFY(!list->model()->index(0, 3).data(Qt::ToolTipRole).isValid());
             SaveShot(Dialog, "detail");
             static_cast<QDialog *>(Dialog)->reject();
         };

@@ -31,8 +31,14 @@ QVariant TclsListModel::data(const QModelIndex &Index, int Role) const
     case Qt::DisplayRole:
         return OneLineText(FCell(Index.row(), column - 1));
     case Qt::EditRole:
-    case Qt::ToolTipRole:
         return FCell(Index.row(), column - 1);
+    case Qt::ToolTipRole: {
+        // As in the item lists: a tip only where the cell may not show all
+        // of its text, an amount cut short by its column or a memo of
+        // several lines.
+        const QString text = FCell(Index.row(), column - 1);
+        return FColumns[column - 1].RightAligned || OneLineText(text) != text ? QVariant(text) : QVariant();
+    }
     case Qt::TextAlignmentRole:
         return FColumns[column - 1].RightAligned ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter))
                                                  : QVariant();
