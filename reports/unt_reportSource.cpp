@@ -2,6 +2,14 @@
 
 using namespace ReportRowsBuilder;
 
+namespace
+{
+bool PlainType(const QString &Type)
+{
+    return Type == QStringLiteral("支出") || Type == QStringLiteral("收入");
+}
+} // namespace
+
 TReportSource::TReportSource(const TRangeRecords &Records, TReportLayout Layout)
     : FRecords(Records), FLayout(Layout), FSummary(SummaryRows1(Records))
 {
@@ -46,8 +54,10 @@ std::array<QByteArray, 5> TReportSource::Row(qsizetype I) const
     case TReportLayout::Layout2: {
         // A record of a type neither expense nor income whose item names an
         // income hands its amount to the row before, as in a whole list.
+        // Such a record is rare: an expense or an income never is one.
         std::array<QByteArray, 5> next;
-        const bool nextGives = I + 1 < records && GivesToRowBefore2(next = RecordRow1(FRecords, I + 1));
+        const bool nextGives = I + 1 < records && !PlainType(FRecords.TypeText(I + 1)) &&
+                               GivesToRowBefore2(next = RecordRow1(FRecords, I + 1));
         ConvertRow2(rows, 0);
         if (nextGives) {
             put(1, std::move(next));
@@ -67,18 +77,4 @@ QByteArray TReportSource::Line(qsizetype I) const
     for (const QByteArray &cell : Row(I))
         line += cell;
     return line;
-}
-
-ReportRows TReportSource::AllRows() const
-{
-    ReportRows rows;
-    const qsizetype count = Count();
-    for (auto &column : rows)
-        column.reserve(count);
-    for (qsizetype i = 0; i < count; ++i) {
-        std::array<QByteArray, 5> row = Row(i);
-        for (int c = 0; c < 5; ++c)
-            rows[c].append(std::move(row[c]));
-    }
-    return rows;
 }

@@ -19,8 +19,6 @@ class TReportSource
     qsizetype Count() const;
     std::array<QByteArray, 5> Row(qsizetype I) const;
     QByteArray Line(qsizetype I) const;
-    // Every row at once, for callers that want the whole list.
-    ReportRows AllRows() const;
 
   private:
     const TRangeRecords &FRecords;
