@@ -60,7 +60,13 @@ void TclsDatabaseUser::GetRangeRecords(const QString &UserName, const QDate &Dat
                        {Base64::EncodeText(UserName), DayText(DateFrom), DayText(DateTo)});
     const QByteArray expense = Base64::EncodeText(QStringLiteral("支出")).toUtf8();
     TTextIndex texts(Records);
-    Records.Reserve(std::min<qsizetype>(Records.DayCount() * 4, 1 << 20));
+    // The count first: the index answers it alone, and the records then
+    // land in one block instead of being copied from block to block as
+    // the list grows.
+    auto count = db.Query("select count(*) from All_Table where User_Name=? and Program_Date>=? and "
+                          "Program_Date<=?",
+                          {Base64::EncodeText(UserName), DayText(DateFrom), DayText(DateTo)});
+    Records.Reserve(count.Eof() ? 0 : count.FieldInt64(0));
     // Dates come in text order, the same as day order; a stored date that
     // is no day of the calendar in its exact form belongs to no day.
     QByteArray lastDate;

@@ -25,12 +25,13 @@ TDayTotals SumDays(const DayLists &Days);
 struct TRangeRecord {
     qint64 Id = 0;
     double Money = 0;
-    qint32 Day = 0;   // days after the range's first day
-    quint32 Type = 0; // the texts' index of "支出", "收入" or whatever was stored
-    quint32 Name = 0; // the texts' index
-    quint32 Memo = 0; // the texts' index
-    bool Income = false;
+    qint32 Day = 0;         // days after the range's first day
+    quint32 Type : 31 = 0;  // the texts' index of "支出", "收入" or whatever was stored
+    quint32 Income : 1 = 0; // anything but an expense counts as income
+    quint32 Name = 0;       // the texts' index
+    quint32 Memo = 0;       // the texts' index
 };
+static_assert(sizeof(TRangeRecord) == 32, "a record of a long range stays small");
 
 // "yyyy-MM-dd", made without Qt's format parser: a long range asks for it
 // hundreds of thousands of times.
