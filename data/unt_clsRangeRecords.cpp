@@ -4,17 +4,6 @@
 
 #include <algorithm>
 
-TDayTotals SumDays(const DayLists &Days)
-{
-    TDayTotals totals;
-    for (qsizetype i = 0; i < Days[0].size(); ++i) {
-        totals.Out += ParseMoney(Days[1][i]);
-        totals.In += ParseMoney(Days[2][i]);
-        totals.Balance += ParseMoney(Days[3][i]);
-    }
-    return totals;
-}
-
 QString DayText(const QDate &Date)
 {
     int year = 0, month = 0, day = 0;

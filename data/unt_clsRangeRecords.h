@@ -20,7 +20,6 @@ using DetailLists = std::array<QStringList, 6>; // ID, date, type, name, amount,
 struct TDayTotals {
     double Out = 0, In = 0, Balance = 0;
 };
-TDayTotals SumDays(const DayLists &Days);
 
 struct TRangeRecord {
     qint64 Id = 0;
@@ -64,7 +63,7 @@ class TRangeRecords
     QDate DayDate(qsizetype Day) const { return FFrom.addDays(Day); }
     double DayOut(qsizetype Day) const { return FDayOut[size_t(Day)]; }
     double DayIn(qsizetype Day) const { return FDayIn[size_t(Day)]; }
-    // The day lists of old, and their totals as SumDays makes them.
+    // The day lists of old, and the range totals.
     DayLists Days() const;
     TDayTotals Totals() const;
 

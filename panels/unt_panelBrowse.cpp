@@ -268,18 +268,16 @@ void TBrowsePanel::InAndOut_SyncLists(const QString &Action)
         return;
     const qint64 id =
         lstInAndOut_List2_ID->item(lvwInAndOut_List2->indexOfTopLevelItem(row))->text().toLongLong();
-    const qsizetype day =
-        Records.From().daysTo(QDate::fromString(row->text(1), QStringLiteral("yyyy-MM-dd")));
     const qsizetype at = Records.IndexOfId(id);
     // The record's day sums follow the change in the range kept in memory.
     if (at >= 0) {
+        const int day = Records.At(at).Day;
         if (Action == QStringLiteral("修改"))
             Records.Change(at, row->text(3), ParseMoney(row->text(4)), CellText(row, 5));
         else
             Records.Remove(at);
+        FDayModel->RowChanged(day);
     }
-    if (day >= 0 && day < Records.DayCount())
-        FDayModel->RowChanged(int(day));
     InAndOut_ShowTotals();
 }
 

@@ -74,7 +74,7 @@ class TclsOutputs : public QObject
     bool CollectRange(TRangeRecords &Range);
     // The file of an export of the pickers' range, its name suggested;
     // empty when the user stepped back.
-    QString AskExportFile(bool Layout2, const QString &Extension);
+    QString AskRangeExportFile(bool Layout2, const QString &Extension);
     // Pages of Count lines under Header; Lines(i) gives line i when a page
     // shows it.
     void CreateReport(const QString &Action, const QByteArray &Header, qsizetype Count,

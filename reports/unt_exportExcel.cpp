@@ -65,7 +65,7 @@ void TclsOutputs::SaveReportExcel(bool Layout2)
             TMessageStyle::Warning);
         return;
     }
-    const QString file = AskExportFile(Layout2, QStringLiteral("xls"));
+    const QString file = AskRangeExportFile(Layout2, QStringLiteral("xls"));
     if (file.isEmpty())
         return;
     const QString head = Layout2

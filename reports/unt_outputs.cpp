@@ -74,7 +74,7 @@ bool TclsOutputs::CollectRange(TRangeRecords &Range)
     return ReadRange(Range);
 }
 
-QString TclsOutputs::AskExportFile(bool Layout2, const QString &Extension)
+QString TclsOutputs::AskRangeExportFile(bool Layout2, const QString &Extension)
 {
     return AskExportFile(Extension, SuggestedExportName(Layout2, FRange.Start(), FRange.End()));
 }
@@ -84,7 +84,7 @@ void TclsOutputs::SaveReportText(bool Layout2)
     TRangeRecords range;
     if (!CollectRange(range))
         return;
-    const QString file = AskExportFile(Layout2, QStringLiteral("txt"));
+    const QString file = AskRangeExportFile(Layout2, QStringLiteral("txt"));
     if (file.isEmpty())
         return;
     const TReportSource source(range, Layout2 ? TReportLayout::Layout2 : TReportLayout::Aligned1);
