@@ -64,6 +64,28 @@ QPalette DarkPalette()
     return dark;
 }
 
+// The desktop turned dark with a 20-point face until the end of the scope.
+class TDarkLargeDesktop
+{
+  public:
+    TDarkLargeDesktop() : FPalette(QApplication::palette()), FFont(QApplication::font())
+    {
+        QFont large(QStringLiteral("DejaVu Sans"));
+        large.setPointSize(20);
+        QApplication::setPalette(DarkPalette());
+        QApplication::setFont(large);
+    }
+    ~TDarkLargeDesktop()
+    {
+        QApplication::setPalette(FPalette);
+        QApplication::setFont(FFont);
+    }
+
+  private:
+    QPalette FPalette;
+    QFont FFont;
+};
+
 mode_t ModeOf(const QString &Path)
 {
     struct stat info {
@@ -208,16 +230,7 @@ class TestDesktop : public QObject
     void ownLookUnderDarkThemeAndLargeFont()
     {
         TMainFixture f;
-        const QPalette oldPalette = QApplication::palette();
-        const QFont oldFont = QApplication::font();
-        auto restore = qScopeGuard([&] {
-            QApplication::setPalette(oldPalette);
-            QApplication::setFont(oldFont);
-        });
-        QFont large(QStringLiteral("DejaVu Sans"));
-        large.setPointSize(20);
-        QApplication::setPalette(DarkPalette());
-        QApplication::setFont(large);
+        const TDarkLargeDesktop desktop;
         QApplication::processEvents();
         for (const char *name : {"lblOut_Date", "lblOut_Notice1", "lblUserName"}) {
             auto *label = f.Main->findChild<QLabel *>(QLatin1String(name));
@@ -248,16 +261,7 @@ class TestDesktop : public QObject
                         {"", ""});
         f.Find<QDateEdit>("dtpInAndOut_Date1")->setDate(QDate(2026, 6, 1));
         f.Find<QDateEdit>("dtpInAndOut_Date2")->setDate(QDate(2026, 6, 2));
-        const QPalette oldPalette = QApplication::palette();
-        const QFont oldFont = QApplication::font();
-        auto restore = qScopeGuard([&] {
-            QApplication::setPalette(oldPalette);
-            QApplication::setFont(oldFont);
-        });
-        QFont large(QStringLiteral("DejaVu Sans"));
-        large.setPointSize(20);
-        QApplication::setPalette(DarkPalette());
-        QApplication::setFont(large);
+        const TDarkLargeDesktop desktop;
         bool seen = false;
         TModalAnswerer answers;
         answers.OnDialog = [&](QWidget *Dialog) {

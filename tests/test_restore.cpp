@@ -31,6 +31,20 @@ template <class T> T *In(QWidget *Window, const char *Name)
     return found;
 }
 
+// The program pointed at books that are not there; Good holds 甲's books
+// to put in their place.
+struct TMissingBooks {
+    TTestDb Good;
+    QTemporaryDir Dir;
+    QString File = Dir.path() + "/pondo.sjk";
+    TMissingBooks()
+    {
+        TclsDatabaseUser(Good.File()).AddUser("甲", "pa");
+        TclsDatabaseUser::SetDefaultDatabaseFile(File);
+    }
+    ~TMissingBooks() { TclsDatabaseUser::SetDefaultDatabaseFile(QString()); }
+};
+
 // The books of one day: 甲 with three records; then 乙 and two records more.
 struct TBooks {
     TTestDb Db;
@@ -170,12 +184,9 @@ class TestRestore : public QObject
 
     void loginReadsItsListAgainAfterAFailedStart()
     {
-        TTestDb good;
-        TclsDatabaseUser(good.File()).AddUser("甲", "pa");
-        QTemporaryDir dir;
-        const QString file = dir.path() + "/pondo.sjk";
-        TclsDatabaseUser::SetDefaultDatabaseFile(file);
-        auto reset = qScopeGuard([] { TclsDatabaseUser::SetDefaultDatabaseFile(QString()); });
+        const TMissingBooks missing;
+        const TTestDb &good = missing.Good;
+        const QString &file = missing.File;
         TfrmLogin login;
         {
             TModalAnswerer answers;
@@ -200,12 +211,9 @@ class TestRestore : public QObject
 
     void retryFromTheErrorBox()
     {
-        TTestDb good;
-        TclsDatabaseUser(good.File()).AddUser("甲", "pa");
-        QTemporaryDir dir;
-        const QString file = dir.path() + "/pondo.sjk";
-        TclsDatabaseUser::SetDefaultDatabaseFile(file);
-        auto reset = qScopeGuard([] { TclsDatabaseUser::SetDefaultDatabaseFile(QString()); });
+        const TMissingBooks missing;
+        const TTestDb &good = missing.Good;
+        const QString &file = missing.File;
         int boxes = 0;
         QTimer answer;
         connect(&answer, &QTimer::timeout, [&] {
