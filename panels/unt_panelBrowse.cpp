@@ -105,6 +105,7 @@ void TBrowsePanel::Build()
     mnuInAndOut_More->setObjectName(QStringLiteral("mnuInAndOut_More"));
     AddAction(mnuInAndOut_More, "mnuInAndOut_More_ShowRecord",
               QStringLiteral("详细显示每天所有收支记录(&S)..."));
+    AddAction(mnuInAndOut_More, "mnuInAndOut_More_Find", QStringLiteral("查找记录(&F)..."));
     mnuInAndOut_More->addSeparator();
     AddAction(mnuInAndOut_More, "mnuInAndOut_More_OutTotal",
               QStringLiteral("统计各个支出项目所占比例(&O)..."));
@@ -130,7 +131,6 @@ void TBrowsePanel::Build()
     }
     mnuInAndOut_More->addSeparator();
     AddAction(mnuInAndOut_More, "mnuInAndOut_More_Trash", QStringLiteral("回收站(&R)..."));
-    AddAction(mnuInAndOut_More, "mnuInAndOut_More_Find", QStringLiteral("查找记录(&F)..."));
 }
 
 QDate TBrowsePanel::RangeStart() const
