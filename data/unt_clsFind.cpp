@@ -97,11 +97,21 @@ void TFindIndex::MarkTexts(const QString &Word, quint64 Bit, std::vector<quint64
 {
     const QStringMatcher matcher(Word);
     qsizetype at = 0;
+    size_t text = 0;
     while ((at = matcher.indexIn(FFolded, at)) >= 0) {
-        const auto next = std::upper_bound(FStarts.begin(), FStarts.end(), at);
-        Masks[size_t(next - FStarts.begin() - 1)] |= Bit;
+        // Hits come in text order: the text of this one is found by
+        // walking on from the last, or by a search when it lies far ahead.
+        if (FStarts[text + 1] <= at) {
+            if (text + 8 < FStarts.size() && FStarts[text + 8] <= at)
+                text =
+                    size_t(std::upper_bound(FStarts.begin() + text, FStarts.end(), at) - FStarts.begin()) - 1;
+            else
+                while (FStarts[text + 1] <= at)
+                    ++text;
+        }
+        Masks[text] |= Bit;
         // The rest of this text cannot add anything.
-        at = *next;
+        at = FStarts[text + 1];
     }
 }
 
