@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
 
 namespace
 {
@@ -75,15 +76,20 @@ void TFindIndex::Reset(TRangeRecords Records)
         AddFolded(FRecords.Text(quint32(t)));
     const qsizetype n = FRecords.Count();
     FGone.assign(size_t(n), false);
-    FNewestFirst.resize(size_t(n));
-    for (qsizetype i = 0; i < n; ++i)
-        FNewestFirst[size_t(i)] = i;
-    // The range is in day order already: only a day's own records, expenses
-    // before income, need putting latest first.
-    std::sort(FNewestFirst.begin(), FNewestFirst.end(), [this](qsizetype A, qsizetype B) {
-        const TRangeRecord &a = FRecords.At(A), &b = FRecords.At(B);
-        return a.Day != b.Day ? a.Day > b.Day : a.Id > b.Id;
-    });
+    // The range is in day order already: from the last day back, only each
+    // day's own few records (expenses before income) need putting latest first.
+    FNewestFirst.clear();
+    FNewestFirst.reserve(size_t(n));
+    for (qsizetype end = n; end > 0;) {
+        qsizetype begin = end - 1;
+        while (begin > 0 && FRecords.At(begin - 1).Day == FRecords.At(end - 1).Day)
+            --begin;
+        const auto from = FNewestFirst.insert(FNewestFirst.end(), size_t(end - begin), 0);
+        std::iota(from, FNewestFirst.end(), begin);
+        std::sort(from, FNewestFirst.end(),
+                  [this](qsizetype A, qsizetype B) { return FRecords.At(A).Id > FRecords.At(B).Id; });
+        end = begin;
+    }
 }
 
 void TFindIndex::AddFolded(const QString &Text)

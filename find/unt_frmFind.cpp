@@ -188,10 +188,9 @@ void TfrmFind::Load()
     FillNames();
     FillSaved();
     TFindQuery last;
-    if (TclsFindStore(FSession.Database->DatabaseFile()).LoadSearch(FSession.CurrentUser, QString(), last))
-        SetQuery(last);
-    else
-        SetQuery(TFindQuery());
+    TclsFindStore(FSession.Database->DatabaseFile()).LoadSearch(FSession.CurrentUser, QString(), last);
+    SetQuery(last);
+    FLastSaved = Query();
     FStaleCheck->start();
     edtFind_Text->setFocus();
     edtFind_Text->selectAll();

@@ -218,9 +218,12 @@ void TfrmFind::cboFind_SavedSelect(int Index)
 void TfrmFind::SaveLastSearch()
 {
     // Books opened read-only keep nothing; the search is only lost.
-    if (!FSession.Database || FSession.Database->ReadOnly())
+    // An unchanged search is not written again.
+    if (!FSession.Database || FSession.Database->ReadOnly() || Query() == FLastSaved)
         return;
     RunGuarded(this, [this] {
-        TclsFindStore(FSession.Database->DatabaseFile()).SaveSearch(FSession.CurrentUser, QString(), Query());
+        const TFindQuery query = Query();
+        TclsFindStore(FSession.Database->DatabaseFile()).SaveSearch(FSession.CurrentUser, QString(), query);
+        FLastSaved = query;
     });
 }
