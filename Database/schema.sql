@@ -52,5 +52,20 @@ CREATE TABLE Import_Rules (
   Rule_Value TEXT NOT NULL,
   PRIMARY KEY (User_Name, Rule_Kind, Rule_Key)
 );
+-- Each user's searches of the 查找记录 window: the named ones, and the last
+-- one under the empty Search_Name. Blank dates are the first and last
+-- record's, blank amounts no bound; texts in the stored-text form.
+CREATE TABLE Saved_Searches (
+  User_Name    TEXT NOT NULL,
+  Search_Name  TEXT NOT NULL,
+  Search_Words TEXT NOT NULL DEFAULT '',
+  Date_From    TEXT NOT NULL DEFAULT '',
+  Date_To      TEXT NOT NULL DEFAULT '',
+  Program_Type TEXT NOT NULL DEFAULT '',
+  Program_Name TEXT NOT NULL DEFAULT '',
+  Money_Min    TEXT NOT NULL DEFAULT '',
+  Money_Max    TEXT NOT NULL DEFAULT '',
+  PRIMARY KEY (User_Name, Search_Name)
+);
 -- The layout's version; data/unt_clsSchema.cpp upgrades older files to it.
-PRAGMA user_version = 2;
+PRAGMA user_version = 3;

@@ -4,6 +4,7 @@
 #include "app/unt_frmLogin.h"
 #include "data/unt_clsBackupJob.h"
 #include "data/unt_clsClock.h"
+#include "find/unt_frmFind.h"
 #include "panels/unt_TShape.h"
 #include "panels/unt_clsButtonCreator.h"
 #include "panels/unt_frmTrash.h"
@@ -23,6 +24,7 @@
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <QThread>
 #include <QTreeWidget>
@@ -304,6 +306,42 @@ void TfrmMain::ConnectMoreMenu()
             InAndOut_View();
     });
     SetupImport();
+    FOutputs.BindMoreItem("mnuInAndOut_More_Find", [this] { OpenFind(); });
+    // Anywhere in the window, once a user is logged in.
+    auto *find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [this] {
+        if (GuardFlag == 1)
+            RunGuarded(this, [this] { OpenFind(); });
+    });
+}
+
+TfrmFind *TfrmMain::FindWindow() const
+{
+    return FFind;
+}
+
+void TfrmMain::OpenFind()
+{
+    if (!FFind) {
+        auto *find = new TfrmFind(FSession, FOutputs,
+                                  {[this](qint64 Id, const QString &Name, double Money, const QString &Memo) {
+                                       FBrowse->RecordChanged(Id, Name, Money, Memo);
+                                   },
+                                   [this](const QList<qint64> &Ids) { FBrowse->RecordsRemoved(Ids); }},
+                                  this);
+        FFind = find;
+        CenterOnScreen(find);
+        find->show();
+        try {
+            find->Load();
+        } catch (...) {
+            find->close();
+            throw;
+        }
+    }
+    FFind->showNormal();
+    FFind->raise();
+    FFind->activateWindow();
 }
 
 void TfrmMain::WhileButtonBusy(const QString &Key, const std::function<void()> &Work)
@@ -365,6 +403,9 @@ void TfrmMain::closeEvent(QCloseEvent *Event)
             return;
         }
     }
+    // The find window goes with the user's session, its search kept.
+    if (FFind)
+        FFind->close();
     Event->accept();
 }
 

@@ -28,6 +28,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TShape;
 class TclsButtonCreator;
+class TfrmFind;
 struct TBill;
 
 class TfrmMain : public QWidget
@@ -133,6 +134,10 @@ class TfrmMain : public QWidget
     // The browse panel's lists of the range last viewed.
     DetailLists Details() const { return FBrowse->Details(); }
 
+    // The 查找记录 window (More menu, Ctrl+F): opened, or raised when open.
+    void OpenFind();
+    TfrmFind *FindWindow() const;
+
     // Bills into the pending rows: the More menu's item and file drops.
     void mnuInAndOut_More_ImportClick();
     void ImportBill(const QString &File);
@@ -177,4 +182,5 @@ class TfrmMain : public QWidget
     };
     QHash<QString, TShapePair> FPairs;
     QHash<QString, TclsButtonCreator *> FButtons;
+    QPointer<TfrmFind> FFind;
 };

@@ -5,6 +5,7 @@
 //   bench_large [records-per-day [sample-file]]   (default 92; a sample file
 //   that exists is used as it is, so a profiler can run one operation on it)
 #include "app/unt_frmMain.h"
+#include "bench/unt_benchSample.h"
 #include "bench/unt_benchTiming.h"
 #include "data/unt_clsBase64.h"
 #include "data/unt_clsDatabaseUser.h"
@@ -26,41 +27,6 @@
 
 namespace
 {
-const QDate First(2016, 1, 1), Last(2025, 12, 31);
-const QString User = QStringLiteral("张三");
-
-void MakeSample(const QString &File, int PerDay)
-{
-    MakeDatabaseFile(File);
-    TclsDatabaseUser store(File);
-    store.AddUser(User, QStringLiteral("pw"));
-    const QStringList names = {"早饭", "午饭", "晚饭", "交通", "日用品", "水果", "零食", "话费"};
-    const QStringList memos = {QString(), QString(), "备注", "和同事", "超市", QString()};
-    QStringList dates, nameList, moneys, memoList;
-    for (QDate d = First; d <= Last; d = d.addDays(1))
-        for (int i = 0; i < PerDay; ++i) {
-            dates << d.toString(Qt::ISODate);
-            nameList << names[i % names.size()];
-            moneys << QString::number(1 + (i * 37 + d.day()) % 400) + ".50";
-            memoList << memos[i % memos.size()];
-        }
-    store.AddRecords(User, "支出", dates, nameList, moneys, memoList);
-}
-
-// The high-water mark of this program's own memory. Not getrusage: its
-// maxrss survives exec, so a child would report the parent's size when the
-// parent has just made a large sample.
-long PeakKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return 0;
-}
-
 // The same rows as the range read, stepped through with every column read.
 void PlainQuery(const QString &File)
 {

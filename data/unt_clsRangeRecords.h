@@ -78,6 +78,9 @@ class TRangeRecords
     // For the store as it reads a range: the index of a new text (the
     // store shares repeated ones itself), and the records in order.
     quint32 AddText(const QString &Text);
+    // Every text by its index, for code that looks through them all once.
+    qsizetype TextCount() const { return FTexts.size(); }
+    const QString &Text(quint32 Index) const { return FTexts.at(Index); }
     void Append(const TRangeRecord &Record);
     void Reserve(qsizetype Records) { FRecords.reserve(size_t(Records)); }
 

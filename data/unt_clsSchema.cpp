@@ -29,6 +29,14 @@ const std::vector<TSchemaStep> &SchemaSteps()
          QStringLiteral(
              "CREATE TABLE Import_Rules (User_Name TEXT NOT NULL, Rule_Kind TEXT NOT NULL, Rule_Key "
              "TEXT NOT NULL, Rule_Value TEXT NOT NULL, PRIMARY KEY (User_Name, Rule_Kind, Rule_Key))")},
+        // 2 -> 3: each user's saved searches, and the last search under the
+        // empty name.
+        {QStringLiteral(
+            "CREATE TABLE Saved_Searches (User_Name TEXT NOT NULL, Search_Name TEXT NOT NULL, Search_Words "
+            "TEXT NOT NULL DEFAULT '', Date_From TEXT NOT NULL DEFAULT '', Date_To TEXT NOT NULL DEFAULT '', "
+            "Program_Type TEXT NOT NULL DEFAULT '', Program_Name TEXT NOT NULL DEFAULT '', "
+            "Money_Min TEXT NOT NULL DEFAULT '', Money_Max TEXT NOT NULL DEFAULT '', "
+            "PRIMARY KEY (User_Name, Search_Name))")},
     };
     return Steps;
 }

@@ -3,11 +3,20 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <atomic>
+#include <cstring>
 #include <sqlite3.h>
 
 namespace
 {
 int BusyTimeoutMs = 3000;
+std::atomic<quint64> LedgerWriteCount{0};
+
+void CountLedgerWrite(void *, int, const char *, const char *Table, sqlite3_int64)
+{
+    if (std::strcmp(Table, "All_Table") == 0)
+        ++LedgerWriteCount;
+}
 
 // A user's sentence for each kind of failure; SQLite's own text and the file
 // follow it for the record.
@@ -170,6 +179,12 @@ TclsConnection::TclsConnection(const QString &File) : FFile(File)
     }
     sqlite3_extended_result_codes(FDb, 1);
     sqlite3_busy_timeout(FDb, BusyTimeoutMs);
+    sqlite3_update_hook(FDb, CountLedgerWrite, nullptr);
+}
+
+quint64 TclsConnection::LedgerWrites()
+{
+    return LedgerWriteCount.load();
 }
 
 TclsConnection::~TclsConnection()

@@ -73,6 +73,10 @@ class TclsConnection
 
     // How long a statement waits for another program's lock before it fails.
     static void SetBusyTimeout(int Milliseconds);
+    // Grows whenever a connection of this program inserts, changes or
+    // deletes a ledger record (even in a transaction later rolled back): a
+    // copy of the ledger kept in memory compares it to know it is stale.
+    static quint64 LedgerWrites();
 
   private:
     sqlite3_stmt *Prepare(const char *Sql, const TclsSqlValues &Values);

@@ -105,6 +105,7 @@ void TBrowsePanel::Build()
     mnuInAndOut_More->setObjectName(QStringLiteral("mnuInAndOut_More"));
     AddAction(mnuInAndOut_More, "mnuInAndOut_More_ShowRecord",
               QStringLiteral("详细显示每天所有收支记录(&S)..."));
+    AddAction(mnuInAndOut_More, "mnuInAndOut_More_Find", QStringLiteral("查找记录(&F)..."));
     mnuInAndOut_More->addSeparator();
     AddAction(mnuInAndOut_More, "mnuInAndOut_More_OutTotal",
               QStringLiteral("统计各个支出项目所占比例(&O)..."));
@@ -279,6 +280,31 @@ void TBrowsePanel::InAndOut_SyncLists(const QString &Action)
         FDayModel->RowChanged(day);
     }
     InAndOut_ShowTotals();
+}
+
+void TBrowsePanel::FollowRecord(qint64 Id, const std::function<void(qsizetype At)> &Apply)
+{
+    const qsizetype at = Records.IndexOfId(Id);
+    if (at < 0)
+        return;
+    const int day = Records.At(at).Day;
+    Apply(at);
+    FDayModel->RowChanged(day);
+    const QModelIndexList selected = lvwInAndOut_List1->selectionModel()->selectedRows();
+    if (!selected.isEmpty() && selected.first().row() == day)
+        lvwInAndOut_List1SelectItem(selected.first());
+    InAndOut_ShowTotals();
+}
+
+void TBrowsePanel::RecordChanged(qint64 Id, const QString &Name, double Money, const QString &Memo)
+{
+    FollowRecord(Id, [&](qsizetype At) { Records.Change(At, Name, Money, Memo); });
+}
+
+void TBrowsePanel::RecordsRemoved(const QList<qint64> &Ids)
+{
+    for (const qint64 id : Ids)
+        FollowRecord(id, [&](qsizetype At) { Records.Remove(At); });
 }
 
 void TBrowsePanel::InAndOut_More()

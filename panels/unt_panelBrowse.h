@@ -6,6 +6,8 @@
 #include <QDate>
 #include <QWidget>
 
+#include <functional>
+
 class QDateEdit;
 class QLabel;
 class QListWidget;
@@ -32,6 +34,10 @@ class TBrowsePanel : public QWidget
     void InAndOut_Modify();
     void InAndOut_SyncLists(const QString &Action);
     void InAndOut_More();
+    // A record changed or deleted elsewhere (the find window): the range on
+    // screen, its day and its totals follow when the range holds it.
+    void RecordChanged(qint64 Id, const QString &Name, double Money, const QString &Memo);
+    void RecordsRemoved(const QList<qint64> &Ids);
     // The range of the pickers, and its check with the warning.
     QDate RangeStart() const;
     QDate RangeEnd() const;
@@ -47,6 +53,7 @@ class TBrowsePanel : public QWidget
     bool HasRange() const { return Records.DayCount() > 0; }
 
   private:
+    void FollowRecord(qint64 Id, const std::function<void(qsizetype At)> &Apply);
     TPanelHost FHost;
     QDateEdit *dtpInAndOut_Date1 = nullptr, *dtpInAndOut_Date2 = nullptr;
     QLabel *lblInAndOut_Days = nullptr, *lblInAndOut_Surplus = nullptr, *lblInAndOut_OutMoney1 = nullptr,

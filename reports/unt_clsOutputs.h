@@ -61,10 +61,25 @@ class TclsOutputs : public QObject
     // Suggested: the name (without extension) offered unless the user typed
     // a name of their own last time.
     QString AskExportFile(const QString &Extension, const QString &Suggested = QString());
+    // The same offering several types ("txt", "xls"); Extension gets the one
+    // the name ends in or the dialog's chosen type.
+    QString AskExportFileOfTypes(const QStringList &Extensions, const QString &Suggested, QString &Extension);
+    // Writes Count lines under Header and the rule into File, all or
+    // nothing, then says where it went.
+    void ExportText(const QString &File, const QByteArray &Header, qsizetype Count,
+                    const std::function<QByteArray(qsizetype)> &Line);
+    // False, with the user told what to do instead, when Count rows (What:
+    // the export's name for them) overflow the layout's worksheet.
+    bool ExcelRowsFit(bool Layout2, qsizetype Count, const QString &What);
+    // Writes Count rows of a layout into a copy of its template, all or
+    // nothing, then says where it went.
+    void ExportExcel(const QString &File, bool Layout2, qsizetype Count,
+                     const std::function<std::array<QByteArray, 5>(qsizetype)> &Row);
     // Where the export templates pondo.xls and pondo2.xls are: "Database"
     // beside the program; tests point it elsewhere.
     static QString TemplateFolder();
     static void SetTemplateFolder(const QString &Folder);
+    static QString ExcelTemplate(bool Layout2);
 
   private:
     // The pickers' range from the store; false (the user warned) when it

@@ -51,23 +51,38 @@ void TclsOutputs::SaveReportExcel(bool Layout2)
     if (!CollectRange(range))
         return;
     const TReportSource source(range, Layout2 ? TReportLayout::Layout2 : TReportLayout::Rows1);
-    const QString templateFile =
-        TemplateFolder() + (Layout2 ? QStringLiteral("/pondo2.xls") : QStringLiteral("/pondo.xls"));
     // Years of a busy household overflow a worksheet of this format: said
     // before the user picks a file and waits, with what to do instead.
-    const int room = RowsLeftIn(templateFile);
-    if (room >= 0 && source.Count() > room) {
-        FSession.Say(
-            QStringLiteral("所选时间段的报表共 %1 行，超出了 Excel 97-2003 工作表的容量（最多 %2 行）。"
-                           "\r\n\r\n请缩短时间段分几次导出，或导出为文本文件。")
-                .arg(source.Count())
-                .arg(room),
-            TMessageStyle::Warning);
+    if (!ExcelRowsFit(Layout2, source.Count(), QStringLiteral("所选时间段的报表")))
         return;
-    }
     const QString file = AskRangeExportFile(Layout2, QStringLiteral("xls"));
     if (file.isEmpty())
         return;
+    ExportExcel(file, Layout2, source.Count(), [&](qsizetype I) { return source.Row(I); });
+}
+
+QString TclsOutputs::ExcelTemplate(bool Layout2)
+{
+    return TemplateFolder() + (Layout2 ? QStringLiteral("/pondo2.xls") : QStringLiteral("/pondo.xls"));
+}
+
+bool TclsOutputs::ExcelRowsFit(bool Layout2, qsizetype Count, const QString &What)
+{
+    const int room = RowsLeftIn(ExcelTemplate(Layout2));
+    if (room < 0 || Count <= room)
+        return true;
+    FSession.Say(QStringLiteral("%1共 %2 行，超出了 Excel 97-2003 工作表的容量（最多 %3 行）。"
+                                "\r\n\r\n请缩短时间段分几次导出，或导出为文本文件。")
+                     .arg(What)
+                     .arg(Count)
+                     .arg(room),
+                 TMessageStyle::Warning);
+    return false;
+}
+
+void TclsOutputs::ExportExcel(const QString &File, bool Layout2, qsizetype Count,
+                              const std::function<std::array<QByteArray, 5>(qsizetype)> &Row)
+{
     const QString head = Layout2
                              ? QStringLiteral("insert into [Sheet1$] (日期,项目,收入,支出,备注) values ('")
                              : QStringLiteral("insert into [Sheet1$] (日期,类别,项目,金额,备注) values ('");
@@ -77,18 +92,18 @@ void TclsOutputs::SaveReportExcel(bool Layout2)
         TclsWaitCursor wait;
         connection.Open(
             QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Extended Properties=Excel 8.0;Data Source=") +
-                file,
-            templateFile);
-        for (qsizetype i = 0; i < source.Count(); ++i) {
-            const std::array<QByteArray, 5> row = source.Row(i);
+                File,
+            ExcelTemplate(Layout2));
+        for (qsizetype i = 0; i < Count; ++i) {
+            const std::array<QByteArray, 5> row = Row(i);
             const QString sql =
                 Layout2 ? head + Cell(row[0]) + sep + QuoteSql(Cell(row[1])) + sep + Cell(row[2]) + sep +
                               Cell(row[3]) + sep + QuoteSql(Cell(row[4])) + QStringLiteral("')")
-                        : head + Cell(row[0]) + sep + Cell(row[1]) + sep + QuoteSql(Cell(row[2])) + sep +
-                              Cell(row[3]) + sep + QuoteSql(Cell(row[4])) + QStringLiteral("')");
+                        : head + QuoteSql(Cell(row[0])) + sep + Cell(row[1]) + sep + QuoteSql(Cell(row[2])) +
+                              sep + Cell(row[3]) + sep + QuoteSql(Cell(row[4])) + QStringLiteral("')");
             connection.Execute(sql);
         }
         connection.Close();
     }
-    FSession.Say(QStringLiteral("导出成功！\r\n\r\n文件保存位置：\r\n") + file, TMessageStyle::Information);
+    FSession.Say(QStringLiteral("导出成功！\r\n\r\n文件保存位置：\r\n") + File, TMessageStyle::Information);
 }

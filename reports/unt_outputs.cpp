@@ -40,12 +40,21 @@ QString SuggestedExportName(bool Layout2, const QDate &From, const QDate &To)
 
 QString TclsOutputs::AskExportFile(const QString &Extension, const QString &Suggested)
 {
-    const QString filter = QStringLiteral("*.") + Extension;
-    FSaveDialog->setNameFilter(filter);
+    QString chosen;
+    return AskExportFileOfTypes({Extension}, Suggested, chosen);
+}
+
+QString TclsOutputs::AskExportFileOfTypes(const QStringList &Extensions, const QString &Suggested,
+                                          QString &Extension)
+{
+    QStringList filters;
+    for (const QString &extension : Extensions)
+        filters << QStringLiteral("*.") + extension;
+    FSaveDialog->setNameFilters(filters);
     // A name the user typed is kept for the next export; a name we
     // suggested gives way to the one for the new range.
     if (!Suggested.isEmpty() && (FLastChosenName.isEmpty() || FLastChosenName == FLastSuggestedName)) {
-        FSaveDialog->selectFile(Suggested + filter.mid(1));
+        FSaveDialog->selectFile(Suggested + filters.first().mid(1));
         FLastSuggestedName = Suggested;
     }
     QString name = FSession.ExecDialog(FSaveDialog) == QDialog::Accepted
@@ -55,13 +64,23 @@ QString TclsOutputs::AskExportFile(const QString &Extension, const QString &Sugg
     const QFileInfo chosen(name);
     if (name.isEmpty() || chosen.fileName().trimmed().isEmpty() || chosen.isDir())
         return {};
-    FLastChosenName = chosen.completeBaseName();
-    if (chosen.fileName().endsWith(filter.mid(1), Qt::CaseInsensitive))
-        FLastChosenName = chosen.fileName().chopped(filter.size() - 1);
+    // The type the name ends in, else the one chosen in the dialog.
+    QString suffix = FSaveDialog->selectedNameFilter();
+    if (!filters.contains(suffix))
+        suffix = filters.first();
+    bool typed = false;
+    for (const QString &filter : filters)
+        if (chosen.fileName().endsWith(filter.mid(1), Qt::CaseInsensitive)) {
+            suffix = filter;
+            typed = true;
+        }
+    suffix = suffix.mid(1);
+    Extension = suffix.mid(1);
+    FLastChosenName = typed ? chosen.fileName().chopped(suffix.size()) : chosen.completeBaseName();
     // The next export starts in the folder of this one.
     FSaveDialog->setDirectory(chosen.absolutePath());
-    if (name.right(4).toLower() != filter.mid(1))
-        name += filter.mid(1);
+    if (!typed)
+        name += suffix;
     if (QFileInfo::exists(name) &&
         !FSession.Say(QStringLiteral("有同名文件存在，您想覆盖它吗？"), TMessageStyle::Question))
         return {};
@@ -88,15 +107,18 @@ void TclsOutputs::SaveReportText(bool Layout2)
     if (file.isEmpty())
         return;
     const TReportSource source(range, Layout2 ? TReportLayout::Layout2 : TReportLayout::Aligned1);
-    const QByteArray header = Layout2 ? ReportRowsBuilder::Header2() : ReportRowsBuilder::Header1();
+    ExportText(file, Layout2 ? ReportRowsBuilder::Header2() : ReportRowsBuilder::Header1(), source.Count(),
+               [&](qsizetype I) { return source.Line(I); });
+}
+
+void TclsOutputs::ExportText(const QString &File, const QByteArray &Header, qsizetype Count,
+                             const std::function<QByteArray(qsizetype)> &Line)
+{
     {
         TclsWaitCursor wait;
-        WriteWholeFile(file, [&](const TWriteChunk &Write) {
-            WriteReportText(
-                header, source.Count(), [&](qsizetype I) { return source.Line(I); }, Write);
-        });
+        WriteWholeFile(File, [&](const TWriteChunk &Write) { WriteReportText(Header, Count, Line, Write); });
     }
-    FSession.Say(QStringLiteral("导出成功！\r\n\r\n文件保存位置：\r\n") + file, TMessageStyle::Information);
+    FSession.Say(QStringLiteral("导出成功！\r\n\r\n文件保存位置：\r\n") + File, TMessageStyle::Information);
 }
 
 void TclsOutputs::ConnectOutputItems()
