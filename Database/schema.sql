@@ -52,5 +52,12 @@ CREATE TABLE Import_Rules (
   Rule_Value TEXT NOT NULL,
   PRIMARY KEY (User_Name, Rule_Kind, Rule_Key)
 );
+-- Each user's monthly budget per expense category (names stored as above).
+CREATE TABLE Budget_Table (
+  User_Name    TEXT NOT NULL,
+  Program_Name TEXT NOT NULL,
+  Budget_Money NUMERIC NOT NULL,
+  PRIMARY KEY (User_Name, Program_Name)
+);
 -- The layout's version; data/unt_clsSchema.cpp upgrades older files to it.
-PRAGMA user_version = 2;
+PRAGMA user_version = 3;

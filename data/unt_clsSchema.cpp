@@ -29,6 +29,9 @@ const std::vector<TSchemaStep> &SchemaSteps()
          QStringLiteral(
              "CREATE TABLE Import_Rules (User_Name TEXT NOT NULL, Rule_Kind TEXT NOT NULL, Rule_Key "
              "TEXT NOT NULL, Rule_Value TEXT NOT NULL, PRIMARY KEY (User_Name, Rule_Kind, Rule_Key))")},
+        // 2 -> 3: each user's monthly budget per expense category.
+        {QStringLiteral("CREATE TABLE Budget_Table (User_Name TEXT NOT NULL, Program_Name TEXT NOT NULL, "
+                        "Budget_Money NUMERIC NOT NULL, PRIMARY KEY (User_Name, Program_Name))")},
     };
     return Steps;
 }
