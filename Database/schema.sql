@@ -67,5 +67,12 @@ CREATE TABLE Saved_Searches (
   Money_Max    TEXT NOT NULL DEFAULT '',
   PRIMARY KEY (User_Name, Search_Name)
 );
+-- Each user's monthly budget per expense category (names stored as above).
+CREATE TABLE Budget_Table (
+  User_Name    TEXT NOT NULL,
+  Program_Name TEXT NOT NULL,
+  Budget_Money NUMERIC NOT NULL,
+  PRIMARY KEY (User_Name, Program_Name)
+);
 -- The layout's version; data/unt_clsSchema.cpp upgrades older files to it.
-PRAGMA user_version = 3;
+PRAGMA user_version = 4;

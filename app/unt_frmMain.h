@@ -38,7 +38,11 @@ class TfrmMain : public QWidget
     TclsSession FSession{this};
     // The More menu and the outputs, reading the browse panel's range.
     TclsOutputs FOutputs{FSession, TclsRange{[this] { return RangeIsValid(); },
-                                             [this] { return RangeStart(); }, [this] { return RangeEnd(); }}};
+                                             [this] { return RangeStart(); }, [this] { return RangeEnd(); },
+                                             [this](const QDate &From, const QDate &To) {
+                                                 FBrowse->SetRange(From, To);
+                                                 InAndOut_View();
+                                             }}};
     TPanelHost PanelHost();
     // Adopted by the window where its panels are made (see BuildShell).
     TBrowsePanel *const FBrowse = new TBrowsePanel(PanelHost());

@@ -44,3 +44,17 @@ double ParseMoney(const QString &Text)
 {
     return Text.toDouble();
 }
+
+qint64 MoneyCents(double Value)
+{
+    return std::isfinite(Value) ? qint64(std::llround(Value * 100)) : 0;
+}
+
+QString FormatCents(qint64 Cents)
+{
+    // The magnitude as unsigned: the most negative sum has no positive twin.
+    const quint64 magnitude = Cents < 0 ? 0 - quint64(Cents) : quint64(Cents);
+    const quint64 fraction = magnitude % 100;
+    return (Cents < 0 ? QStringLiteral("-") : QString()) + QString::number(magnitude / 100) +
+           QLatin1Char('.') + QLatin1Char(char('0' + fraction / 10)) + QLatin1Char(char('0' + fraction % 10));
+}

@@ -18,3 +18,9 @@ bool AmountFits(const QString &Money);
 
 // Reads an amount text the store or a list produced back as a number.
 double ParseMoney(const QString &Text);
+
+// Sums that must come out exact are kept in whole cents: a stored amount is
+// the double nearest its two-decimal text, so rounding it back is exact.
+qint64 MoneyCents(double Value);
+// "%0.2f" of a sum in cents, "-" in front when it is negative.
+QString FormatCents(qint64 Cents);

@@ -1,9 +1,12 @@
 #pragma once
 // The household's books: users, their category lists and their ledger. This
 // class owns every statement; windows only ever see plain texts and lists.
+#include "data/unt_clsCategoryDays.h"
 #include "data/unt_clsRangeRecords.h"
 
 #include <QDate>
+#include <QHash>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +16,12 @@
 using TotalsLists = std::array<QStringList, 3>; // name, total, percent
 
 class TclsConnection;
+
+// A category's monthly budget, in cents.
+struct TBudget {
+    QString Name;
+    qint64 Cents = 0;
+};
 
 // Runs inside AddRecords' transaction after the inserts, given the new
 // records' IDs in list order; an error in it undoes the whole save.
@@ -50,6 +59,17 @@ class TclsDatabaseUser
     void UpdateRecord(const QString &ID, const QString &Name, const QString &Money, const QString &Memo);
     void GetProgramTotals(const QString &UserName, const QString &ProgramType, const QDate &DateFrom,
                           const QDate &DateTo, TotalsLists &Totals);
+    // The range's amounts by day, category and kind, for the trends.
+    void GetCategoryDays(const QString &UserName, const QDate &DateFrom, const QDate &DateTo,
+                         TCategoryDays &Days);
+    // The expense of each category over a range, in cents.
+    QHash<QString, qint64> GetExpenseByName(const QString &UserName, const QDate &DateFrom,
+                                            const QDate &DateTo);
+
+    // Monthly budgets, one per expense category, in the order first set.
+    QList<TBudget> GetBudgets(const QString &UserName);
+    // Money is an amount text; blank or 0 removes the category's budget.
+    void SetBudget(const QString &UserName, const QString &Name, const QString &Money);
 
     QString DatabaseFile() const { return FDatabaseFile; }
     // The file the no-argument constructor uses; tests point it elsewhere.

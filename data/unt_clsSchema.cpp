@@ -37,6 +37,9 @@ const std::vector<TSchemaStep> &SchemaSteps()
             "Program_Type TEXT NOT NULL DEFAULT '', Program_Name TEXT NOT NULL DEFAULT '', "
             "Money_Min TEXT NOT NULL DEFAULT '', Money_Max TEXT NOT NULL DEFAULT '', "
             "PRIMARY KEY (User_Name, Search_Name))")},
+        // 3 -> 4: each user's monthly budget per expense category.
+        {QStringLiteral("CREATE TABLE Budget_Table (User_Name TEXT NOT NULL, Program_Name TEXT NOT NULL, "
+                        "Budget_Money NUMERIC NOT NULL, PRIMARY KEY (User_Name, Program_Name))")},
     };
     return Steps;
 }

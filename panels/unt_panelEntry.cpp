@@ -3,6 +3,7 @@
 #include "panels/unt_panelEntry.h"
 
 #include "data/unt_clsAmount.h"
+#include "panels/unt_budgetLine.h"
 #include "panels/unt_clsButtonCreator.h"
 #include "panels/unt_frmEditProgramNames.h"
 #include "panels/unt_importBill.h"
@@ -101,6 +102,8 @@ void TEntryPanel::Build()
                            static_cast<QObject *>(Name->lineEdit()), static_cast<QObject *>(Money),
                            static_cast<QObject *>(Memo)})
         field->installEventFilter(this);
+    if (Expense)
+        new TBudgetLine(*this, FHost.Session); // owned by the panel
 }
 
 bool TEntryPanel::eventFilter(QObject *Watched, QEvent *Event)

@@ -24,6 +24,8 @@ struct TclsRange {
     std::function<bool()> IsValid;
     std::function<QDate()> Start;
     std::function<QDate()> End;
+    // Sets the pickers to a range and views it.
+    std::function<void(const QDate &From, const QDate &To)> Show;
 };
 
 // The file name an export of the range offers first, e.g.
@@ -44,6 +46,9 @@ class TclsOutputs : public QObject
 
     void mnuInAndOut_More_ShowRecordClick();
     void ShowProgramTotal(const QString &ProgramType);
+    // Each month or year of the range against the year before; budgets.
+    void ShowTrend();
+    void ShowBudget();
 
     bool InAndOut_GetReportRows(ReportRows &Rows);
     void InAndOut_ConvertRows2(ReportRows &Rows);

@@ -29,6 +29,8 @@ void TclsOutputs::ConnectMenu(QMenu *Menu)
     BindMoreItem("mnuInAndOut_More_ShowRecord", [this] { mnuInAndOut_More_ShowRecordClick(); });
     BindMoreItem("mnuInAndOut_More_OutTotal", [this] { ShowProgramTotal(QStringLiteral("支出")); });
     BindMoreItem("mnuInAndOut_More_InTotal", [this] { ShowProgramTotal(QStringLiteral("收入")); });
+    BindMoreItem("mnuInAndOut_More_Trend", [this] { ShowTrend(); });
+    BindMoreItem("mnuInAndOut_More_Budget", [this] { ShowBudget(); });
     ConnectOutputItems();
 }
 
