@@ -29,6 +29,14 @@ const std::vector<TSchemaStep> &SchemaSteps()
          QStringLiteral(
              "CREATE TABLE Import_Rules (User_Name TEXT NOT NULL, Rule_Kind TEXT NOT NULL, Rule_Key "
              "TEXT NOT NULL, Rule_Value TEXT NOT NULL, PRIMARY KEY (User_Name, Rule_Kind, Rule_Key))")},
+        // 2 -> 3: each user's recurring entries, and the latest occurrence
+        // of each that was saved.
+        {QStringLiteral(
+             "CREATE TABLE Recurring_Table (ID INTEGER PRIMARY KEY AUTOINCREMENT, User_Name TEXT NOT "
+             "NULL, Program_Type TEXT NOT NULL, Program_Name TEXT NOT NULL, Program_Money NUMERIC "
+             "NOT NULL, Program_Memo TEXT NOT NULL DEFAULT '', Cycle TEXT NOT NULL, Start_Date TEXT "
+             "NOT NULL, End_Date TEXT NOT NULL DEFAULT '', Last_Date TEXT NOT NULL DEFAULT '')"),
+         QStringLiteral("CREATE INDEX Recurring_Table_User ON Recurring_Table (User_Name)")},
     };
     return Steps;
 }
