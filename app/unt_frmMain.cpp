@@ -162,6 +162,9 @@ bool TfrmMain::FormCreate()
     if (!RunGuarded(this, [this] { SetupAfterLogin(); }))
         return false;
     BackUpDatabase();
+    // Once the window shows: what is due is said over it, not over nothing.
+    QMetaObject::invokeMethod(
+        this, [this] { StartRecurring(); }, Qt::QueuedConnection);
     setMask(RoundedWindowRegion(2, 3, width() - 1, height() - 1, 26, 26));
     GuardFlag = 1;
     return true;
@@ -304,6 +307,7 @@ void TfrmMain::ConnectMoreMenu()
             InAndOut_View();
     });
     SetupImport();
+    SetupRecurring();
 }
 
 void TfrmMain::WhileButtonBusy(const QString &Key, const std::function<void()> &Work)
