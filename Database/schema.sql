@@ -74,5 +74,22 @@ CREATE TABLE Budget_Table (
   Budget_Money NUMERIC NOT NULL,
   PRIMARY KEY (User_Name, Program_Name)
 );
+-- Each user's recurring entries (rent, salary ...). Cycle is "weekly",
+-- "monthly", "quarterly" or "yearly"; End_Date is empty for no end;
+-- Last_Date is the latest occurrence saved (empty: none yet), so none is
+-- proposed twice. ID is never given out again.
+CREATE TABLE Recurring_Table (
+  ID            INTEGER PRIMARY KEY AUTOINCREMENT,
+  User_Name     TEXT NOT NULL,
+  Program_Type  TEXT NOT NULL,
+  Program_Name  TEXT NOT NULL,
+  Program_Money NUMERIC NOT NULL,
+  Program_Memo  TEXT NOT NULL DEFAULT '',
+  Cycle         TEXT NOT NULL,
+  Start_Date    TEXT NOT NULL,
+  End_Date      TEXT NOT NULL DEFAULT '',
+  Last_Date     TEXT NOT NULL DEFAULT ''
+);
+CREATE INDEX Recurring_Table_User ON Recurring_Table (User_Name);
 -- The layout's version; data/unt_clsSchema.cpp upgrades older files to it.
-PRAGMA user_version = 4;
+PRAGMA user_version = 5;

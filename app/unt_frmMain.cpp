@@ -164,6 +164,9 @@ bool TfrmMain::FormCreate()
     if (!RunGuarded(this, [this] { SetupAfterLogin(); }))
         return false;
     BackUpDatabase();
+    // Once the window shows: what is due is said over it, not over nothing.
+    QMetaObject::invokeMethod(
+        this, [this] { StartRecurring(); }, Qt::QueuedConnection);
     setMask(RoundedWindowRegion(2, 3, width() - 1, height() - 1, 26, 26));
     GuardFlag = 1;
     return true;
@@ -306,6 +309,7 @@ void TfrmMain::ConnectMoreMenu()
             InAndOut_View();
     });
     SetupImport();
+    SetupRecurring();
     FOutputs.BindMoreItem("mnuInAndOut_More_Find", [this] { OpenFind(); });
     // Anywhere in the window, once a user is logged in.
     auto *find = new QShortcut(QKeySequence::Find, this);

@@ -24,6 +24,7 @@ class QListWidget;
 class QMenu;
 class QPlainTextEdit;
 class QRadioButton;
+class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TShape;
@@ -146,6 +147,14 @@ class TfrmMain : public QWidget
     void mnuInAndOut_More_ImportClick();
     void ImportBill(const QString &File);
 
+    // Recurring entries: the More menu's dialog, and their due occurrences
+    // into the pending rows at login, after a change and on each new day.
+    void mnuInAndOut_More_RecurringClick();
+    void StartRecurring();
+    // Proposes what is due and tells the user (a box of Parent, else of the
+    // window); returns the number of rows put into the pending lists.
+    int ProposeRecurring(QWidget *Parent = nullptr);
+
   protected:
     void closeEvent(QCloseEvent *Event) override;
     void showEvent(QShowEvent *Event) override;
@@ -165,6 +174,10 @@ class TfrmMain : public QWidget
 
     void ConnectMoreMenu();
     void SetupImport();
+    void SetupRecurring();
+    void RecurringDayTick();
+    QTimer *FRecurringDay = nullptr;
+    QDate FRecurringChecked;
     bool AskZipPassword(bool Again, QString &Password);
     // The bill's rows; Mapping gets the layout key and the columns the user
     // chose for a bill of no known layout.

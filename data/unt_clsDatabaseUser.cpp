@@ -181,6 +181,7 @@ bool TclsDatabaseUser::DeleteUser(const QString &UserName, const QString &Passwo
     db.Execute("delete from Programs_Table where User_Name=?", {name});
     db.Execute("delete from Saved_Searches where User_Name=?", {name});
     db.Execute("delete from Budget_Table where User_Name=?", {name});
+    db.Execute("delete from Recurring_Table where User_Name=?", {name});
     transaction.Commit();
     return true;
 }

@@ -40,6 +40,14 @@ const std::vector<TSchemaStep> &SchemaSteps()
         // 3 -> 4: each user's monthly budget per expense category.
         {QStringLiteral("CREATE TABLE Budget_Table (User_Name TEXT NOT NULL, Program_Name TEXT NOT NULL, "
                         "Budget_Money NUMERIC NOT NULL, PRIMARY KEY (User_Name, Program_Name))")},
+        // 4 -> 5: each user's recurring entries, and the latest occurrence
+        // of each that was saved.
+        {QStringLiteral(
+             "CREATE TABLE Recurring_Table (ID INTEGER PRIMARY KEY AUTOINCREMENT, User_Name TEXT NOT "
+             "NULL, Program_Type TEXT NOT NULL, Program_Name TEXT NOT NULL, Program_Money NUMERIC "
+             "NOT NULL, Program_Memo TEXT NOT NULL DEFAULT '', Cycle TEXT NOT NULL, Start_Date TEXT "
+             "NOT NULL, End_Date TEXT NOT NULL DEFAULT '', Last_Date TEXT NOT NULL DEFAULT '')"),
+         QStringLiteral("CREATE INDEX Recurring_Table_User ON Recurring_Table (User_Name)")},
     };
     return Steps;
 }

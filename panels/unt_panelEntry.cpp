@@ -7,6 +7,7 @@
 #include "panels/unt_clsButtonCreator.h"
 #include "panels/unt_frmEditProgramNames.h"
 #include "panels/unt_importBill.h"
+#include "panels/unt_recurringDue.h"
 #include "ui/unt_clsWidgets.h"
 
 #include <QApplication>
@@ -224,8 +225,10 @@ bool TEntryPanel::Finish()
         // row stays, so Finish can simply be pressed again.
         FHost.Session.Database->AddRecords(
             FHost.Session.CurrentUser, Type(), dates, names, amounts, memos,
-            PendingOriginsHook(list, FHost.Session.CurrentUser, Type(), names));
+            WithRecurringHandled(PendingOriginsHook(list, FHost.Session.CurrentUser, Type(), names),
+                                 FHost.Session.CurrentUser, RecurringProposed));
     });
+    RecurringProposed.clear();
     list->clear();
     ShowTotal();
     FHost.Session.Say(

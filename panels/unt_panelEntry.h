@@ -3,6 +3,8 @@
 // collected by Add and saved together by Finish.
 #include "panels/unt_panelHost.h"
 
+#include <QDate>
+#include <QHash>
 #include <QWidget>
 
 #include <functional>
@@ -39,6 +41,10 @@ class TEntryPanel : public QWidget
     void ShowTotal();
     // The names editor saves both lists: the combo of either panel.
     std::function<QComboBox *(bool Expense)> NameCombo;
+    // Recurring entries whose occurrences were put into this list, each with
+    // the latest one: Finish remembers them with the records, deleted rows
+    // included, and forgets them once saved.
+    QHash<qint64, QDate> RecurringProposed;
 
   protected:
     bool eventFilter(QObject *Watched, QEvent *Event) override;
