@@ -17,6 +17,9 @@ bool ShowMessage(QWidget *Parent, const QString &Title, const QString &Text, TMe
 // An error box with "重试(&R)" and "确定" (the default); true for 重试.
 bool AskRetry(QWidget *Parent, const QString &Title, const QString &Text);
 
+// The text of an error for the user: our own errors say in Chinese what
+// failed; the library's (no memory, say) are put in Chinese here.
+QString ErrorText(const std::exception &Error);
 // Shows the text of an error that reached a user action.
 void ShowError(QWidget *Parent, const std::exception &Error);
 
