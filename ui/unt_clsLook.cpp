@@ -98,6 +98,10 @@ class TMiddleKeeper : public QObject
         case QEvent::Move:
         case QEvent::Resize:
         case QEvent::Show:
+        // A box placed where the window manager keeps it gets no move:
+        // its first paint comes after the frame.
+        case QEvent::Paint:
+        case QEvent::WindowActivate:
             if (FWindow->isVisible() && FWindow->frameGeometry().size() != FWindow->size()) {
                 FWindow->removeEventFilter(this);
                 PlaceInMiddle(FWindow);
