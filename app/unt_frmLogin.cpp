@@ -2,6 +2,7 @@
 
 #include "app/unt_frmSplash.h"
 #include "data/unt_clsSchema.h"
+#include "data/unt_clsSqlite.h"
 #include "panels/unt_frmAccount.h"
 #include "ui/unt_clsLook.h"
 #include "ui/unt_clsMessages.h"
@@ -13,7 +14,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScopeGuard>
 
@@ -98,16 +98,13 @@ QString TfrmLogin::TryLoadUserNames()
 bool TfrmLogin::AskRetry(const QString &Error)
 {
     // After a failed start the list stays empty; the user can try again at
-    // once, or later with the login button, or restore a backup.
-    QMessageBox box(QMessageBox::Critical, ApplicationTitle(),
-                    Error + QStringLiteral("\n\n点“重试”再读一次数据库。数据库文件丢失或损坏时，"
-                                           "可以点“用户”按钮，在“恢复数据”页恢复一个备份。"),
-                    QMessageBox::NoButton, this);
-    box.addButton(QMessageBox::Retry)->setText(QStringLiteral("重试(&R)"));
-    box.addButton(QMessageBox::Ok)->setText(QStringLiteral("确定"));
-    box.setDefaultButton(QMessageBox::Ok);
-    box.setEscapeButton(QMessageBox::Ok);
-    return box.exec() == QMessageBox::Retry;
+    // once, or later with the login button, or restore a backup. Books
+    // closed to this account are neither missing nor damaged: the message
+    // itself says what to do, and a backup would not help.
+    QString text = Error + QStringLiteral("\n\n点“重试”再读一次数据库。");
+    if (!IsAccessDenied(Database->DatabaseFile()))
+        text += QStringLiteral("数据库文件丢失或损坏时，可以点“用户”按钮，在“恢复数据”页恢复一个备份。");
+    return ::AskRetry(this, ApplicationTitle(), text);
 }
 
 void TfrmLogin::FillUserNames()

@@ -79,6 +79,7 @@ TfrmMain::TfrmMain(QWidget *Parent) : QWidget(Parent, Qt::Window | Qt::Frameless
     FSession.SaveDialog = dlgSave;
     FOutputs.SetSaveDialog(dlgSave);
     dlgSave->setAcceptMode(QFileDialog::AcceptSave);
+    PrepareFileDialog(dlgSave, QStringLiteral("另存为"));
     // The export handlers ask about overwriting and add the extension.
     dlgSave->setOption(QFileDialog::DontConfirmOverwrite);
     // The first export goes to the user's documents, never the program's
@@ -100,16 +101,18 @@ void TfrmMain::BuildShell()
     imgBackground = new TclsSkin(this);
     imgBackground->setGeometry(0, 0, 650, 480);
 
+    // LabelY < 0: the glyph in the middle of the button both ways; else only
+    // across, with its top at LabelY ("_" belongs low).
     auto captionButton = [this](const char *ShapeName, const char *LabelName, const QString &Text, int ShapeX,
-                                int LabelX, int LabelY, const QColor &Color, const QString &Hint,
-                                TShape *&Shape, QLabel *&Label) {
+                                int LabelY, const QColor &Color, const QString &Hint, TShape *&Shape,
+                                QLabel *&Label) {
         Shape = new TShape(this);
         Shape->setObjectName(QLatin1String(ShapeName));
         Shape->setGeometry(ShapeX, 16, 17, 16);
         Shape->SetPen(Qt::NoPen, Qt::white);
         Shape->SetBrush(Qt::SolidPattern, Qt::white);
         Shape->setToolTip(Hint);
-        Label = MakeLabel(this, QLatin1String(LabelName), Text, LabelX, LabelY, Color);
+        Label = MakeLabel(this, QLatin1String(LabelName), Text, ShapeX, qMax(LabelY, 0), Color);
         // Drawn without smoothing: the thin "_" and the small "×" of the Song
         // face blur into a faint smudge otherwise.
         QFont bold = Label->font();
@@ -117,13 +120,20 @@ void TfrmMain::BuildShell()
         bold.setStyleStrategy(QFont::NoAntialias);
         Label->setFont(bold);
         Label->adjustSize();
+        // The glyph's ink, not its advance, goes to the middle of the button:
+        // the Song face's "×" sits left in its cell and would look off centre.
+        const QFontMetrics metrics(bold);
+        const QRectF ink = metrics.tightBoundingRect(Text).toRectF();
+        const QRectF button = Shape->geometry().toRectF();
+        const double top = button.center().y() - metrics.ascent() - ink.center().y();
+        Label->move(qRound(button.center().x() - ink.center().x()), LabelY < 0 ? qRound(top) : LabelY);
         Label->setToolTip(Hint);
         Shape->installEventFilter(this);
         Label->installEventFilter(this);
     };
-    captionButton("shpMinimize", "lblMinimize", QStringLiteral("_"), 582, 586, 16, Gray,
-                  QStringLiteral("最小化"), shpMinimize, lblMinimize);
-    captionButton("shpClose", "lblClose", QStringLiteral("×"), 605, 607, 18, Maroon, QStringLiteral("关闭"),
+    captionButton("shpMinimize", "lblMinimize", QStringLiteral("_"), 582, 16, Gray, QStringLiteral("最小化"),
+                  shpMinimize, lblMinimize);
+    captionButton("shpClose", "lblClose", QStringLiteral("×"), 605, -1, Maroon, QStringLiteral("关闭"),
                   shpClose, lblClose);
 
     lblUserName = MakeLabel(this, QStringLiteral("lblUserName"), QString(), 622, 60);

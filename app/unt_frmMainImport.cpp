@@ -8,6 +8,7 @@
 #include "panels/unt_frmImport.h"
 #include "panels/unt_frmImportMapping.h"
 #include "panels/unt_importBill.h"
+#include "ui/unt_clsLook.h"
 #include "ui/unt_clsWidgets.h"
 
 #include <QAction>
@@ -90,6 +91,7 @@ void TfrmMain::mnuInAndOut_More_ImportClick()
     dialog.setObjectName(QStringLiteral("dlgImport"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
+    PrepareFileDialog(&dialog, QStringLiteral("导入账单"));
     dialog.setNameFilter(QStringLiteral("账单文件 (*.csv *.xlsx *.xls *.txt *.zip)"));
     if (ExecDialog(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;

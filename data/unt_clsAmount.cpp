@@ -4,22 +4,58 @@
 
 #include <cmath>
 
+namespace
+{
+// Digits with at most one point and nothing else: an exponent would turn
+// "1.5e3" into 1.5e300, and the C library would also take hex or "inf".
+const QRegularExpression &PlainNumber()
+{
+    static const QRegularExpression number(QStringLiteral("^([+-]?)([0-9]*)(?:\\.([0-9]*))?$"));
+    return number;
+}
+} // namespace
+
+TAmountCheck CheckAmount(const QString &Money)
+{
+    const QRegularExpressionMatch m = PlainNumber().match(Money);
+    if (!m.hasMatch() || (m.captured(2).isEmpty() && m.captured(3).isEmpty()))
+        return TAmountCheck::BadFormat;
+    // Counted in the text, not after a conversion: 0.001 would round to a
+    // record of 0.00, 12.345 to 12.35, without a word.
+    if (m.captured(3).size() > AmountDecimals)
+        return TAmountCheck::TooManyDecimals;
+    const QString digits = m.captured(2) + m.captured(3);
+    const bool zero = digits.count(QLatin1Char('0')) == digits.size();
+    if (zero || m.captured(1) == QLatin1String("-"))
+        return TAmountCheck::NotPositive;
+    qsizetype lead = 0;
+    const QString whole = m.captured(2);
+    while (lead < whole.size() && whole.at(lead) == QLatin1Char('0'))
+        ++lead;
+    if (whole.size() - lead > MaxAmountDigits)
+        return TAmountCheck::TooLarge;
+    return TAmountCheck::Ok;
+}
+
 TAmountCheck NormaliseAmount(const QString &Typed, QString &Amount)
 {
+    // Only what can be typed into an amount field: no sign, no blank.
+    if (!Typed.isEmpty() && !Typed.front().isDigit() && Typed.front() != QLatin1Char('.'))
+        return TAmountCheck::BadFormat;
     QString text = QLatin1Char('0') + Typed;
-    text += Typed.contains(QLatin1Char('.')) ? QStringLiteral("00") : QStringLiteral(".00");
-    // Digits with at most one point and nothing else: an exponent would turn
-    // "1.5e3" into 1.5e300, and the C library would also take hex or "inf".
-    static const QRegularExpression number(QStringLiteral("^[0-9]+(\\.[0-9]*)?$"));
-    if (!number.match(text).hasMatch())
-        return TAmountCheck::BadFormat;
-    bool ok = false;
-    const double value = text.toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        return TAmountCheck::BadFormat;
-    if (!(value > 0))
-        return TAmountCheck::NotPositive;
-    Amount = FormatMoney(value);
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    if (point < 0)
+        text += QStringLiteral(".00");
+    else
+        text += QString(qMax<qsizetype>(0, AmountDecimals - (text.size() - point - 1)), QLatin1Char('0'));
+    const TAmountCheck check = CheckAmount(text);
+    if (check != TAmountCheck::Ok)
+        return check;
+    // Two decimals already: the text itself, without its leading zeros.
+    qsizetype lead = 0;
+    while (text.at(lead) == QLatin1Char('0') && text.at(lead + 1) != QLatin1Char('.'))
+        ++lead;
+    Amount = text.mid(lead);
     return TAmountCheck::Ok;
 }
 
@@ -31,13 +67,6 @@ QString FormatMoney(double Value)
     if (text == QLatin1String("-0.00"))
         text = QStringLiteral("0.00");
     return text;
-}
-
-bool AmountFits(const QString &Money)
-{
-    bool ok = false;
-    const double value = Money.toDouble(&ok);
-    return ok && std::isfinite(value) && FormatMoney(value).size() <= MaxAmountLength + 3;
 }
 
 double ParseMoney(const QString &Text)

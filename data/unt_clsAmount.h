@@ -2,19 +2,28 @@
 // Amount texts: every amount the program shows or stores is "%0.2f" text.
 #include <QString>
 
-enum class TAmountCheck { Ok, BadFormat, NotPositive };
+enum class TAmountCheck { Ok, BadFormat, NotPositive, TooManyDecimals, TooLarge };
+
+// Money has two decimals, and the longest amount is eleven digits, the point
+// and two decimals ("12345678901.25"): the store takes no longer amount, and
+// every amount field holds that many characters.
+constexpr int AmountDecimals = 2;
+constexpr int MaxAmountLength = 14;
+constexpr int MaxAmountDigits = MaxAmountLength - 1 - AmountDecimals;
 
 // Typed amounts are completed the same way wherever they are entered: "0" in
-// front, then "00" when a point is present or ".00" when not. The result must
-// be a plain number (C locale) greater than 0; on Ok, Amount holds "%0.2f".
+// front, and the decimals filled up to two. The result must be a plain number
+// (C locale) greater than 0 with at most two decimals and MaxAmountDigits
+// digits before the point; on Ok, Amount holds "%0.2f".
 TAmountCheck NormaliseAmount(const QString &Typed, QString &Amount);
+
+// What the store asks of an amount text before it is written: a plain decimal
+// number (an optional sign, digits, at most one point) that NormaliseAmount
+// would take unchanged in value.
+TAmountCheck CheckAmount(const QString &Money);
 
 // "%0.2f", never "-0.00": sums like 0.30 - 0.10 - 0.20 land a hair below zero.
 QString FormatMoney(double Value);
-
-// The amount fields take 11 characters; stored amounts fit them plus ".00".
-constexpr int MaxAmountLength = 11;
-bool AmountFits(const QString &Money);
 
 // Reads an amount text the store or a list produced back as a number.
 double ParseMoney(const QString &Text);

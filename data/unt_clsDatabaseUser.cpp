@@ -67,11 +67,26 @@ QString DateText(const QDate &Date)
 
 void RequireDecimal(const QString &Money)
 {
-    if (!IsPlainDecimal(Money))
-        throw TclsDatabaseError(
-            QStringLiteral("金额“%1”不是有效的数字，记录没有保存。").arg(Money).toStdString(), 0);
-    if (!AmountFits(Money))
-        throw TclsDatabaseError(QStringLiteral("金额“%1”太大，记录没有保存。").arg(Money).toStdString(), 0);
+    // The last guard before the books: whatever a caller passes, no record
+    // of nothing, and no amount a field could not show whole.
+    QString problem;
+    switch (IsPlainDecimal(Money) ? CheckAmount(Money) : TAmountCheck::BadFormat) {
+    case TAmountCheck::Ok:
+        return;
+    case TAmountCheck::BadFormat:
+        problem = QStringLiteral("金额“%1”不是有效的数字，记录没有保存。");
+        break;
+    case TAmountCheck::NotPositive:
+        problem = QStringLiteral("金额“%1”不大于0，记录没有保存。");
+        break;
+    case TAmountCheck::TooManyDecimals:
+        problem = QStringLiteral("金额“%1”超过两位小数，记录没有保存。");
+        break;
+    case TAmountCheck::TooLarge:
+        problem = QStringLiteral("金额“%1”太大，记录没有保存。");
+        break;
+    }
+    throw TclsDatabaseError(problem.arg(Money).toStdString(), 0);
 }
 
 void RequireId(const QString &ID)

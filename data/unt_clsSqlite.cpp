@@ -1,11 +1,15 @@
 #include "data/unt_clsSqlite.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
 #include <atomic>
 #include <cstring>
 #include <sqlite3.h>
+
+#include <cerrno>
+#include <unistd.h>
 
 namespace
 {
@@ -47,12 +51,52 @@ QString Reason(int Code)
     }
 }
 
-std::string MessageFor(const QString &Prefix, int Code, const QString &File, const char *Detail)
+bool IsDeniedErrno(int Errno)
+{
+    return Errno == EACCES || Errno == EPERM;
+}
+
+// A member of the household outside the books' group meets "unable to open
+// database file": neither missing nor damaged books, and a backup would not
+// help. The folder's group says whom to ask for.
+QString DeniedReason(const QString &File)
+{
+    const QFileInfo folder(QFileInfo(File).absolutePath());
+    const QString group = folder.group();
+    if (!group.isEmpty() && group != folder.owner() && group != QLatin1String("root"))
+        return QStringLiteral("您的账户没有使用这个数据库的权限：文件夹“%1”只对 %2 组的成员开放。"
+                              "请让管理员把您加入 %2 组，然后重新登录。")
+            .arg(folder.filePath(), group);
+    return QStringLiteral("您的账户没有读写数据库文件的权限（文件夹“%1”）。请让管理员给您的账户读写它的权限，"
+                          "然后重试。")
+        .arg(folder.filePath());
+}
+
+// The reason for Code, or the permission problem behind it: SQLite reports
+// a folder closed to us as SQLITE_CANTOPEN, a file we may only read as
+// SQLITE_READONLY; the system's error number or a look at the folder tells.
+QString ReasonFor(int Code, int SystemErrno, const QString &File)
+{
+    switch (Code & 0xff) {
+    case SQLITE_CANTOPEN:
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_IOERR:
+        if (!File.isEmpty() && (IsDeniedErrno(SystemErrno) || IsAccessDenied(File)))
+            return DeniedReason(File);
+        break;
+    default:
+        break;
+    }
+    return Reason(Code);
+}
+
+std::string MessageFor(const QString &Prefix, const QString &ReasonText, const QString &File,
+                       const char *Detail)
 {
     QString text = Prefix;
-    const QString reason = Reason(Code);
-    if (!reason.isEmpty())
-        text += reason + QStringLiteral("\n");
+    if (!ReasonText.isEmpty())
+        text += ReasonText + QStringLiteral("\n");
     if (!File.isEmpty())
         text += QStringLiteral("文件：") + File + QStringLiteral("\n");
     text += QStringLiteral("（SQLite：%1）").arg(QString::fromUtf8(Detail ? Detail : ""));
@@ -97,8 +141,10 @@ void TclsRecordSet::Step()
     }
     FEof = true;
     if (rc != SQLITE_DONE)
-        throw TclsDatabaseError(
-            MessageFor(QStringLiteral("数据库读取失败："), rc, FileOf(FDb), sqlite3_errmsg(FDb)), rc);
+        throw TclsDatabaseError(MessageFor(QStringLiteral("数据库读取失败："),
+                                           ReasonFor(rc, sqlite3_system_errno(FDb), FileOf(FDb)), FileOf(FDb),
+                                           sqlite3_errmsg(FDb)),
+                                rc);
 }
 
 void TclsRecordSet::MoveNext()
@@ -172,7 +218,8 @@ TclsConnection::TclsConnection(const QString &File) : FFile(File)
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const std::string message =
-            MessageFor(prefix, rc, {}, FDb ? sqlite3_errmsg(FDb) : sqlite3_errstr(rc));
+            MessageFor(prefix, ReasonFor(rc, FDb ? sqlite3_system_errno(FDb) : 0, path), {},
+                       FDb ? sqlite3_errmsg(FDb) : sqlite3_errstr(rc));
         sqlite3_close(FDb);
         FDb = nullptr;
         throw TclsDatabaseError(message, rc);
@@ -194,8 +241,9 @@ TclsConnection::~TclsConnection()
 
 void TclsConnection::Fail(int Code, const char *What)
 {
-    throw TclsDatabaseError(MessageFor(QStringLiteral("数据库操作失败："), Code,
-                                       QFileInfo(FFile).absoluteFilePath(),
+    const QString path = QFileInfo(FFile).absoluteFilePath();
+    throw TclsDatabaseError(MessageFor(QStringLiteral("数据库操作失败："),
+                                       ReasonFor(Code, sqlite3_system_errno(FDb), path), path,
                                        What ? What : sqlite3_errmsg(FDb)),
                             Code);
 }
@@ -284,6 +332,18 @@ void TclsTransaction::Commit()
 }
 
 // ---- value checks ----------------------------------------------------------
+
+bool IsAccessDenied(const QString &File)
+{
+    // The folder must be entered and written (the journal is made beside
+    // the books), the file read and written. Root passes every check.
+    const QFileInfo info(File);
+    if (::access(QFile::encodeName(info.absolutePath()).constData(), X_OK | W_OK) != 0 &&
+        IsDeniedErrno(errno))
+        return true;
+    return ::access(QFile::encodeName(info.absoluteFilePath()).constData(), R_OK | W_OK) != 0 &&
+           IsDeniedErrno(errno);
+}
 
 bool IsPlainDecimal(const QString &Text)
 {

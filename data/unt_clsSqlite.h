@@ -100,6 +100,10 @@ class TclsTransaction
     bool FDone = false;
 };
 
+// Whether this account may not enter or write the books' folder, or read
+// and write the books (as a member outside the books' group).
+bool IsAccessDenied(const QString &File);
+
 // The amount and ID texts that may be bound to numeric columns.
 bool IsPlainDecimal(const QString &Text);
 bool IsPlainInteger(const QString &Text);

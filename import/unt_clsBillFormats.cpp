@@ -1,5 +1,7 @@
 #include "import/unt_clsBillFormats.h"
 
+#include "data/unt_clsAmount.h"
+
 #include <QCryptographicHash>
 #include <QRegularExpression>
 
@@ -296,7 +298,10 @@ bool ParseCents(const QString &Text, qint64 &Cents)
 {
     QString t = Text.trimmed();
     t.remove(QChar(0x00A5)).remove(QChar(0xFFE5)).remove(QLatin1Char(',')).remove(QLatin1Char(' '));
-    static const QRegularExpression number(QStringLiteral("^([-+]?)(\\d{1,12})(?:\\.(\\d{1,2})\\d*)?$"));
+    // Two decimals, as the books keep them; zeros after them say nothing,
+    // any other digit there would be lost, so the amount is not read.
+    static const QRegularExpression number(
+        QStringLiteral("^([-+]?)(\\d{1,%1})(?:\\.(\\d{1,%2})0*)?$").arg(MaxAmountDigits).arg(AmountDecimals));
     const QRegularExpressionMatch m = number.match(t);
     if (!m.hasMatch())
         return false;

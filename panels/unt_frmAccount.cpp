@@ -50,10 +50,12 @@ TfrmAccount::TfrmAccount(QWidget *Parent) : QDialog(Parent)
 {
     setObjectName(QStringLiteral("frmAccount"));
     setWindowTitle(QStringLiteral("用户管理"));
-    setFixedSize(380, 240);
+    // Taller than the account pages need: the restore page's list of copies
+    // shows eight of them at a time.
+    setFixedSize(380, 304);
     pgeAccount = new QTabWidget(this);
     pgeAccount->setObjectName(QStringLiteral("pgeAccount"));
-    pgeAccount->setGeometry(12, 9, 355, 188);
+    pgeAccount->setGeometry(12, 9, 355, 252);
     pgeAccount->setFocusPolicy(Qt::NoFocus);
 
     QWidget *page1 = AddPage(pgeAccount, "TabSheet1", QStringLiteral("新建用户"));
@@ -87,9 +89,9 @@ TfrmAccount::TfrmAccount(QWidget *Parent) : QDialog(Parent)
     pgeRestore = new TpageRestore;
     pgeAccount->addTab(pgeRestore, QStringLiteral("恢复数据"));
 
-    btnOk = MakeButton(this, QStringLiteral("btnOk"), QStringLiteral("确定(&O)"), 210, 207);
+    btnOk = MakeButton(this, QStringLiteral("btnOk"), QStringLiteral("确定(&O)"), 210, 271);
     btnOk->setDefault(true);
-    btnCancel = MakeButton(this, QStringLiteral("btnCancel"), QStringLiteral("取消(&C)"), 292, 207);
+    btnCancel = MakeButton(this, QStringLiteral("btnCancel"), QStringLiteral("取消(&C)"), 292, 271);
 
     setTabOrder(edtNew_UserName, edtNew_Password1);
     setTabOrder(edtNew_Password1, edtNew_Password2);

@@ -52,6 +52,13 @@ class TNameDelegate : public QStyledItemDelegate
   private:
     QStringList FOut, FIn;
 };
+
+// A row outside income and expense (不计收支, a transfer between one's own
+// accounts) says so; checked all the same, it shows the type it goes in as.
+QString TypeCell(const TImportRow &Row, bool Checked)
+{
+    return Row.Bill.Kind == TBillRow::TKind::Neutral && !Checked ? QStringLiteral("不计收支") : Row.Type;
+}
 } // namespace
 
 TfrmImport::TfrmImport(QWidget *Parent, const QList<TImportRow> &Rows, const QStringList &OutNames,
@@ -63,10 +70,10 @@ TfrmImport::TfrmImport(QWidget *Parent, const QList<TImportRow> &Rows, const QSt
     setFixedSize(760, 480);
     lvwImport = MakeListView(this, QStringLiteral("lvwImport"), 12, 12, 736, 400,
                              {{QStringLiteral("日期"), 85},
-                              {QStringLiteral("类别"), 45},
+                              {QStringLiteral("类别"), 60},
                               {QStringLiteral("项目"), 120},
                               {QStringLiteral("金额"), 80, true},
-                              {QStringLiteral("备注"), 290},
+                              {QStringLiteral("备注"), 275},
                               {QStringLiteral("状态"), 85}});
     lvwImport->setColumnWidth(ColCheck, 24);
     // Only 项目 is edited; the other cells are the bill's own.
@@ -82,7 +89,8 @@ TfrmImport::TfrmImport(QWidget *Parent, const QList<TImportRow> &Rows, const QSt
         const QString date = row.Bill.Date.isValid() ? row.Bill.Date.toString(Qt::ISODate) : QString();
         const QString money =
             row.Bill.Problem.isEmpty() ? FormatMoney(double(row.Bill.Cents) / 100.0) : QString();
-        QTreeWidgetItem *item = MakeRow(lvwImport, {date, row.Type, row.Name, money, row.Memo, row.State});
+        QTreeWidgetItem *item =
+            MakeRow(lvwImport, {date, TypeCell(row, row.Checked), row.Name, money, row.Memo, row.State});
         item->setIcon(ColCheck, QIcon()); // the check box takes the icon's place
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable | Qt::ItemIsEditable);
         item->setCheckState(ColCheck, row.Checked ? Qt::Checked : Qt::Unchecked);
@@ -92,6 +100,14 @@ TfrmImport::TfrmImport(QWidget *Parent, const QList<TImportRow> &Rows, const QSt
         items << item;
     }
     lvwImport->addTopLevelItems(items);
+    connect(lvwImport, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem *Item, int Column) {
+        if (Column != ColCheck)
+            return;
+        const QString type = TypeCell(FRows[Item->data(ColCheck, Qt::UserRole).toInt()],
+                                      Item->checkState(ColCheck) == Qt::Checked);
+        if (Item->text(ColType) != type)
+            Item->setText(ColType, type);
+    });
     lblImport_Summary =
         MakeLabel(this, QStringLiteral("lblImport_Summary"), ImportCheck::Summarise(Rows).Text(), 12, 424);
     btnImport_OK = MakeButton(this, QStringLiteral("btnImport_OK"), QStringLiteral("导入(&O)"), 592, 440);

@@ -36,7 +36,11 @@ TfrmModifyRecord::TfrmModifyRecord(QWidget *Parent) : QDialog(Parent)
     MakeLabel(this, QStringLiteral("lblName"), QStringLiteral("项目："), 29, 57);
     edtName = MakeEdit(this, "edtName", 53, 50);
     MakeLabel(this, QStringLiteral("lblMoney"), QStringLiteral("金额："), 29, 88);
-    edtMoney = MakeEdit(this, "edtMoney", 84, 11);
+    // The same field as the entry panels': every amount the store holds
+    // opens whole, and a third decimal cannot be typed.
+    edtMoney = new TAmountEdit(this);
+    edtMoney->setObjectName(QStringLiteral("edtMoney"));
+    edtMoney->setGeometry(73, 84, 232, 20);
     MakeLabel(this, QStringLiteral("lblMemo"), QStringLiteral("备注："), 29, 118);
     memMemo = new QPlainTextEdit(this);
     memMemo->setObjectName(QStringLiteral("memMemo"));
@@ -96,12 +100,25 @@ void TfrmModifyRecord::btnSaveClick()
         return;
     }
     QString amount;
-    const TAmountCheck check = NormaliseAmount(edtMoney->text(), amount);
-    if (check != TAmountCheck::Ok) {
-        ShowMessage(this, title,
-                    check == TAmountCheck::BadFormat ? QStringLiteral("金额错误！请重新输入。")
-                                                     : QStringLiteral("金额不能为空或为0！"),
-                    TMessageStyle::Warning);
+    QString problem;
+    switch (NormaliseAmount(edtMoney->text(), amount)) {
+    case TAmountCheck::BadFormat:
+        problem = QStringLiteral("金额错误！请重新输入。");
+        break;
+    case TAmountCheck::NotPositive:
+        problem = QStringLiteral("金额不能为空或为0！");
+        break;
+    case TAmountCheck::TooManyDecimals:
+        problem = QStringLiteral("金额最多只能有两位小数！请重新输入。");
+        break;
+    case TAmountCheck::TooLarge:
+        problem = QStringLiteral("金额太大（整数部分最多%1位）！请重新输入。").arg(MaxAmountDigits);
+        break;
+    case TAmountCheck::Ok:
+        break;
+    }
+    if (!problem.isEmpty()) {
+        ShowMessage(this, title, problem, TMessageStyle::Warning);
         edtMoney->clear();
         edtMoney->setFocus();
         return;

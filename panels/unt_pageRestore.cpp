@@ -3,6 +3,7 @@
 #include "ui/unt_clsMessages.h"
 #include "ui/unt_clsWidgets.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTreeWidget>
@@ -18,19 +19,22 @@ QString TimeText(const QDateTime &When)
 TpageRestore::TpageRestore(QWidget *Parent) : QWidget(Parent)
 {
     setObjectName(QStringLiteral("TabSheet4"));
-    lvwBackups = MakeListView(this, QStringLiteral("lvwBackups"), 8, 8, 335, 88,
-                              {{QStringLiteral("备份时间"), 140},
+    lvwBackups = MakeListView(this, QStringLiteral("lvwBackups"), 8, 8, 335, 152,
+                              {{QStringLiteral("备份时间"), 124},
                                {QStringLiteral("用户"), 125},
-                               {QStringLiteral("记录数"), 60, true}});
-    MakeLabel(this, QStringLiteral("lblRestore_Password"), QStringLiteral("密  码："), 16, 108);
+                               {QStringLiteral("记录数"), 56, true}});
+    // The users' column takes what the scroll bar leaves, so 记录数 is never
+    // pushed behind it.
+    lvwBackups->header()->setSectionResizeMode(2, QHeaderView::Stretch);
+    MakeLabel(this, QStringLiteral("lblRestore_Password"), QStringLiteral("密  码："), 16, 172);
     edtRestore_Password = new QLineEdit(this);
     edtRestore_Password->setObjectName(QStringLiteral("edtRestore_Password"));
-    edtRestore_Password->setGeometry(100, 104, 230, 20);
+    edtRestore_Password->setGeometry(100, 168, 230, 20);
     edtRestore_Password->setMaxLength(16);
     edtRestore_Password->setEchoMode(QLineEdit::Password);
     QLabel *notice = MakeLabel(
         this, QStringLiteral("lblRestore_Notice"),
-        QStringLiteral("说明：选定一个备份，输入其中任一用户的密码，点“确定”即可恢复。"), 16, 130, Maroon);
+        QStringLiteral("说明：选定一个备份，输入其中任一用户的密码，点“确定”即可恢复。"), 16, 194, Maroon);
     notice->setWordWrap(true);
     notice->setFixedWidth(320);
     notice->adjustSize();

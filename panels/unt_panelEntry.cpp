@@ -75,7 +75,6 @@ void TEntryPanel::Build()
     Money = new TAmountEdit(Host);
     Money->setObjectName(QStringLiteral("edt%1_Money").arg(p));
     Money->setGeometry(303, 68, 232, 20);
-    Money->setMaxLength(MaxAmountLength);
     Memo = new QPlainTextEdit(Host);
     Memo->setObjectName(QStringLiteral("mem%1_Memo").arg(p));
     Memo->setGeometry(303, 98, 232, 42);
@@ -154,19 +153,28 @@ void TEntryPanel::Add()
         return;
     }
     QString amount;
+    QString problem;
     switch (NormaliseAmount(Money->text(), amount)) {
     case TAmountCheck::BadFormat:
-        FHost.Session.Say(QStringLiteral("金额有错误，请重新填写！"), TMessageStyle::Warning);
-        Money->clear();
-        Money->setFocus();
-        return;
+        problem = QStringLiteral("金额有错误，请重新填写！");
+        break;
     case TAmountCheck::NotPositive:
-        FHost.Session.Say(QStringLiteral("金额不能为空或为0，请重新填写！"), TMessageStyle::Warning);
-        Money->clear();
-        Money->setFocus();
-        return;
+        problem = QStringLiteral("金额不能为空或为0，请重新填写！");
+        break;
+    case TAmountCheck::TooManyDecimals:
+        problem = QStringLiteral("金额最多只能有两位小数，请重新填写！");
+        break;
+    case TAmountCheck::TooLarge:
+        problem = QStringLiteral("金额太大（整数部分最多%1位），请重新填写！").arg(MaxAmountDigits);
+        break;
     case TAmountCheck::Ok:
         break;
+    }
+    if (!problem.isEmpty()) {
+        FHost.Session.Say(problem, TMessageStyle::Warning);
+        Money->clear();
+        Money->setFocus();
+        return;
     }
     List->addTopLevelItem(MakeRow(List, {date, Type(), name, amount, memo}));
     Name->setCurrentIndex(-1);

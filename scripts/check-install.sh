@@ -78,6 +78,9 @@ check_deb() {
     check "deb: desktop entry, icon, metainfo" bash -c "grep -q applications/lumora.desktop <<<\"\$0\" &&
         grep -q apps/lumora.svg <<<\"\$0\" && grep -q metainfo/io.github.lumora.metainfo.xml <<<\"\$0\"" "$list"
     check "deb: ships no books (pondo.sjk)" bash -c "! grep -q 'Database/pondo.sjk' <<<\"\$0\"" "$list"
+    check "deb: copyright, changelog and manual page" bash -c "grep -q doc/lumora/copyright <<<\"\$0\" &&
+        grep -q doc/lumora/changelog.gz <<<\"\$0\" && grep -q man1/lumora.1.gz <<<\"\$0\"" "$list"
+    check "deb: lintian finds no error or warning" lintian --fail-on error,warning "$deb"
     local tmp
     tmp=$(mktemp -d)
     dpkg-deb -x "$deb" "$tmp"

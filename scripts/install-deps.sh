@@ -10,7 +10,7 @@ packages=(
   fonts-arphic-uming
   python3 python3-xlrd
   poppler-utils xvfb xauth imagemagick
-  appstream desktop-file-utils dpkg-dev file
+  appstream desktop-file-utils dpkg-dev file lintian
   weston xdotool
   clang libclang-rt-14-dev
 )

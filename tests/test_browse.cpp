@@ -247,11 +247,12 @@ class TestBrowse : public QObject
         TclsDatabaseUser(f.Db.File()).AddRecords(f.User, "支出", {"2026-06-01"}, {"a"}, {"1.00"}, {""});
         const QString id = f.Db.Text("select ID from All_Table");
         const QString zero = "金额不能为空或为0！", bad = "金额错误！请重新输入。";
+        const QString decimals = "金额最多只能有两位小数！请重新输入。";
         const QList<std::pair<QString, QString>> cases{
-            {"12", "12.00"}, {".5", "0.50"}, {"12.", "12.00"}, {"1.999", "2.00"},
-            {"", zero},      {"0", zero},    {"0.0", zero},    {".00", zero},
-            {"-1", bad},     {"+1", bad},    {"1 2", bad},     {"1,000", bad},
-            {"1.2.3", bad},  {"x1A", bad},   {"1.5e3", bad},   {"1e2", bad},
+            {"12", "12.00"}, {".5", "0.50"}, {"12.", "12.00"}, {"1.999", decimals}, {"0.001", decimals},
+            {"", zero},      {"0", zero},    {"0.0", zero},    {".00", zero},       {"-1", bad},
+            {"+1", bad},     {"1 2", bad},   {"1,000", bad},   {"1.2.3", bad},      {"x1A", bad},
+            {"1.5e3", bad},  {"1e2", bad},
         };
         for (const auto &[typed, expected] : cases) {
             TfrmModifyRecord dialog;

@@ -5,6 +5,7 @@
 #include "app/unt_clsSingleInstance.h"
 #include "app/unt_clsSkin.h"
 #include "app/unt_clsStartup.h"
+#include "app/unt_frmLogin.h"
 #include "app/unt_frmMain.h"
 #include "app/unt_frmSplash.h"
 #include "data/unt_clsBackup.h"
@@ -313,12 +314,24 @@ class TestDesktop : public QObject
             ShowMessage(nullptr, "Lumora", QStringLiteral("金额错误！请重新输入。"), TMessageStyle::Warning);
             QCOMPARE(answers.Seen.size(), 2);
         }
+        // The login's start-up box on books it cannot open is one of them.
+        QTemporaryDir missing;
+        TclsDatabaseUser::SetDefaultDatabaseFile(missing.path() + "/pondo.sjk");
+        {
+            TModalAnswerer answers;
+            TfrmLogin login;
+            login.FormCreate();
+            QCOMPARE(answers.Seen.size(), 1);
+            QVERIFY(answers.Seen[0].Text.contains(QStringLiteral("恢复数据")));
+        }
+        TclsDatabaseUser::SetDefaultDatabaseFile(QString());
         std::fflush(stderr);
         ::dup2(saved, 2);
         ::close(saved);
         capture.seek(0);
         const QString text = QString::fromUtf8(capture.readAll());
         QVERIFY2(text.contains(QStringLiteral("lumora: 数据库文件已损坏")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("lumora: 无法打开数据库文件")), qPrintable(text));
         QVERIFY(!text.contains(QStringLiteral("金额错误")));
     }
 

@@ -69,10 +69,13 @@ private slots:
     {
         TMainFixture f;
         const QString empty = "金额不能为空或为0，请重新填写！", bad = "金额有错误，请重新填写！";
+        const QString decimals = "金额最多只能有两位小数，请重新填写！";
+        const QString large = "金额太大（整数部分最多11位），请重新填写！";
         const QList<std::pair<QString, QString>> cases{
             {"", empty},     {".", empty},      {"1.2.3", bad},         {"12", "12.00"},
-            {".5", "0.50"},  {"3.", "3.00"},    {"0012", "12.00"},      {"0.001", "0.00"},
-            {"0", empty},    {"99999999999", "99999999999.00"},
+            {".5", "0.50"},  {"3.", "3.00"},    {"0012", "12.00"},      {"0.001", decimals},
+            {"0", empty},    {"99999999999", "99999999999.00"},         {"12.345", decimals},
+            {"123456789012", large},
         };
         auto *list = f.Find<QTreeWidget>("lvwOut_List");
         auto *money = f.Find<QLineEdit>("edtOut_Money");

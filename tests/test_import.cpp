@@ -117,6 +117,28 @@ class TestImport : public QObject
         QCOMPARE(bill.Rows[2].Kind, TBillRow::TKind::Closed);
     }
 
+    // A bill's amount with a third decimal that is not zero, or longer than
+    // the books take, is not read: rounding it would store a different sum.
+    void amountsBeyondTwoDecimalsAreUnreadable()
+    {
+        const QList<std::pair<const char *, qint64>> readable{
+            {"12.34", 1234},   {"12.340", 1234},      {"12.3", 1230},
+            {"-12.30", -1230}, {"¥1,234.50", 123450}, {"12345678901.25", 1234567890125}};
+        for (const auto &[text, cents] : readable) {
+            qint64 read = 0;
+            QVERIFY2(BillFormats::ParseCents(QString::fromUtf8(text), read), text);
+            QCOMPARE(read, cents);
+        }
+        for (const char *text : {"0.001", "12.345", "12.3401", "123456789012", "123456789012.00"}) {
+            qint64 read = 0;
+            QVERIFY2(!BillFormats::ParseCents(QString::fromUtf8(text), read), text);
+        }
+        const TBill bill = BillOf(AlipayWeb({{"2019-01-05 10:00:00", "即时到账交易", "张小明", "午饭AA",
+                                              "支出", "35.505", "交易成功", "20190105200040011100"}}));
+        QCOMPARE(bill.Rows.size(), 1);
+        QCOMPARE(bill.Rows[0].Problem, QStringLiteral("无法识别的金额"));
+    }
+
     void weChatCsvAndXlsxAgree()
     {
         const QList<TRow> month{

@@ -29,7 +29,7 @@ namespace
 {
 // What the import dialog showed, and what the test did in it.
 struct TSeenImport {
-    QStringList States, Names;
+    QStringList States, Names, Types;
     QList<bool> Checked;
     QString Summary;
 };
@@ -48,6 +48,7 @@ std::function<void(QWidget *)> AnswerImport(TSeenImport &Seen, std::function<voi
             const QTreeWidgetItem *item = import->lvwImport->topLevelItem(i);
             Seen.States << item->text(6);
             Seen.Names << item->text(3);
+            Seen.Types << item->text(2);
             Seen.Checked << (item->checkState(0) == Qt::Checked);
         }
         Seen.Summary = import->lblImport_Summary->text();
@@ -94,12 +95,22 @@ class TestImportGui : public QObject
         TSeenImport seen;
         {
             TModalAnswerer answerer;
-            answerer.OnDialog =
-                AnswerImport(seen, [](TfrmImport *Dialog) { SaveShot(Dialog, "import-dialog"); });
+            answerer.OnDialog = AnswerImport(seen, [](TfrmImport *Dialog) {
+                SaveShot(Dialog, "import-dialog");
+                // A row outside income and expense shows no type of its own
+                // until it is checked; then the one it goes in as.
+                QTreeWidgetItem *neutral = Dialog->lvwImport->topLevelItem(3);
+                neutral->setCheckState(0, Qt::Checked);
+                QCOMPARE(neutral->text(2), QStringLiteral("支出"));
+                neutral->setCheckState(0, Qt::Unchecked);
+                QCOMPARE(neutral->text(2), QStringLiteral("不计收支"));
+            });
             f.Main->ImportBill(file);
             QCOMPARE(answerer.Texts(), QStringList({"已导入 4 条记录到待保存列表，请检查后点“完成”保存。"}));
         }
         QCOMPARE(seen.Summary, QStringLiteral("共 6 条：新 4 条，重复 0 条，跳过 2 条"));
+        QCOMPARE(seen.States[3], QStringLiteral("不计收支"));
+        QCOMPARE(seen.Types[3], QStringLiteral("不计收支"));
         auto *out = f.Find<QTreeWidget>("lvwOut_List");
         auto *in = f.Find<QTreeWidget>("lvwIn_List");
         // Date order, whatever the file's order; the rows look like typed ones.

@@ -3,6 +3,7 @@
 #include "app/unt_frmMain.h"
 #include "data/unt_clsAmount.h"
 #include "data/unt_clsDatabaseUser.h"
+#include "panels/unt_frmModifyRecord.h"
 #include "tests/support/unt_testGui.h"
 #include "ui/unt_clsWidgets.h"
 
@@ -94,6 +95,45 @@ class TestInput : public QObject
         }
     }
 
+    // The year typed over and Tab pressed, then an impossible date typed
+    // over everything: the date on screen before it comes back, not the one
+    // of the last Enter; the red mark goes when the field is left.
+    void aRefusedDateGoesBackToTheDateOnScreen()
+    {
+        TMainFixture f;
+        f.Main->show();
+        for (const char *name : Pickers) {
+            auto *picker = dynamic_cast<TDatePicker *>(f.Find<QDateEdit>(name));
+            picker->window()->activateWindow();
+            picker->setFocus();
+            QTest::keyClick(picker, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(picker, "2016-12-09");
+            QTest::keyClick(picker, Qt::Key_Return);
+            picker->setFocus();
+            EditOf(picker)->setCursorPosition(2);
+            QTest::keyClicks(picker, "2019");
+            QTest::keyClick(picker, Qt::Key_Tab);
+            QCOMPARE(picker->date(), QDate(2019, 12, 9));
+            QTest::keyClick(picker, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(picker, "2019-02-29");
+            QTest::keyClick(picker, Qt::Key_Return);
+            QCOMPARE(picker->date(), QDate(2019, 12, 9));
+            QCOMPARE(EditOf(picker)->text(), QStringLiteral("2019-12-09"));
+            QVERIFY(picker->IsMarked());
+            picker->clearFocus();
+            QVERIFY(!picker->IsMarked());
+            // A click into the text ends what was typed before it, too.
+            picker->setFocus();
+            EditOf(picker)->setCursorPosition(2);
+            QTest::keyClicks(picker, "2021");
+            QTest::mouseClick(EditOf(picker), Qt::LeftButton, {}, QPoint(2, EditOf(picker)->height() / 2));
+            QTest::keyClick(picker, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(picker, "2021-02-30");
+            QTest::keyClick(picker, Qt::Key_Return);
+            QCOMPARE(picker->date(), QDate(2021, 12, 9));
+        }
+    }
+
     void amountFieldsTakeOnlyDigitsAndPoints()
     {
         TMainFixture f;
@@ -136,24 +176,85 @@ class TestInput : public QObject
     void exponentsAndHugeAmountsAreRefused()
     {
         QString amount;
-        for (const char *typed : {"1.5e3", "1e2", "1E300", "0x10", "1,5", " 1", "inf"})
+        for (const char *typed : {"1.5e3", "1e2", "1E300", "0x10", "1,5", " 1", "inf", "-1", "+1"})
             QCOMPARE(NormaliseAmount(typed, amount), TAmountCheck::BadFormat);
         QCOMPARE(NormaliseAmount("99999999999", amount), TAmountCheck::Ok);
         QCOMPARE(amount, QStringLiteral("99999999999.00"));
+        // Leading zeros are not digits of the amount; the twelfth digit is.
+        QCOMPARE(NormaliseAmount("0000012345678901.5", amount), TAmountCheck::Ok);
+        QCOMPARE(amount, QStringLiteral("12345678901.50"));
+        QCOMPARE(amount.size(), MaxAmountLength);
+        QCOMPARE(NormaliseAmount("123456789012", amount), TAmountCheck::TooLarge);
+        // Money has two decimals: a third is refused, never rounded away.
+        for (const char *typed : {"0.001", "12.345", "1.999", "1.000", ".125"})
+            QCOMPARE(NormaliseAmount(typed, amount), TAmountCheck::TooManyDecimals);
+        QCOMPARE(NormaliseAmount("12.34", amount), TAmountCheck::Ok);
+        QCOMPARE(amount, QStringLiteral("12.34"));
+        QCOMPARE(NormaliseAmount("0.01", amount), TAmountCheck::Ok);
+        QCOMPARE(amount, QStringLiteral("0.01"));
+        QCOMPARE(NormaliseAmount("0.00", amount), TAmountCheck::NotPositive);
+
+        // The store refuses the same, whoever calls it, and saves nothing.
         TMainFixture f;
         TclsDatabaseUser store(f.Db.File());
-        for (const QString &money : {QStringLiteral("1.5e300"), QStringLiteral("123456789012.00")}) {
+        for (const char *money :
+             {"1.5e300", "123456789012.00", "0.00", "0", "0.001", "12.345", "-5.00", ""}) {
             bool refused = false;
             try {
-                store.AddRecords(f.User, "支出", {"2026-06-01"}, {"a"}, {money}, {""});
+                store.AddRecords(f.User, "支出", {"2026-06-01", "2026-06-01"}, {"a", "b"}, {"1.00", money},
+                                 {"", ""});
             } catch (const std::exception &) {
                 refused = true;
             }
-            QVERIFY2(refused, qPrintable(money));
+            QVERIFY2(refused, money);
         }
         QCOMPARE(f.Db.Count("select count(*) from All_Table"), 0);
-        store.AddRecords(f.User, "支出", {"2026-06-01"}, {"a"}, {"99999999999.99"}, {""});
-        QCOMPARE(f.Db.Count("select count(*) from All_Table"), 1);
+        store.AddRecords(f.User, "支出", {"2026-06-01"}, {"a"}, {"12345678901.25"}, {""});
+        const QString id = f.Db.Text("select ID from All_Table");
+        for (const char *money : {"0.00", "12.345", "123456789012.00"})
+            QVERIFY_THROWS_EXCEPTION(std::exception, store.UpdateRecord(id, "a", money, ""));
+        QCOMPARE(f.Db.Text("select printf('%.2f', Program_Money) from All_Table"),
+                 QStringLiteral("12345678901.25"));
+    }
+
+    // Every amount field takes at most two decimals and eleven digits before
+    // the point, as typed or pasted; the modify dialog's holds every amount
+    // the store takes, so saving an unchanged amount keeps it whole.
+    void amountFieldsHoldWhatTheStoreTakes()
+    {
+        TMainFixture f;
+        f.Main->show();
+        TclsDatabaseUser(f.Db.File())
+            .AddRecords(f.User, "支出", {"2026-06-01"}, {"a"}, {"1234567890.25"}, {"m"});
+        TfrmModifyRecord dialog;
+        dialog.RecordID = f.Db.Text("select ID from All_Table");
+        dialog.SetFields("2026-06-01", "a", "1234567890.25", "m");
+        dialog.show();
+        auto *modify = dialog.findChild<QLineEdit *>("edtMoney");
+        QCOMPARE(modify->text(), QStringLiteral("1234567890.25"));
+        for (QLineEdit *money :
+             {f.Find<QLineEdit>("edtOut_Money"), f.Find<QLineEdit>("edtIn_Money"), modify}) {
+            money->clear();
+            money->setFocus();
+            QTest::keyClicks(money, "12.345");
+            QCOMPARE(money->text(), QStringLiteral("12.34"));
+            money->clear();
+            QTest::keyClicks(money, "1234567890123");
+            QCOMPARE(money->text(), QStringLiteral("12345678901"));
+            QTest::keyClicks(money, ".256");
+            QCOMPARE(money->text(), QStringLiteral("12345678901.25"));
+            money->clear();
+            QGuiApplication::clipboard()->setText("0.001");
+            QTest::keyClick(money, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(money->text(), QString());
+        }
+        modify->setText("1234567890.25");
+        dialog.findChild<QPlainTextEdit *>("memMemo")->setPlainText("n");
+        TModalAnswerer answers;
+        dialog.btnSaveClick();
+        QCOMPARE(answers.Texts(), QStringList{"修改成功！"});
+        QCOMPARE(f.Db.Text("select printf('%.2f', Program_Money) from All_Table"),
+                 QStringLiteral("1234567890.25"));
     }
 
     // After a delete nothing is selected, so a second Delete and Yes asks

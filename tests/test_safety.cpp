@@ -18,6 +18,11 @@
 
 #include <thread>
 
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace
 {
 // Count ledger rows of about 100 bytes each, made by SQL for speed.
@@ -98,6 +103,70 @@ class TestSafety : public QObject
         ApplyTestFont();
     }
     void cleanup() { Clock::SetToday(QDate()); }
+
+    // A member of the household outside the books' group is told that, and
+    // how to get in, not that the books are missing or damaged. Root enters
+    // every folder, so the books are opened by a forked child that has given
+    // up root for the account "nobody".
+    void booksClosedToThisAccountSaySo()
+    {
+        const struct group *users = ::getgrnam("users");
+        if (!users)
+            QSKIP("no group users to close the folder to");
+        QTemporaryDir root;
+        QVERIFY(QFile::setPermissions(root.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                       QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                                                       QFile::ExeOther));
+        const QString folder = root.path() + "/Database", file = folder + "/pondo.sjk";
+        QVERIFY(QDir().mkpath(folder));
+        MakeDatabaseFile(file);
+        QCOMPARE(::chown(folder.toLocal8Bit().constData(), ::geteuid(), users->gr_gid), 0);
+        QCOMPARE(::chmod(folder.toLocal8Bit().constData(), 02770), 0);
+        QString message;
+        if (::geteuid() != 0) {
+            if (!IsAccessDenied(file))
+                QSKIP("this account is in the group users");
+            try {
+                TclsConnection db(file);
+            } catch (const std::exception &error) {
+                message = QString::fromUtf8(error.what());
+            }
+        } else {
+            int out[2];
+            QCOMPARE(::pipe(out), 0);
+            const pid_t child = ::fork();
+            if (child == 0) {
+                ::close(out[0]);
+                std::string text = "opened";
+                if (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0) {
+                    try {
+                        TclsConnection db(file);
+                    } catch (const std::exception &error) {
+                        text = error.what();
+                    }
+                    if (!IsAccessDenied(file))
+                        text += "\nnot denied";
+                } else {
+                    text = "setuid failed";
+                }
+                (void)!::write(out[1], text.data(), text.size());
+                ::_exit(0);
+            }
+            ::close(out[1]);
+            QByteArray bytes;
+            char buffer[4096];
+            for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
+                bytes.append(buffer, n);
+            ::close(out[0]);
+            ::waitpid(child, nullptr, 0);
+            message = QString::fromUtf8(bytes);
+        }
+        QVERIFY2(message.contains(QStringLiteral("请让管理员把您加入 users 组，然后重新登录。")),
+                 qPrintable(message));
+        QVERIFY2(!message.contains(QStringLiteral("找不到")) &&
+                     !message.contains(QStringLiteral("not denied")),
+                 qPrintable(message));
+    }
 
     void damagedBooksNeverReplaceGoodCopies()
     {

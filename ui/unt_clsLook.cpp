@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -63,7 +64,9 @@ void KeepProgramFont()
     qApp->installEventFilter(keeper);
 }
 
-void CenterOnScreen(QWidget *Window)
+namespace
+{
+void PlaceInMiddle(QWidget *Window)
 {
     const QScreen *screen = Window->screen() ? Window->screen() : QGuiApplication::primaryScreen();
     if (!screen)
@@ -72,6 +75,62 @@ void CenterOnScreen(QWidget *Window)
     const QSize frame = Window->frameGeometry().size();
     Window->move(area.x() + (area.width() - frame.width()) / 2,
                  area.y() + (area.height() - frame.height()) / 2);
+}
+
+// Until the window manager has framed a window its title bar is unknown, and
+// a window placed by its inner size alone stands half a title bar off the
+// middle (a dialog below it, a box above it). Once the frame shows, it is
+// placed again, once; later moves are the user's.
+class TMiddleKeeper : public QObject
+{
+  public:
+    explicit TMiddleKeeper(QWidget *Window) : QObject(Window), FWindow(Window)
+    {
+        setObjectName(QStringLiteral("middleKeeper"));
+    }
+
+  protected:
+    bool eventFilter(QObject *Watched, QEvent *Event) override
+    {
+        if (Watched != FWindow)
+            return false;
+        switch (Event->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Show:
+        // A box placed where the window manager keeps it gets no move:
+        // its first paint comes after the frame.
+        case QEvent::Paint:
+        case QEvent::WindowActivate:
+            if (FWindow->isVisible() && FWindow->frameGeometry().size() != FWindow->size()) {
+                FWindow->removeEventFilter(this);
+                PlaceInMiddle(FWindow);
+                deleteLater();
+            }
+            break;
+        case QEvent::Hide:
+            FWindow->removeEventFilter(this);
+            deleteLater();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+  private:
+    QWidget *FWindow;
+};
+} // namespace
+
+void CenterOnScreen(QWidget *Window)
+{
+    PlaceInMiddle(Window);
+    if (Window->frameGeometry().size() == Window->size() &&
+        !Window->findChild<QObject *>(QStringLiteral("middleKeeper"), Qt::FindDirectChildrenOnly)) {
+        auto *keeper = new TMiddleKeeper(Window);
+        Window->installEventFilter(keeper);
+    }
 }
 
 void PrepareFixedDialog(QWidget *Dialog, bool Centered)
@@ -94,4 +153,10 @@ void UseFixedDialogButtons(QWidget *Dialog)
     flags &= ~(Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint);
     if (flags != Dialog->windowFlags())
         Dialog->setWindowFlags(flags);
+}
+
+void PrepareFileDialog(QFileDialog *Dialog, const QString &Title)
+{
+    Dialog->setOption(QFileDialog::DontUseNativeDialog);
+    Dialog->setWindowTitle(Title);
 }

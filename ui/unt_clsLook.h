@@ -4,6 +4,8 @@
 // theme or font says; and a few placement helpers for those windows.
 #include <QPalette>
 
+class QFileDialog;
+class QString;
 class QWidget;
 
 // The light palette the skinned window and the fixed-layout dialogs are
@@ -24,3 +26,7 @@ void UseFixedDialogButtons(QWidget *Dialog);
 // The program's look, fixed-size title buttons and the middle of the screen
 // for one of the program's fixed-layout dialogs, before it is shown.
 void PrepareFixedDialog(QWidget *Dialog, bool Centered = true);
+// Every file dialog of the program is Qt's own, with Title: the desktop's
+// (GTK's under GNOME) follows the session's language and left an English
+// session with a half-English dialog; Qt's speaks the program's Chinese.
+void PrepareFileDialog(QFileDialog *Dialog, const QString &Title);

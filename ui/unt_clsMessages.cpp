@@ -32,38 +32,61 @@ class TCenteredBox : public QMessageBox
 };
 } // namespace
 
-bool ShowMessage(QWidget *Parent, const QString &Title, const QString &Text, TMessageStyle Style)
+namespace
 {
-    QMessageBox::Icon icon = QMessageBox::Warning;
+QMessageBox::Icon IconOf(TMessageStyle Style)
+{
     switch (Style) {
-    case TMessageStyle::Warning:
-        icon = QMessageBox::Warning;
-        break;
     case TMessageStyle::Question:
-        icon = QMessageBox::Question;
-        break;
+        return QMessageBox::Question;
     case TMessageStyle::Information:
-        icon = QMessageBox::Information;
-        break;
+        return QMessageBox::Information;
     case TMessageStyle::Error:
-        icon = QMessageBox::Critical;
+        return QMessageBox::Critical;
+    case TMessageStyle::Warning:
         break;
     }
-    // Errors also go to standard error, where a terminal or the journal
-    // keeps them after the box is gone.
+    return QMessageBox::Warning;
+}
+
+// Every box of the program comes here: the same place on the screen, the
+// same Chinese buttons, and errors also on standard error, where a terminal
+// or the journal keeps them after the box is gone.
+QMessageBox::StandardButton
+Run(QWidget *Parent, const QString &Title, const QString &Text, TMessageStyle Style,
+    std::initializer_list<std::pair<QMessageBox::StandardButton, QString>> Buttons,
+    QMessageBox::StandardButton Default, QMessageBox::StandardButton Escape)
+{
     if (Style == TMessageStyle::Error)
         std::fprintf(stderr, "lumora: %s\n", Text.toLocal8Bit().constData());
-    TCenteredBox box(icon, Title, Text, Parent);
-    if (Style == TMessageStyle::Question) {
-        box.addButton(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
-        box.addButton(QMessageBox::No)->setText(QStringLiteral("否(&N)"));
-        box.setDefaultButton(QMessageBox::Yes);
-        box.setEscapeButton(QMessageBox::No);
-    } else {
-        box.addButton(QMessageBox::Ok)->setText(QStringLiteral("确定"));
-        box.setDefaultButton(QMessageBox::Ok);
-    }
-    return box.exec() != QMessageBox::No;
+    TCenteredBox box(IconOf(Style), Title, Text, Parent);
+    for (const auto &[button, caption] : Buttons)
+        box.addButton(button)->setText(caption);
+    box.setDefaultButton(Default);
+    box.setEscapeButton(Escape);
+    box.exec();
+    QAbstractButton *clicked = box.clickedButton();
+    return clicked ? box.standardButton(clicked) : Escape;
+}
+} // namespace
+
+bool ShowMessage(QWidget *Parent, const QString &Title, const QString &Text, TMessageStyle Style)
+{
+    if (Style == TMessageStyle::Question)
+        return Run(Parent, Title, Text, Style,
+                   {{QMessageBox::Yes, QStringLiteral("是(&Y)")},
+                    {QMessageBox::No, QStringLiteral("否(&N)")}},
+                   QMessageBox::Yes, QMessageBox::No) != QMessageBox::No;
+    Run(Parent, Title, Text, Style, {{QMessageBox::Ok, QStringLiteral("确定")}}, QMessageBox::Ok,
+        QMessageBox::Ok);
+    return true;
+}
+
+bool AskRetry(QWidget *Parent, const QString &Title, const QString &Text)
+{
+    return Run(Parent, Title, Text, TMessageStyle::Error,
+               {{QMessageBox::Retry, QStringLiteral("重试(&R)")}, {QMessageBox::Ok, QStringLiteral("确定")}},
+               QMessageBox::Ok, QMessageBox::Ok) == QMessageBox::Retry;
 }
 
 QString ErrorText(const std::exception &Error)

@@ -14,6 +14,8 @@ enum class TMessageStyle { Warning, Question, Information, Error };
 
 // A modal box owned by Parent; true when the user answered Yes (or OK).
 bool ShowMessage(QWidget *Parent, const QString &Title, const QString &Text, TMessageStyle Style);
+// An error box with "重试(&R)" and "确定" (the default); true for 重试.
+bool AskRetry(QWidget *Parent, const QString &Title, const QString &Text);
 
 // The text of an error for the user: our own errors say in Chinese what
 // failed; the library's (no memory, say) are put in Chinese here.

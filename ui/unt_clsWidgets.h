@@ -1,7 +1,8 @@
 #pragma once
 // Small builders for the absolutely placed controls of the program's windows.
+#include "ui/unt_clsDatePicker.h"
+
 #include <QColor>
-#include <QDateEdit>
 #include <QIcon>
 #include <QLineEdit>
 #include <QString>
@@ -23,40 +24,6 @@ QPushButton *MakeButton(QWidget *Parent, const QString &Name, const QString &Cap
                         int W = 75, int H = 23);
 // Keeps a label's right edge where the layout puts it as its text changes.
 void SetRightAlignedText(QLabel *Label, const QString &Text, int RightEdge);
-
-// A "yyyy-MM-dd" picker in which typed digits always land: Qt's own date edit
-// drops a digit typed where a section is not selected (a click into the
-// year, or the whole text after Ctrl+A), which silently kept the old year.
-// A date that cannot be is refused visibly and never guessed.
-class TDatePicker : public QDateEdit
-{
-  public:
-    explicit TDatePicker(QWidget *Parent);
-    // False while the text is not a whole, possible date.
-    bool TextIsDate() const;
-    // Takes a typed date when it is whole and possible; otherwise refuses it
-    // and returns false. Enter and leaving the field call it.
-    bool CommitTyped();
-    // Puts the last whole date back and marks the field (red until the next
-    // key, a tip and a beep).
-    void Refuse();
-    int Refusals() const { return FRefusals; }
-
-  protected:
-    void keyPressEvent(QKeyEvent *Event) override;
-    void focusOutEvent(QFocusEvent *Event) override;
-
-  private:
-    void SelectSectionAtCursor();
-    int FTypedAt = -1;
-    int FRefusals = 0;
-    bool FMarked = false;
-    bool FTyping = false;
-    bool FRefusedSinceCommit = false;
-    QDate FLastWhole;
-};
-
-QDateEdit *MakeDatePicker(QWidget *Parent, const QString &Name, int X, int Y, int W, int H);
 
 struct TColumn {
     QString Title;
