@@ -11,9 +11,9 @@ if [ -e build-asan ] && [ ! -w build-asan ]; then
     exit 1
 fi
 sanitize="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
-[ -f build-asan/build.ninja ] || cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_FLAGS="$sanitize" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g -DNDEBUG" \
-    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" -DLUMORA_BENCHES=OFF
+    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" -DLUMORA_BENCHES=OFF -DLUMORA_TEST_TIMEOUT=900 >/dev/null
 cmake --build build-asan --parallel 2
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=0
 export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"

@@ -47,7 +47,11 @@ class TReader
         if (shift != 9 && shift != 12)
             Damaged();
         FSector = 1 << shift;
-        FMiniSector = 1 << U16(File, 32);
+        // Mini sectors are always 64 bytes; any other shift is a damaged
+        // header, and a large one would shift past the integer.
+        if (U16(File, 32) != 6)
+            Damaged();
+        FMiniSector = 1 << 6;
         FCutoff = U32(File, 56);
         ReadFat();
         FDirectory = Chain(FFat, U32(File, 48), [this](quint32 S) { return SectorAt(S); });
