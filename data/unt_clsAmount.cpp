@@ -87,3 +87,20 @@ QString FormatCents(qint64 Cents)
     return (Cents < 0 ? QStringLiteral("-") : QString()) + QString::number(magnitude / 100) +
            QLatin1Char('.') + QLatin1Char(char('0' + fraction / 10)) + QLatin1Char(char('0' + fraction % 10));
 }
+
+QString AmountProblem(TAmountCheck Check)
+{
+    switch (Check) {
+    case TAmountCheck::BadFormat:
+        return QStringLiteral("金额有错误，请重新填写！");
+    case TAmountCheck::NotPositive:
+        return QStringLiteral("金额不能为空或为0，请重新填写！");
+    case TAmountCheck::TooManyDecimals:
+        return QStringLiteral("金额最多只能有两位小数，请重新填写！");
+    case TAmountCheck::TooLarge:
+        return QStringLiteral("金额太大（整数部分最多%1位），请重新填写！").arg(MaxAmountDigits);
+    case TAmountCheck::Ok:
+        break;
+    }
+    return QString();
+}

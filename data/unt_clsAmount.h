@@ -25,6 +25,9 @@ TAmountCheck CheckAmount(const QString &Money);
 // "%0.2f", never "-0.00": sums like 0.30 - 0.10 - 0.20 land a hair below zero.
 QString FormatMoney(double Value);
 
+// What an entry panel says of a typed amount it refuses (empty for Ok).
+QString AmountProblem(TAmountCheck Check);
+
 // Reads an amount text the store or a list produced back as a number.
 double ParseMoney(const QString &Text);
 

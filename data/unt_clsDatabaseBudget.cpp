@@ -25,7 +25,7 @@ void TclsDatabaseUser::SetBudget(const QString &UserName, const QString &Name, c
         db.Execute("delete from Budget_Table where User_Name=? and Program_Name=?", {user, name});
         return;
     }
-    if (!IsPlainDecimal(Money) || !AmountFits(Money) || ParseMoney(Money) < 0)
+    if (!IsPlainDecimal(Money) || CheckAmount(Money) != TAmountCheck::Ok)
         throw TclsDatabaseError(QStringLiteral("预算金额“%1”无效，没有保存。").arg(Money).toStdString(), 0);
     // A category keeps its place in the list when its amount changes.
     db.Execute("insert into Budget_Table (User_Name,Program_Name,Budget_Money) values (?,?,?) "

@@ -26,9 +26,16 @@ void RequireValid(const TRecurringEntry &Entry)
     if (!IsPlainDecimal(Entry.Money))
         throw TclsDatabaseError(
             QStringLiteral("金额“%1”不是有效的数字，定期收支没有保存。").arg(Entry.Money).toStdString(), 0);
-    if (!AmountFits(Entry.Money))
+    switch (CheckAmount(Entry.Money)) {
+    case TAmountCheck::Ok:
+        break;
+    case TAmountCheck::TooLarge:
         throw TclsDatabaseError(
             QStringLiteral("金额“%1”太大，定期收支没有保存。").arg(Entry.Money).toStdString(), 0);
+    default:
+        throw TclsDatabaseError(
+            QStringLiteral("金额“%1”须大于0且至多两位小数，定期收支没有保存。").arg(Entry.Money).toStdString(), 0);
+    }
     if (!Entry.Start.isValid() || (Entry.End.isValid() && Entry.End < Entry.Start))
         throw TclsDatabaseError(QStringLiteral("定期收支的日期无效，没有保存。").toStdString(), 0);
 }

@@ -310,9 +310,7 @@ void TfrmFind::CheckBound(QLineEdit *Edit)
         return;
     const bool checking = std::exchange(FChecking, true);
     auto restore = qScopeGuard([&] { FChecking = checking; });
-    Say(check == TAmountCheck::BadFormat ? QStringLiteral("金额有错误，请重新填写！")
-                                         : QStringLiteral("金额不能为空或为0，请重新填写！"),
-        TMessageStyle::Warning);
+    Say(AmountProblem(check), TMessageStyle::Warning);
     Edit->clear();
     Edit->setFocus();
 }

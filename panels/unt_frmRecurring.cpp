@@ -205,17 +205,11 @@ bool TfrmRecurring::ReadFields(TRecurringEntry &Entry)
         cboRecurring_Name->setFocus();
         return false;
     }
-    switch (NormaliseAmount(edtRecurring_Money->text(), Entry.Money)) {
-    case TAmountCheck::BadFormat:
-        Say(QStringLiteral("金额有错误，请重新填写！"), TMessageStyle::Warning);
+    if (const QString problem = AmountProblem(NormaliseAmount(edtRecurring_Money->text(), Entry.Money));
+        !problem.isEmpty()) {
+        Say(problem, TMessageStyle::Warning);
         edtRecurring_Money->setFocus();
         return false;
-    case TAmountCheck::NotPositive:
-        Say(QStringLiteral("金额不能为空或为0，请重新填写！"), TMessageStyle::Warning);
-        edtRecurring_Money->setFocus();
-        return false;
-    case TAmountCheck::Ok:
-        break;
     }
     Entry.Memo = edtRecurring_Memo->text();
     Entry.Cycle = TRecurringCycle(cboRecurring_Cycle->currentIndex());

@@ -153,23 +153,7 @@ void TEntryPanel::Add()
         return;
     }
     QString amount;
-    QString problem;
-    switch (NormaliseAmount(Money->text(), amount)) {
-    case TAmountCheck::BadFormat:
-        problem = QStringLiteral("金额有错误，请重新填写！");
-        break;
-    case TAmountCheck::NotPositive:
-        problem = QStringLiteral("金额不能为空或为0，请重新填写！");
-        break;
-    case TAmountCheck::TooManyDecimals:
-        problem = QStringLiteral("金额最多只能有两位小数，请重新填写！");
-        break;
-    case TAmountCheck::TooLarge:
-        problem = QStringLiteral("金额太大（整数部分最多%1位），请重新填写！").arg(MaxAmountDigits);
-        break;
-    case TAmountCheck::Ok:
-        break;
-    }
+    const QString problem = AmountProblem(NormaliseAmount(Money->text(), amount));
     if (!problem.isEmpty()) {
         FHost.Session.Say(problem, TMessageStyle::Warning);
         Money->clear();

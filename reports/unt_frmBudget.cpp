@@ -180,18 +180,14 @@ void TfrmBudget::btnBudget_SetClick()
     }
     QString amount;
     if (!edtBudget_Money->text().isEmpty()) {
-        switch (NormaliseAmount(edtBudget_Money->text(), amount)) {
-        case TAmountCheck::BadFormat:
-            ShowMessage(this, FSession.AppTitle, QStringLiteral("金额有错误，请重新填写！"),
-                        TMessageStyle::Warning);
+        const TAmountCheck check = NormaliseAmount(edtBudget_Money->text(), amount);
+        if (check == TAmountCheck::NotPositive) {
+            amount.clear(); // 0 takes the budget away
+        } else if (check != TAmountCheck::Ok) {
+            ShowMessage(this, FSession.AppTitle, AmountProblem(check), TMessageStyle::Warning);
             edtBudget_Money->setFocus();
             edtBudget_Money->selectAll();
             return;
-        case TAmountCheck::NotPositive:
-            amount.clear(); // 0 takes the budget away
-            break;
-        case TAmountCheck::Ok:
-            break;
         }
     }
     {
