@@ -112,7 +112,7 @@ double TTrendChart::Y(qint64 Cents) const
 QRectF TTrendChart::BarRect(int I, bool Income) const
 {
     const double slot = SlotWidth();
-    const double bar = std::max(1.0, slot * 0.35);
+    const double bar = std::clamp(slot * 0.35, 1.0, 28.0); // a few periods keep slim bars
     const double left = Plot().left() + slot * I + (slot - 2 * bar) / 2 + (Income ? bar : 0);
     const qint64 value = Income ? FRows[I].In : FRows[I].Out;
     return QRectF(QPointF(left, Y(0)), QPointF(left + bar, Y(value))).normalized();

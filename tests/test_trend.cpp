@@ -327,6 +327,7 @@ class TestTrend : public QObject
             QCOMPARE(trend->chtTrend->Rows().size(), 1);
             trend->rdoTrend_Month->setChecked(true);
             trend->cboTrend_Name->setCurrentIndex(0);
+            SaveShot(trend, "trend-dialog");
             // A double-click on March shows March in the browse panel.
             emit trend->lvwTrend->doubleClicked(model->index(1, 1));
         };
