@@ -29,6 +29,14 @@ const std::vector<TSchemaStep> &SchemaSteps()
          QStringLiteral(
              "CREATE TABLE Import_Rules (User_Name TEXT NOT NULL, Rule_Kind TEXT NOT NULL, Rule_Key "
              "TEXT NOT NULL, Rule_Value TEXT NOT NULL, PRIMARY KEY (User_Name, Rule_Kind, Rule_Key))")},
+        // 2 -> 3: wrong passwords counted per name, and the notice each member
+        // gets at the next login after the whole books were restored (a
+        // restore may have made it already, hence IF NOT EXISTS).
+        {QStringLiteral("CREATE TABLE IF NOT EXISTS Password_Failures (User_Name TEXT PRIMARY KEY, Failures "
+                        "INTEGER NOT NULL, Last_Failure INTEGER NOT NULL)"),
+         QStringLiteral(
+             "CREATE TABLE IF NOT EXISTS Restore_Notices (User_Name TEXT NOT NULL, Restored_At TEXT "
+             "NOT NULL, Copy_Taken_At TEXT NOT NULL)")},
     };
     return Steps;
 }
@@ -50,7 +58,12 @@ bool UpgradeSchema(const QString &DatabaseFile)
     if (ReadVersion(db) >= CurrentSchemaVersion())
         return false;
     try {
-        MakeSafetyCopy(DatabaseFile, QStringLiteral("upgrade"));
+        // The first open above has rolled back what a killed upgrade left,
+        // so the bytes are the old layout's again: a copy of them taken by
+        // an earlier start is as good as a new one.
+        const QString hash = FileHash(DatabaseFile);
+        if (SafetyCopyOf(DatabaseFile, QStringLiteral("upgrade"), hash).isEmpty())
+            MakeSafetyCopy(DatabaseFile, QStringLiteral("upgrade"), hash);
         TclsTransaction transaction(db);
         const int from = ReadVersion(db); // another copy of the program may have been quicker
         if (from >= CurrentSchemaVersion())
