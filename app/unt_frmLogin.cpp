@@ -95,7 +95,7 @@ QString TfrmLogin::TryLoadUserNames()
         return {};
     } catch (const std::exception &error) {
         FLoadFailed = true;
-        return QString::fromUtf8(error.what());
+        return ErrorText(error);
     }
 }
 

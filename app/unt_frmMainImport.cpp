@@ -22,6 +22,8 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 
+#include <new>
+
 namespace
 {
 const QStringList BillSuffixes{"csv", "xlsx", "xls", "txt", "zip"};
@@ -131,19 +133,28 @@ bool TfrmMain::AskZipPassword(bool Again, QString &Password)
 bool TfrmMain::ReadBill(const QString &File, TBill &Bill, QStringList &Mapping)
 {
     std::optional<TBillTable> table;
+    QString note;
     try {
         TclsWaitCursor wait;
-        table = BillFile::Read(File, [this](bool Again, QString &Password) {
-            QApplication::restoreOverrideCursor();
-            auto back = qScopeGuard([] { QApplication::setOverrideCursor(Qt::WaitCursor); });
-            return AskZipPassword(Again, Password);
-        });
+        table = BillFile::Read(
+            File,
+            [this](bool Again, QString &Password) {
+                QApplication::restoreOverrideCursor();
+                auto back = qScopeGuard([] { QApplication::setOverrideCursor(Qt::WaitCursor); });
+                return AskZipPassword(Again, Password);
+            },
+            &note);
     } catch (const TclsImportError &error) {
         Say(error.Text(), TMessageStyle::Warning);
+        return false;
+    } catch (const std::bad_alloc &) {
+        Say(QStringLiteral("内存不足，无法读取文件“%1”。").arg(File), TMessageStyle::Warning);
         return false;
     }
     if (!table)
         return false;
+    if (!note.isEmpty())
+        Say(note, TMessageStyle::Information);
     const BillFormats::TLayout layout = BillFormats::Recognise(*table);
     if (layout.Kind != BillFormats::TKnown::None) {
         Bill = BillFormats::Read(*table, layout);

@@ -5,9 +5,18 @@
 #include <QFile>
 #include <QXmlStreamReader>
 
+#include <QScopeGuard>
+
 #include <zip.h>
 
+#include <cerrno>
+#include <cstring>
 #include <memory>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace BillFile
 {
@@ -92,17 +101,25 @@ QByteArray EntryBytes(zip_t *Archive, const char *Name)
     return bytes;
 }
 
+// A cell reference is column letters, then the row number. Anything else
+// (no letters, lower case, a column past what a bill can have) is a damaged
+// or crafted file: the column steers where the cell is written.
 int ColumnOf(QStringView Reference)
 {
     int column = 0;
-    for (const QChar c : Reference) {
-        if (c < QLatin1Char('A') || c > QLatin1Char('Z'))
-            break;
-        column = column * 26 + (c.unicode() - 'A' + 1);
+    qsizetype at = 0;
+    for (; at < Reference.size() && Reference[at] >= QLatin1Char('A') && Reference[at] <= QLatin1Char('Z');
+         ++at) {
+        column = column * 26 + (Reference[at].unicode() - 'A' + 1);
         if (column > BillTable::MaxColumns)
             throw TclsImportError(
                 QStringLiteral("文件中有一行超过 %1 列，不像是账单。").arg(BillTable::MaxColumns));
     }
+    if (at == 0 || at == Reference.size())
+        throw TclsImportError(Damaged);
+    for (; at < Reference.size(); ++at)
+        if (!Reference[at].isDigit() || Reference[at].unicode() > 0x7F)
+            throw TclsImportError(Damaged);
     return column - 1;
 }
 
@@ -123,49 +140,110 @@ QString ReadRichText(QXmlStreamReader &Xml)
     return text;
 }
 
+// The system's reason in Chinese for what a user meets; the rest as the system says it.
+QString SystemError(int Error)
+{
+    switch (Error) {
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("文件不存在。");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("没有读取这个文件的权限。");
+    case ELOOP:
+        return QStringLiteral("链接指向自己，找不到文件。");
+    case EIO:
+        return QStringLiteral("磁盘读写错误。");
+    case EWOULDBLOCK:
+        return QStringLiteral("文件正被其他程序占用。");
+    default:
+        return QString::fromLocal8Bit(std::strerror(Error));
+    }
+}
+
+QString NotRegular(const QString &Path, mode_t Mode)
+{
+    QString kind = QStringLiteral("特殊文件");
+    if (S_ISDIR(Mode))
+        kind = QStringLiteral("文件夹");
+    else if (S_ISFIFO(Mode))
+        kind = QStringLiteral("管道");
+    else if (S_ISSOCK(Mode))
+        kind = QStringLiteral("套接字");
+    else if (S_ISCHR(Mode) || S_ISBLK(Mode))
+        kind = QStringLiteral("设备");
+    return QStringLiteral("“%1”是一个%2，不是普通文件，不能作为账单导入。").arg(Path, kind);
+}
+
 bool IsZip(const QByteArray &Bytes)
 {
     return Bytes.startsWith("PK\x03\x04") || Bytes.startsWith("PK\x05\x06");
 }
 } // namespace
 
+QStringList ReadSharedStrings(const QByteArray &Xml)
+{
+    QStringList strings;
+    if (Xml.isEmpty()) // a workbook of numbers only has none
+        return strings;
+    QXmlStreamReader xml(Xml);
+    while (!xml.atEnd())
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("si"))
+            strings << ReadRichText(xml);
+    if (xml.hasError())
+        throw TclsImportError(Damaged);
+    return strings;
+}
+
 TBillTable ReadXlsx(const QByteArray &Bytes)
 {
     TZip zip = OpenZip(Bytes);
-    QStringList strings;
-    {
-        QXmlStreamReader xml(EntryBytes(zip.get(), "xl/sharedStrings.xml"));
-        while (!xml.atEnd())
-            if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("si"))
-                strings << ReadRichText(xml);
-    }
-    QByteArray sheet = EntryBytes(zip.get(), "xl/worksheets/sheet1.xml");
+    const QStringList strings = ReadSharedStrings(EntryBytes(zip.get(), "xl/sharedStrings.xml"));
+    const QByteArray sheet = EntryBytes(zip.get(), "xl/worksheets/sheet1.xml");
     if (sheet.isEmpty())
         throw TclsImportError(QStringLiteral("工作簿里没有找到第一个工作表。"));
-    QXmlStreamReader xml(sheet);
+    return ReadSheet(sheet, strings);
+}
+
+TBillTable ReadSheet(const QByteArray &Sheet, const QStringList &Strings)
+{
+    QXmlStreamReader xml(Sheet);
     TBillTable rows;
     QStringList row;
-    int column = 0;
+    int column = -1, lastColumn = -1;
     QString type;
     while (!xml.atEnd()) {
         xml.readNext();
         if (xml.isStartElement()) {
             if (xml.name() == QLatin1String("row")) {
                 row.clear();
+                column = lastColumn = -1;
             } else if (xml.name() == QLatin1String("c")) {
                 const QStringView ref = xml.attributes().value(QLatin1String("r"));
-                column = ref.isEmpty() ? int(row.size()) : ColumnOf(ref);
+                // Cells of a row come left to right; one that goes back is
+                // no workbook a program wrote.
+                const int next = ref.isEmpty() ? lastColumn + 1 : ColumnOf(ref);
+                if (next <= lastColumn)
+                    throw TclsImportError(Damaged);
+                if (next >= BillTable::MaxColumns)
+                    throw TclsImportError(
+                        QStringLiteral("文件中有一行超过 %1 列，不像是账单。").arg(BillTable::MaxColumns));
+                column = lastColumn = next;
                 type = xml.attributes().value(QLatin1String("t")).toString();
             } else if (xml.name() == QLatin1String("v") || xml.name() == QLatin1String("is")) {
+                if (column < 0) // a value outside any cell
+                    throw TclsImportError(Damaged);
                 QString value = xml.name() == QLatin1String("is") ? ReadRichText(xml) : xml.readElementText();
                 if (type == QLatin1String("s")) {
                     const int index = value.toInt();
-                    value = index >= 0 && index < strings.size() ? strings[index] : QString();
+                    value = index >= 0 && index < Strings.size() ? Strings[index] : QString();
                 }
                 while (row.size() <= column)
                     row << QString();
                 row[column] = value.trimmed();
             }
+        } else if (xml.isEndElement() && xml.name() == QLatin1String("c")) {
+            column = -1;
         } else if (xml.isEndElement() && xml.name() == QLatin1String("row")) {
             bool blank = true;
             for (const QString &cell : std::as_const(row))
@@ -183,7 +261,8 @@ TBillTable ReadXlsx(const QByteArray &Bytes)
     return rows;
 }
 
-std::optional<TBillTable> FromBytes(const QByteArray &Bytes, const TAskPassword &Ask, int Depth)
+std::optional<TBillTable> FromBytes(const QByteArray &Bytes, const TAskPassword &Ask, QString *Note,
+                                    int Depth)
 {
     if (Bytes.isEmpty())
         throw TclsImportError(QStringLiteral("文件是空的，没有可以导入的记录。"));
@@ -192,7 +271,7 @@ std::optional<TBillTable> FromBytes(const QByteArray &Bytes, const TAskPassword 
     if (!IsZip(Bytes)) {
         if (BillTable::IsLayoutText(Bytes))
             return BillTable::ParseLayoutText(Bytes);
-        return BillTable::ParseCsv(BillTable::Decode(Bytes));
+        return BillTable::ParseCsv(BillTable::Decode(Bytes, Note));
     }
     TZip zip = OpenZip(Bytes);
     if (FindEntry(zip.get(), "xl/worksheets/sheet1.xml") >= 0)
@@ -220,21 +299,68 @@ std::optional<TBillTable> FromBytes(const QByteArray &Bytes, const TAskPassword 
         read = ReadEntry(zip.get(), index, bytes.constData(), inner);
         again = true;
     }
-    return FromBytes(inner, Ask, Depth + 1);
+    return FromBytes(inner, Ask, Note, Depth + 1);
 }
 
-std::optional<TBillTable> Read(const QString &Path, const TAskPassword &Ask)
+QByteArray ReadBounded(int Fd, qint64 Limit)
 {
-    QFile file(Path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw TclsImportError(QStringLiteral("无法打开文件“%1”：%2").arg(Path, file.errorString()));
-    if (file.size() > BillTable::MaxFileBytes)
+    QByteArray bytes;
+    char buffer[65536];
+    while (bytes.size() <= Limit) {
+        const auto wanted = std::min<qint64>(qint64(sizeof buffer), Limit + 1 - bytes.size());
+        const ssize_t got = ::read(Fd, buffer, size_t(wanted));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            throw std::system_error(errno, std::generic_category());
+        if (got == 0)
+            break;
+        bytes.append(buffer, qsizetype(got));
+    }
+    return bytes;
+}
+
+QByteArray ReadFile(const QString &Path)
+{
+    const QByteArray name = QFile::encodeName(Path);
+    const QString tooBig = QStringLiteral("文件超过 %1 MB，不像是账单。").arg(BillTable::MaxFileBytes >> 20);
+    // A pipe, a socket or a device would block the window or never end:
+    // only a regular file is a bill. Asked before opening, since opening a
+    // pipe already waits for a writer.
+    struct stat info {
+    };
+    if (::stat(name.constData(), &info) != 0)
+        throw TclsImportError(QStringLiteral("无法打开文件“%1”：%2").arg(Path, SystemError(errno)));
+    if (!S_ISREG(info.st_mode))
+        throw TclsImportError(NotRegular(Path, info.st_mode));
+    if (info.st_size > BillTable::MaxFileBytes)
+        throw TclsImportError(tooBig);
+    // Without blocking, should something else have taken the name since.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        throw TclsImportError(QStringLiteral("无法打开文件“%1”：%2").arg(Path, SystemError(errno)));
+    const auto closer = qScopeGuard([fd] { ::close(fd); });
+    if (::fstat(fd, &info) != 0)
+        throw TclsImportError(QStringLiteral("无法读取文件“%1”：%2").arg(Path, SystemError(errno)));
+    if (!S_ISREG(info.st_mode))
+        throw TclsImportError(NotRegular(Path, info.st_mode));
+    QByteArray bytes;
+    try {
+        // The size said is no promise (files under /proc say 0): never more
+        // than the limit and one byte more is read.
+        bytes = ReadBounded(fd, BillTable::MaxFileBytes);
+    } catch (const std::system_error &error) {
         throw TclsImportError(
-            QStringLiteral("文件超过 %1 MB，不像是账单。").arg(BillTable::MaxFileBytes >> 20));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw TclsImportError(QStringLiteral("无法读取文件“%1”：%2").arg(Path, file.errorString()));
-    return FromBytes(bytes, Ask);
+            QStringLiteral("无法读取文件“%1”：%2").arg(Path, SystemError(error.code().value())));
+    }
+    if (bytes.size() > BillTable::MaxFileBytes)
+        throw TclsImportError(tooBig);
+    return bytes;
+}
+
+std::optional<TBillTable> Read(const QString &Path, const TAskPassword &Ask, QString *Note)
+{
+    return FromBytes(ReadFile(Path), Ask, Note);
 }
 
 TBillTable ReadXls(const QByteArray &Bytes)

@@ -15,8 +15,20 @@ namespace BillFile
 using TAskPassword = std::function<bool(bool Again, QString &Password)>;
 
 // Empty when the user gave up at the password; throws TclsImportError.
-std::optional<TBillTable> Read(const QString &Path, const TAskPassword &Ask);
-std::optional<TBillTable> FromBytes(const QByteArray &Bytes, const TAskPassword &Ask, int Depth = 0);
+// Note, when given, gets what the user should know of a file that was read
+// all the same (lines that did not decode).
+std::optional<TBillTable> Read(const QString &Path, const TAskPassword &Ask, QString *Note = nullptr);
+// The bytes of a bill the user picked: a regular file of no more than
+// BillTable::MaxFileBytes, opened without ever waiting.
+QByteArray ReadFile(const QString &Path);
+// At most Limit + 1 bytes of an open file, whatever it is; throws
+// std::system_error when the system fails to read.
+QByteArray ReadBounded(int Fd, qint64 Limit);
+std::optional<TBillTable> FromBytes(const QByteArray &Bytes, const TAskPassword &Ask, QString *Note = nullptr,
+                                    int Depth = 0);
 TBillTable ReadXlsx(const QByteArray &Bytes);
+// The parts of an XLSX: its shared strings, and the first sheet's rows.
+QStringList ReadSharedStrings(const QByteArray &Xml);
+TBillTable ReadSheet(const QByteArray &Sheet, const QStringList &Strings);
 TBillTable ReadXls(const QByteArray &Bytes);
 } // namespace BillFile

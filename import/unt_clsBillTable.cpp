@@ -30,9 +30,80 @@ QChar PickDelimiter(const QString &Text)
     }
     return tabs > commas * 2 ? QLatin1Char('\t') : QLatin1Char(',');
 }
+// The length of the valid sequence at At, 0 when it is none.
+qsizetype Utf8Length(const QByteArray &Bytes, qsizetype At)
+{
+    const auto b = [&](qsizetype i) { return i < Bytes.size() ? quint8(Bytes[i]) : 0; };
+    const quint8 lead = b(At);
+    if (lead < 0x80)
+        return 1;
+    int more = 0;
+    quint8 low = 0x80, high = 0xBF; // the second byte's range
+    if (lead >= 0xC2 && lead <= 0xDF)
+        more = 1;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        more = 2, low = lead == 0xE0 ? 0xA0 : 0x80, high = lead == 0xED ? 0x9F : 0xBF;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        more = 3, low = lead == 0xF0 ? 0x90 : 0x80, high = lead == 0xF4 ? 0x8F : 0xBF;
+    else
+        return 0;
+    if (b(At + 1) < low || b(At + 1) > high)
+        return 0;
+    for (int i = 2; i <= more; ++i)
+        if (b(At + i) < 0x80 || b(At + i) > 0xBF)
+            return 0;
+    return more + 1;
+}
+
+qsizetype Gb18030Length(const QByteArray &Bytes, qsizetype At)
+{
+    const auto b = [&](qsizetype i) { return i < Bytes.size() ? quint8(Bytes[i]) : 0; };
+    const quint8 lead = b(At);
+    if (lead < 0x80)
+        return 1;
+    if (lead == 0x80 || lead == 0xFF)
+        return 0;
+    const quint8 second = b(At + 1);
+    if ((second >= 0x40 && second <= 0x7E) || (second >= 0x80 && second <= 0xFE))
+        return 2;
+    if (second >= 0x30 && second <= 0x39 && b(At + 2) >= 0x81 && b(At + 2) <= 0xFE && b(At + 3) >= 0x30 &&
+        b(At + 3) <= 0x39)
+        return 4;
+    return 0;
+}
+
+// The lines (from 1) that hold invalid sequences in one encoding.
+struct TScan {
+    qsizetype BadLines = 0;
+    QList<qsizetype> Lines; // the first few
+};
+
+TScan Scan(const QByteArray &Bytes, qsizetype (*Length)(const QByteArray &, qsizetype))
+{
+    TScan scan;
+    qsizetype line = 1, lastBad = 0;
+    for (qsizetype at = 0; at < Bytes.size();) {
+        // Neither encoding uses a line feed inside a character.
+        if (Bytes[at] == '\n')
+            ++line;
+        const qsizetype length = Length(Bytes, at);
+        if (length > 0) {
+            at += length;
+            continue;
+        }
+        ++at;
+        if (lastBad != line) {
+            lastBad = line;
+            ++scan.BadLines;
+            if (scan.Lines.size() < 5)
+                scan.Lines << line;
+        }
+    }
+    return scan;
+}
 } // namespace
 
-QString Decode(const QByteArray &Bytes)
+QString Decode(const QByteArray &Bytes, QString *Note)
 {
     if (Bytes.trimmed().isEmpty())
         throw TclsImportError(QStringLiteral("文件是空的，没有可以导入的记录。"));
@@ -56,14 +127,30 @@ QString Decode(const QByteArray &Bytes)
     }
     if (controls > head.size() / 20)
         throw TclsImportError(QStringLiteral("这不是文本格式的账单文件。"));
-    QStringDecoder utf8(QStringConverter::Utf8);
-    QString text = utf8(Bytes);
-    if (utf8.hasError()) {
-        QStringDecoder gb("GB18030");
-        text = gb(Bytes);
-    }
+    // A BOM decides. Without one, the encoding in which fewer lines hold an
+    // invalid sequence: one bad byte must not turn a UTF-8 bill into
+    // GB18030. Lines, not bytes: a GB18030 line is invalid UTF-8 at nearly
+    // every byte, while UTF-8 text stumbles as GB18030 only here and there.
+    const bool bom = Bytes.startsWith("\xEF\xBB\xBF");
+    const TScan utf8 = Scan(Bytes, Utf8Length);
+    const TScan gb = bom ? TScan{} : Scan(Bytes, Gb18030Length);
+    const bool isUtf8 = bom || utf8.BadLines <= gb.BadLines;
+    const TScan &chosen = isUtf8 ? utf8 : gb;
+    QStringDecoder decoder = isUtf8 ? QStringDecoder(QStringConverter::Utf8) : QStringDecoder("GB18030");
+    QString text = decoder(Bytes);
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
+    if (Note && !chosen.Lines.isEmpty()) {
+        QStringList lines;
+        for (qsizetype i = 0; i < chosen.Lines.size() && i < 5; ++i)
+            lines << QString::number(chosen.Lines[i]);
+        *Note = QStringLiteral("文件按 %1 编码读取，但有 %2 行含有无法识别的字符（第 %3 行%4），"
+                               "这些行的文字可能是乱码，请在导入前核对。")
+                    .arg(isUtf8 ? QStringLiteral("UTF-8") : QStringLiteral("GB18030"))
+                    .arg(chosen.BadLines)
+                    .arg(lines.join(QStringLiteral("、")),
+                         chosen.BadLines > 5 ? QStringLiteral("等") : QString());
+    }
     return text;
 }
 

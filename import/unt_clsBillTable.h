@@ -1,6 +1,6 @@
 #pragma once
 // Bill files as plain tables: the bytes of a CSV or text bill decoded
-// (UTF-8 with or without BOM, else GB18030) and split into rows of trimmed
+// (UTF-8 or GB18030, see Decode) and split into rows of trimmed
 // cells. Every limit here keeps a hostile file from eating the memory or the
 // minutes of the user: a bill never comes close to them.
 #include <QByteArray>
@@ -27,8 +27,11 @@ inline constexpr int MaxColumns = 256;
 inline constexpr int MaxRecordChars = 64 * 1024;
 inline constexpr int MaxRows = 200000;
 
-// Refuses empty and binary data; decodes the rest.
-QString Decode(const QByteArray &Bytes);
+// Refuses empty and binary data; decodes the rest. A BOM tells the
+// encoding; without one, UTF-8 or GB18030, whichever has fewer lines with
+// invalid sequences. Note, when given, gets a text for the user when some
+// lines are not valid in the encoding chosen.
+QString Decode(const QByteArray &Bytes, QString *Note = nullptr);
 // Comma-separated (or tab-separated when tabs lead) rows, quotes honoured;
 // a line's trailing empty cell is kept. Throws TclsImportError past a limit.
 TBillTable ParseCsv(const QString &Text);

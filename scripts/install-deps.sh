@@ -12,6 +12,7 @@ packages=(
   poppler-utils xvfb xauth imagemagick
   appstream desktop-file-utils dpkg-dev file
   weston xdotool
+  clang libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

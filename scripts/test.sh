@@ -5,4 +5,6 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 bash scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
-cd build && ctest --output-on-failure --parallel 2
+(cd build && ctest --output-on-failure --parallel 2)
+# Once more under the sanitizers, in build-asan/.
+bash scripts/test-asan.sh

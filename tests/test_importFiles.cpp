@@ -7,7 +7,14 @@
 #include <QElapsedTimer>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
 
 using namespace TestBills;
 
@@ -138,9 +145,10 @@ class TestImportFiles : public QObject
                                         "<worksheet><sheetData><row r=\"1\"><c r=\"XFD1\"><v>1</v></c></row>"
                                         "</sheetData></worksheet>"}});
         QCOMPARE(ImportError(wide), QStringLiteral("文件中有一行超过 256 列，不像是账单。"));
+
+        const QByteArray bomb = ZipOf({{"bomb.csv", QByteArray(40 * 1024 * 1024, '0')}});
         timer.start();
-        QCOMPARE(ImportError(ZipOf({{"bomb.csv", QByteArray(40 * 1024 * 1024, '0')}})),
-                 QStringLiteral("压缩包里的文件超过 32 MB，不像是账单。"));
+        QCOMPARE(ImportError(bomb), QStringLiteral("压缩包里的文件超过 32 MB，不像是账单。"));
         QVERIFY(timer.elapsed() < 3000);
         // 100 MB of one line: refused by its size before it is read.
         QTemporaryDir dir;
@@ -160,6 +168,118 @@ class TestImportFiles : public QObject
         QVERIFY(timer.elapsed() < 1000);
         // The peak stays a small multiple of the largest input above.
         QVERIFY2(PeakKb() - before < 400 * 1024, qPrintable(QString::number(PeakKb() - before)));
+    }
+
+    // Cell references steer where a value lands: any that is not letters
+    // then digits, left to right within 256 columns, is a damaged file.
+    void craftedCellReferences()
+    {
+        const QString damaged = QStringLiteral("文件已损坏或不完整，无法读取。");
+        auto sheet = [](const QByteArray &Cells) {
+            return ZipOf({{"xl/sharedStrings.xml", "<sst><si><t>x</t></si></sst>"},
+                          {"xl/worksheets/sheet1.xml", "<worksheet><sheetData><row r=\"1\">" + Cells +
+                                                           "</row></sheetData></worksheet>"}});
+        };
+        QCOMPARE(ImportError(sheet("<c r=\"1\" t=\"s\"><v>0</v></c>")), damaged);
+        QCOMPARE(ImportError(sheet("<c r=\"A1\"><v>1</v></c><c r=\"1\"><v>2</v></c>")), damaged);
+        QCOMPARE(ImportError(sheet("<c r=\"b1\"><v>1</v></c>")), damaged);
+        QCOMPARE(ImportError(sheet("<c r=\"B\"><v>1</v></c>")), damaged);
+        QCOMPARE(ImportError(sheet("<c r=\"B1x\"><v>1</v></c>")), damaged);
+        QCOMPARE(ImportError(sheet("<c r=\"C1\"><v>1</v></c><c r=\"B1\"><v>2</v></c>")), damaged);
+        QCOMPARE(ImportError(sheet("<c r=\"C1\"><v>1</v></c><c r=\"C1\"><v>2</v></c>")), damaged);
+        QCOMPARE(ImportError(sheet("<v>1</v>")), damaged);
+        QCOMPARE(ImportError(sheet("<c r=\"IW1\"><v>1</v></c>")),
+                 QStringLiteral("文件中有一行超过 256 列，不像是账单。"));
+        // Cells without a reference follow the one before; the last column fits.
+        const auto table = BillFile::FromBytes(
+            sheet("<c r=\"B1\" t=\"s\"><v>0</v></c><c><v>2</v></c><c r=\"IV1\"><v>3</v></c>"), {});
+        QVERIFY(table && table->size() == 1);
+        QCOMPARE(table->first().size(), 256);
+        QCOMPARE(table->first().mid(0, 3), QStringList({"", "x", "2"}));
+        QCOMPARE(table->first().last(), QStringLiteral("3"));
+    }
+
+    // Only a regular file is read: a pipe would block the window for good,
+    // a device would never end.
+    void specialFilesAreRefused()
+    {
+        QTemporaryDir dir;
+        const QString fifo = dir.path() + "/bill.csv";
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const QString zero = dir.path() + "/zero.csv";
+        QVERIFY(QFile::link("/dev/zero", zero));
+        const QString socket = dir.path() + "/s.csv";
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, QFile::encodeName(socket).constData(), sizeof address.sun_path - 1);
+        QCOMPARE(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        const auto closer = qScopeGuard([fd] { ::close(fd); });
+        const struct {
+            QString Path, Expected;
+        } cases[] = {
+            {fifo, "“" + fifo + "”是一个管道，不是普通文件，不能作为账单导入。"},
+            {zero, "“" + zero + "”是一个设备，不是普通文件，不能作为账单导入。"},
+            {socket, "“" + socket + "”是一个套接字，不是普通文件，不能作为账单导入。"},
+            {dir.path(), "“" + dir.path() + "”是一个文件夹，不是普通文件，不能作为账单导入。"},
+            {dir.path() + "/none.csv", "无法打开文件“" + dir.path() + "/none.csv”：文件不存在。"},
+        };
+        QElapsedTimer timer;
+        timer.start();
+        for (const auto &c : cases) {
+            try {
+                BillFile::Read(c.Path, {});
+                QFAIL(qPrintable(c.Path + " was read"));
+            } catch (const TclsImportError &error) {
+                QCOMPARE(error.Text(), c.Expected);
+            }
+        }
+        QVERIFY(timer.elapsed() < 1000);
+        // Whatever a file says of its size, no more than the limit and one
+        // byte is read.
+        const int zeroFd = ::open("/dev/zero", O_RDONLY);
+        QVERIFY(zeroFd >= 0);
+        QCOMPARE(BillFile::ReadBounded(zeroFd, 100000).size(), 100001);
+        ::close(zeroFd);
+    }
+
+    // A BOM decides the encoding; without one, the encoding with fewer
+    // invalid sequences. Lines that do not decode are told, not hidden.
+    void encodingByCountAndBadLinesTold()
+    {
+        const QByteArray clean = WeChatCsv(
+            {{"2025-03-01 10:00:00", "商户消费", "美团", "外卖", "支出", "30.00", "支付成功", "1"},
+             {"2025-03-02 10:00:00", "商户消费", "超市", "买菜", "支出", "20.00", "支付成功", "2"}});
+        QByteArray wechat = clean;
+        const qsizetype memo = wechat.indexOf("买菜");
+        wechat[memo + 1] = char(0xFF); // one bad byte in the last row
+        QString note;
+        auto table = BillFile::FromBytes(wechat, {}, &note);
+        QVERIFY(table);
+        QCOMPARE(BillFormats::Recognise(*table).Kind, BillFormats::TKnown::WeChat);
+        QCOMPARE(note, QStringLiteral("文件按 UTF-8 编码读取，但有 1 行含有无法识别的字符（第 18 行），"
+                                      "这些行的文字可能是乱码，请在导入前核对。"));
+        // Without a BOM, a UTF-8 bill with a few GB18030 lines stays UTF-8.
+        QByteArray mixed = clean.mid(3);
+        mixed += Gb("2025-03-03 10:00:00,商户消费,面包店,早餐,支出,8.00,零钱,支付成功,3,M3,/\n");
+        note.clear();
+        table = BillFile::FromBytes(mixed, {}, &note);
+        QVERIFY(table);
+        const TBill bill = BillFormats::Read(*table, BillFormats::Recognise(*table));
+        QCOMPARE(bill.Rows.size(), 3);
+        QCOMPARE(bill.Rows[0].Item, QStringLiteral("外卖"));
+        QVERIFY2(note.contains("有 1 行") && note.contains("第 19 行"), qPrintable(note));
+        // A GB18030 bill with one stray UTF-8 line stays GB18030.
+        note.clear();
+        table = BillFile::FromBytes(Alipay(AlipayMonth()) + QByteArray("午饭了\n"), {}, &note);
+        QVERIFY(table);
+        QCOMPARE(BillFormats::Recognise(*table).Kind, BillFormats::TKnown::Alipay);
+        QVERIFY2(note.startsWith("文件按 GB18030 编码读取，但有 1 行"), qPrintable(note));
+        // Clean files say nothing.
+        note.clear();
+        QVERIFY(BillFile::FromBytes(Alipay(AlipayMonth()), {}, &note));
+        QVERIFY(BillFile::FromBytes(WeChatCsv({}).mid(3), {}, &note));
+        QVERIFY(note.isEmpty());
     }
 };
 

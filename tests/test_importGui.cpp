@@ -6,6 +6,7 @@
 #include "panels/unt_frmImportMapping.h"
 #include "tests/support/unt_testBills.h"
 #include "tests/support/unt_testGui.h"
+#include "ui/unt_clsMessages.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -16,6 +17,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
+
+#include <new>
+#include <stdexcept>
+
+#include <sys/stat.h>
 
 using namespace TestBills;
 
@@ -369,6 +375,51 @@ class TestImportGui : public QObject
         }
         QCOMPARE(unreadable.States, QStringList({"无法识别的日期", "无法识别的金额"}));
         QCOMPARE(unreadable.Checked, QList<bool>({false, false}));
+    }
+
+    // A pipe picked or dropped as a bill is refused at once; the window
+    // goes on. A bill with lines that do not decode is read, and said so.
+    void pipesRefusedAndBadLinesTold()
+    {
+        TMainFixture f;
+        const QString fifo = FDir.path() + "/pipe.csv";
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const QString refused = "“" + fifo + "”是一个管道，不是普通文件，不能作为账单导入。";
+        {
+            TModalAnswerer answerer;
+            f.Main->ImportBill(fifo);
+            QCOMPARE(answerer.Texts(), QStringList({refused}));
+        }
+        {
+            TModalAnswerer answerer;
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(fifo)});
+            QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(f.Main.get(), &enter);
+            QVERIFY(enter.isAccepted());
+            QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(f.Main.get(), &drop);
+            QTRY_COMPARE(answerer.Texts(), QStringList({refused}));
+        }
+        QByteArray bill = WeChatCsv(
+            {{"2025-03-02 10:00:00", "商户消费", "超市", "买菜", "支出", "20.00", "支付成功", "2"}});
+        bill[bill.indexOf("买菜") + 1] = char(0xFF);
+        TSeenImport seen;
+        {
+            TModalAnswerer answerer;
+            answerer.OnDialog = AnswerImport(seen, {}, false);
+            f.Main->ImportBill(Write(FDir.path(), "bad-byte.csv", bill));
+            QCOMPARE(answerer.Texts(),
+                     QStringList({"文件按 UTF-8 编码读取，但有 1 行含有无法识别的字符（第 17 行），"
+                                  "这些行的文字可能是乱码，请在导入前核对。"}));
+        }
+        QCOMPARE(seen.States.size(), 1);
+        // Errors of the libraries reach the user in Chinese too.
+        QCOMPARE(ErrorText(std::bad_alloc()),
+                 QStringLiteral("内存不足，操作没有完成。请关闭一些程序后再试。"));
+        QCOMPARE(ErrorText(std::out_of_range("vector::at")),
+                 QStringLiteral("操作没有完成：程序内部出错（vector::at）。"));
+        QCOMPARE(ErrorText(std::runtime_error("无法读取文件")), QStringLiteral("无法读取文件"));
     }
 };
 

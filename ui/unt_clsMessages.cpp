@@ -7,7 +7,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <algorithm>
 #include <cstdio>
+#include <new>
 
 namespace
 {
@@ -64,9 +66,23 @@ bool ShowMessage(QWidget *Parent, const QString &Title, const QString &Text, TMe
     return box.exec() != QMessageBox::No;
 }
 
+QString ErrorText(const std::exception &Error)
+{
+    if (dynamic_cast<const std::bad_alloc *>(&Error))
+        return QStringLiteral("内存不足，操作没有完成。请关闭一些程序后再试。");
+    const QString text = QString::fromUtf8(Error.what());
+    // Our own errors carry a Chinese text; anything else came from a
+    // library and is kept only as the detail.
+    const bool chinese = std::any_of(text.begin(), text.end(),
+                                     [](QChar c) { return c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF; });
+    if (chinese)
+        return text;
+    return QStringLiteral("操作没有完成：程序内部出错（%1）。").arg(text);
+}
+
 void ShowError(QWidget *Parent, const std::exception &Error)
 {
-    ShowMessage(Parent, ApplicationTitle(), QString::fromUtf8(Error.what()), TMessageStyle::Error);
+    ShowMessage(Parent, ApplicationTitle(), ErrorText(Error), TMessageStyle::Error);
 }
 
 TclsWaitCursor::TclsWaitCursor()

@@ -15,6 +15,9 @@ enum class TMessageStyle { Warning, Question, Information, Error };
 // A modal box owned by Parent; true when the user answered Yes (or OK).
 bool ShowMessage(QWidget *Parent, const QString &Title, const QString &Text, TMessageStyle Style);
 
+// The text of an error for the user: our own errors say in Chinese what
+// failed; the library's (no memory, say) are put in Chinese here.
+QString ErrorText(const std::exception &Error);
 // Shows the text of an error that reached a user action.
 void ShowError(QWidget *Parent, const std::exception &Error);
 
