@@ -174,6 +174,8 @@ bool TclsDatabaseUser::AddUser(const QString &UserName, const QString &Password)
 {
     const QString name = EncodeText(UserName.trimmed());
     const QString key = NameKey(UserName);
+    if (key.isEmpty()) // blanks alone could be created but never chosen
+        return false;
     TclsConnection db(FDatabaseFile);
     // Names stored before keep working as they are; only a new one is
     // compared the forgiving way.
