@@ -91,5 +91,19 @@ CREATE TABLE Recurring_Table (
   Last_Date     TEXT NOT NULL DEFAULT ''
 );
 CREATE INDEX Recurring_Table_User ON Recurring_Table (User_Name);
+-- Wrong passwords in a row per name (Last_Failure in ms since 1970), so the
+-- wait before the next try survives a restart.
+CREATE TABLE IF NOT EXISTS Password_Failures (
+  User_Name    TEXT PRIMARY KEY,
+  Failures     INTEGER NOT NULL,
+  Last_Failure INTEGER NOT NULL
+);
+-- After the whole books were restored from a copy, each member is told at
+-- the next login when and to which copy; the row goes once shown.
+CREATE TABLE IF NOT EXISTS Restore_Notices (
+  User_Name     TEXT NOT NULL,
+  Restored_At   TEXT NOT NULL,
+  Copy_Taken_At TEXT NOT NULL
+);
 -- The layout's version; data/unt_clsSchema.cpp upgrades older files to it.
-PRAGMA user_version = 5;
+PRAGMA user_version = 6;

@@ -36,7 +36,9 @@ int main(int argc, char **argv)
     if (line.Action != TCommandLine::TAction::Run)
         return Answer(line);
     SetUpApplication();
-    UseHouseholdFileModes();
+    // No group-wide umask: the books' files take the books' own mode and
+    // group where they are made (data/unt_clsSharedFiles), while exports and
+    // settings follow the user's umask like every other program's files.
     // The service is named after the real executable file, so a link to it
     // (the installed bin/lumora) still finds the running copy.
     const QString service =

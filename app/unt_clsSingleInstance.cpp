@@ -16,10 +16,21 @@ const qint32 MaxMessage = 4096;
 
 QString TclsSingleInstance::RuntimeDir()
 {
-    // Qt makes or checks the folder (XDG_RUNTIME_DIR, else a runtime folder
-    // under /tmp) and gives up when another account owns it. There is no
-    // shared fallback: a lock in a folder others can write could be planted.
-    const QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    // Qt makes or checks XDG_RUNTIME_DIR's folder and gives up when another
+    // account owns it. Without it, Qt would pick /tmp/runtime-<user>, which
+    // another account can make first; a folder under the user's own home
+    // is one only the user can have made. There is no shared fallback: a
+    // lock in a folder others can write could be planted.
+    QString dir;
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        dir = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+              QStringLiteral("/lumora");
+        const QByteArray path = QFile::encodeName(dir);
+        if (QDir().mkpath(dir))
+            ::chmod(path.constData(), 0700);
+    } else {
+        dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    }
     if (dir.isEmpty())
         return {};
     struct stat info {
@@ -42,8 +53,9 @@ TclsSingleInstance::TclsSingleInstance(const QString &Lock, const QString &Servi
     if (dir.isEmpty()) {
         FProblem = QStringLiteral("无法建立只属于您的运行文件夹，Lumora 不能确认是否已经有一份在运行，"
                                   "因此没有启动。\n\n请检查环境变量 XDG_RUNTIME_DIR 所指的文件夹"
-                                  "（或 %1 下的 runtime-用户名 文件夹）：它必须属于您，权限为 0700。")
-                       .arg(QDir::tempPath());
+                                  "（没有这个变量时是 %1）：它必须属于您，权限为 0700。")
+                       .arg(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                            QStringLiteral("/lumora"));
         return;
     }
     FLock = std::make_unique<QLockFile>(dir + QLatin1Char('/') + Lock + QStringLiteral(".lock"));

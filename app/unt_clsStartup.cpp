@@ -8,8 +8,6 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-#include <sys/stat.h>
-
 TCommandLine ParseCommandLine(const QStringList &Args)
 {
     using TAction = TCommandLine::TAction;
@@ -156,11 +154,6 @@ bool LoadQtTranslations()
     if (!translator.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         return false;
     return QCoreApplication::installTranslator(&translator);
-}
-
-void UseHouseholdFileModes()
-{
-    ::umask(S_IRWXO);
 }
 
 void SetUpApplication()

@@ -44,10 +44,6 @@ void UseWholeScaleFactors();
 // Loads Qt's own Chinese texts (dialog buttons, the file and print dialogs,
 // the edit menus) whatever the locale says; false when they are not installed.
 bool LoadQtTranslations();
-// The household shares the Database folder through a group: what the program
-// creates (the books' journal, backups, exports) is writable by the group and
-// closed to other accounts.
-void UseHouseholdFileModes();
 // Names the application, ties it to its desktop entry and sets its icon
 // and font. Call once, after the application object exists.
 void SetUpApplication();

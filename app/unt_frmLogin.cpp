@@ -1,11 +1,13 @@
 #include "app/unt_frmLogin.h"
 
 #include "app/unt_frmSplash.h"
+#include "data/unt_clsBackup.h"
 #include "data/unt_clsSchema.h"
 #include "data/unt_clsSqlite.h"
 #include "panels/unt_frmAccount.h"
 #include "ui/unt_clsLook.h"
 #include "ui/unt_clsMessages.h"
+#include "ui/unt_clsRetryWait.h"
 #include "ui/unt_clsWidgets.h"
 
 #include <QApplication>
@@ -48,6 +50,7 @@ TfrmLogin::TfrmLogin(QWidget *Parent)
     cboUserName->setObjectName(QStringLiteral("cboUserName"));
     cboUserName->setGeometry(75, 120, 281, 20);
     cboUserName->setFocusPolicy(Qt::ClickFocus);
+    FWait = new TclsRetryWait(btnOK, true);
 
     setTabOrder(edtPassword, btnOK);
     setTabOrder(btnOK, btnCancel);
@@ -85,6 +88,7 @@ QString TfrmLogin::TryLoadUserNames()
     // The list first: books of an older layout that cannot be upgraded
     // (read-only, say) can still be logged into.
     try {
+        ClearCopyLeftovers(Database->DatabaseFile());
         FillUserNames();
         UpgradeSchema(Database->DatabaseFile());
         FLoadFailed = false;
@@ -117,6 +121,8 @@ void TfrmLogin::FillUserNames()
 
 void TfrmLogin::cboUserNameClick()
 {
+    // The wait belongs to a name: another name may have none.
+    RunGuarded(this, [this] { FWait->Start(Database->SecondsToWait(cboUserName->currentText())); });
     edtPassword->setFocus();
 }
 
@@ -138,12 +144,20 @@ void TfrmLogin::btnOKClick()
         edtPassword->setFocus();
         return;
     }
+    if (const int wait = Database->SecondsToWait(UserName); wait > 0) {
+        FWait->Start(wait);
+        ShowMessage(this, ApplicationTitle(), TclsRetryWait::Text(wait), TMessageStyle::Warning);
+        edtPassword->setFocus();
+        return;
+    }
     bool ok = false;
     {
         TclsBusyButton busy(btnOK);
         ok = Database->CheckLogin(UserName, password);
     }
     if (ok) {
+        if (const QString notice = Database->TakeRestoreNotice(UserName); !notice.isEmpty())
+            ShowMessage(this, ApplicationTitle(), notice, TMessageStyle::Information);
         if (Database->ReadOnly())
             ShowMessage(
                 this, ApplicationTitle(),
@@ -153,7 +167,12 @@ void TfrmLogin::btnOKClick()
         accept();
         return;
     }
-    ShowMessage(this, ApplicationTitle(), QStringLiteral("登录密码错误！"), TMessageStyle::Error);
+    const int wait = Database->SecondsToWait(UserName);
+    FWait->Start(wait);
+    ShowMessage(this, ApplicationTitle(),
+                wait > 0 ? QStringLiteral("登录密码错误！\n") + TclsRetryWait::Text(wait)
+                         : QStringLiteral("登录密码错误！"),
+                TMessageStyle::Error);
     edtPassword->setFocus();
 }
 

@@ -8,6 +8,7 @@
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+class TclsRetryWait;
 
 class TfrmLogin : public QDialog {
     Q_OBJECT
@@ -36,4 +37,5 @@ private:
     QPushButton *btnOK;
     QPushButton *btnCancel;
     QPushButton *btnAccount;
+    TclsRetryWait *FWait;
 };

@@ -1,12 +1,13 @@
 #include "data/unt_clsBackup.h"
 
 #include "data/unt_clsClock.h"
+#include "data/unt_clsSharedFiles.h"
 #include "data/unt_clsSqlite.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QMap>
 #include <QRegularExpression>
 #include <QSet>
@@ -26,33 +27,35 @@ struct TDaily {
 };
 
 // Copies, stamps and checks Source into Folder/Name; the name is given only
-// to a copy that passed the check. Returns the outcome; the partial file is
-// gone whatever happened.
+// to a copy that passed the check. The copy is made in a new file of its
+// own, with the books' mode and group, and reaches its name by a rename,
+// which replaces whatever stood there (a link included) without following
+// it. Returns the outcome; the partial file is gone whatever happened.
 TCopyOutcome MakeVerifiedCopy(const QString &Source, const QString &Folder, const QString &Name,
                               const TCopyStamp &Stamp, const TCopyLimits &Limits, bool &CopyDamaged)
 {
     CopyDamaged = false;
     const QString final = Folder + QLatin1Char('/') + Name;
-    const QString partial = final + QStringLiteral(".part");
-    QFile::remove(partial);
-    QFile::remove(partial + QStringLiteral("-journal"));
-    TCopyOutcome outcome = CopyDatabaseFile(Source, partial, Limits);
+    TCopyOutcome outcome;
+    const QString partial = MakeExclusiveFile(Folder, Name, BooksMode(Source), &outcome.Error);
+    if (partial.isEmpty())
+        return outcome;
+    outcome = CopyDatabaseFile(Source, partial, Limits);
     if (outcome.Status == TCopyStatus::Done) {
         const QString stamped = WriteCopyStamp(partial, Stamp);
         const QString check = stamped.isEmpty() ? CheckDatabaseFile(partial) : stamped;
-        // A copy of the books is as private as the books: the household's
-        // group may read and replace it, other accounts may not read it.
-        QFile::setPermissions(partial, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
-                                           QFileDevice::WriteUser | QFileDevice::ReadGroup |
-                                           QFileDevice::WriteGroup);
         if (check != QLatin1String("ok")) {
             outcome.Status = TCopyStatus::Failed;
             outcome.Error = check;
             CopyDamaged = stamped.isEmpty();
-        } else if (::rename(QFile::encodeName(partial).constData(), QFile::encodeName(final).constData()) !=
-                   0) {
-            outcome.Status = TCopyStatus::Failed;
-            outcome.Error = QString::fromLocal8Bit(strerror(errno));
+        } else {
+            // A copy is never written once made: a journal beside its name
+            // is another account's, and would stop every check of the copy.
+            QFile::remove(final + QStringLiteral("-journal"));
+            if (::rename(QFile::encodeName(partial).constData(), QFile::encodeName(final).constData()) != 0) {
+                outcome.Status = TCopyStatus::Failed;
+                outcome.Error = QString::fromLocal8Bit(strerror(errno));
+            }
         }
     }
     if (outcome.Status == TCopyStatus::Failed && outcome.Error.isEmpty())
@@ -62,18 +65,11 @@ TCopyOutcome MakeVerifiedCopy(const QString &Source, const QString &Folder, cons
     return outcome;
 }
 
-// An interrupted copy leaves its temporary files; the next copy clears them.
-void RemoveLeftovers(QDir &Dir)
-{
-    for (const QString &name : Dir.entryList({QStringLiteral("*.part"), QStringLiteral("*.part-journal")},
-                                             QDir::Files | QDir::Hidden))
-        Dir.remove(name);
-}
-
 QList<TDaily> DailyCopies(const QDir &Dir)
 {
     QList<TDaily> copies;
-    for (const QString &name : Dir.entryList({QStringLiteral("pondo-*.sjk")}, QDir::Files)) {
+    for (const QString &name :
+         Dir.entryList({QStringLiteral("pondo-*.sjk")}, QDir::Files | QDir::NoSymLinks)) {
         const auto match = DailyName.match(name);
         if (!match.hasMatch())
             continue;
@@ -134,7 +130,7 @@ qint64 NextCopySequence(const QString &Folder)
 {
     qint64 last = 0;
     const QDir dir(Folder);
-    for (const QString &name : dir.entryList({QStringLiteral("pondo-*.sjk")}, QDir::Files))
+    for (const QString &name : dir.entryList({QStringLiteral("pondo-*.sjk")}, QDir::Files | QDir::NoSymLinks))
         last = std::max(last, ReadCopyStamp(dir.filePath(name)).Sequence);
     return last + 1;
 }
@@ -145,26 +141,25 @@ TBackupResult MakeDailyBackup(const QString &DatabaseFile, const QDate &Today, c
     const QString folder = BackupFolder(DatabaseFile);
     const QString name = QStringLiteral("pondo-%1.sjk").arg(Today.toString(QStringLiteral("yyyy-MM-dd")));
     QDir dir(folder);
-    if (dir.exists(name))
+    // A link in the copy's place is no copy: the rename below replaces it.
+    auto made = [&] { return dir.exists(name) && !IsLink(dir.filePath(name)); };
+    if (made())
         return result;
-    if (!QDir().mkpath(folder)) {
-        result.Error = QStringLiteral("无法创建备份文件夹“%1”。").arg(folder);
+    result.Error = UsableBackupFolder(DatabaseFile);
+    if (!result.Error.isEmpty())
         return result;
-    }
-    // One copier at a time across every copy of the program; the others
-    // leave it to the one already at work.
-    QLockFile lock(dir.filePath(QStringLiteral(".backup.lock")));
-    lock.setStaleLockTime(0); // stale only when its process is gone
-    if (!lock.tryLock(0)) {
-        if (lock.error() == QLockFile::LockFailedError)
+    // The others leave the copy to the one already at work.
+    TCopyLock lock(DatabaseFile);
+    if (!lock.Take(0)) {
+        if (lock.Busy())
             return result;
         result.Error = QStringLiteral("无法写入备份文件“%1”：备份文件夹不能写入。").arg(dir.filePath(name));
         return result;
     }
-    RemoveLeftovers(dir);
-    if (dir.exists(name))
+    RemoveCopyLeftovers(DatabaseFile);
+    if (made())
         return result;
-    const TCopyStamp stamp{Clock::Now(), NextCopySequence(folder), QStringLiteral("daily"), true};
+    const TCopyStamp stamp{Clock::Now(), NextCopySequence(folder), QStringLiteral("daily"), true, {}};
     bool copyDamaged = false;
     const TCopyOutcome outcome =
         MakeVerifiedCopy(DatabaseFile, folder, name, stamp, Options.Limits, copyDamaged);
@@ -195,7 +190,7 @@ TBackupResult MakeDailyBackup(const QString &DatabaseFile, const QDate &Today, c
             QStringLiteral("数据库文件“%1”已损坏，没有通过完整性检查（%2）。\n\n"
                            "为了不让损坏的数据替换好的备份，这次没有备份，以前的备份一个也没有删除。\n\n"
                            "恢复的方法：关闭程序后重新启动，在登录窗口点“用户”按钮，打开“恢复数据”页，"
-                           "选定一个损坏以前的备份，输入其中任一用户的密码，点“确定”。")
+                           "选定一个损坏以前的备份和您的用户名，输入您在那个备份中的密码，点“确定”。")
                 .arg(QDir::toNativeSeparators(DatabaseFile), live);
         return result;
     }
@@ -203,20 +198,24 @@ TBackupResult MakeDailyBackup(const QString &DatabaseFile, const QDate &Today, c
     return result;
 }
 
-QString MakeSafetyCopy(const QString &DatabaseFile, const QString &What)
+QString MakeSafetyCopy(const QString &DatabaseFile, const QString &What, const QString &SourceHash)
 {
     const QString folder = BackupFolder(DatabaseFile);
     const QDateTime now = Clock::Now();
     QString name = QStringLiteral("pondo-before-%1-%2.sjk").arg(What, StampText(now));
-    for (int n = 2; QFile::exists(folder + QLatin1Char('/') + name); ++n)
+    for (int n = 2;
+         QFile::exists(folder + QLatin1Char('/') + name) || IsLink(folder + QLatin1Char('/') + name); ++n)
         name = QStringLiteral("pondo-before-%1-%2-%3.sjk").arg(What, StampText(now)).arg(n);
-    QString error;
-    if (!QDir().mkpath(folder)) {
-        error = QStringLiteral("无法创建备份文件夹");
-    } else {
-        const TCopyStamp stamp{now, NextCopySequence(folder), QStringLiteral("before-") + What, true};
-        TCopyLimits limits;
-        limits.DeadlineMs = 10000;
+    QString error = UsableBackupFolder(DatabaseFile);
+    TCopyLimits limits;
+    limits.DeadlineMs = 10000;
+    TCopyLock lock(DatabaseFile);
+    if (error.isEmpty() && !lock.Take(int(limits.DeadlineMs)))
+        error =
+            lock.Busy() ? QStringLiteral("另一份程序正在备份数据库") : QStringLiteral("备份文件夹不能写入");
+    if (error.isEmpty()) {
+        const TCopyStamp stamp{now, NextCopySequence(folder), QStringLiteral("before-") + What, true,
+                               SourceHash};
         bool copyDamaged = false;
         const TCopyOutcome outcome = MakeVerifiedCopy(DatabaseFile, folder, name, stamp, limits, copyDamaged);
         if (outcome.Status == TCopyStatus::Done)
@@ -230,4 +229,51 @@ QString MakeSafetyCopy(const QString &DatabaseFile, const QString &What)
                                 .arg(QDir::toNativeSeparators(folder + QLatin1Char('/') + name), error)
                                 .toStdString(),
                             0);
+}
+
+QString SafetyCopyOf(const QString &DatabaseFile, const QString &What, const QString &SourceHash)
+{
+    if (SourceHash.isEmpty())
+        return {};
+    const QDir dir(BackupFolder(DatabaseFile));
+    for (const QString &name : dir.entryList({QStringLiteral("pondo-before-%1-*.sjk").arg(What)},
+                                             QDir::Files | QDir::NoSymLinks, QDir::Name | QDir::Reversed)) {
+        const QString file = dir.filePath(name);
+        const TCopyStamp stamp = ReadCopyStamp(file);
+        if (stamp.Valid && stamp.Source == SourceHash && CheckDatabaseFile(file) == QLatin1String("ok"))
+            return file;
+    }
+    return {};
+}
+
+QString FileHash(const QString &File)
+{
+    QFile file(File);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+        return {};
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+void ClearCopyLeftovers(const QString &DatabaseFile)
+{
+    TCopyLock lock(DatabaseFile);
+    if (lock.Take(0) || !lock.Busy())
+        RemoveCopyLeftovers(DatabaseFile);
+}
+
+TCopyLock::TCopyLock(const QString &DatabaseFile)
+    : FLock(BackupFolder(DatabaseFile) + QStringLiteral("/.backup.lock"))
+{
+    FLock.setStaleLockTime(0); // stale only when its process is gone
+}
+
+bool TCopyLock::Take(int WaitMs)
+{
+    return FLock.tryLock(WaitMs);
+}
+
+bool TCopyLock::Busy() const
+{
+    return FLock.error() == QLockFile::LockFailedError;
 }

@@ -8,6 +8,7 @@
 #include "data/unt_clsBackupFile.h"
 
 #include <QDate>
+#include <QLockFile>
 #include <QString>
 
 struct TBackupOptions {
@@ -29,7 +30,33 @@ TBackupResult MakeDailyBackup(const QString &DatabaseFile, const QDate &Today,
                               const TBackupOptions &Options = {});
 // The verified copy's path. Throws TclsDatabaseError with a Chinese message
 // when it cannot be made, so the change it guards does not happen.
-QString MakeSafetyCopy(const QString &DatabaseFile, const QString &What);
+// SourceHash, when given, is kept in the copy's stamp (see SafetyCopyOf).
+QString MakeSafetyCopy(const QString &DatabaseFile, const QString &What, const QString &SourceHash = {});
+
+// A verified safety copy of What taken from the very bytes whose hash is
+// SourceHash, or empty: a change that failed or was killed before it
+// finished needs no second copy of the same unchanged file.
+QString SafetyCopyOf(const QString &DatabaseFile, const QString &What, const QString &SourceHash);
+// The file's SHA-256 as hex, or empty when it cannot be read.
+QString FileHash(const QString &File);
+
+// At start: removes what an interrupted copy, safety copy or restore left
+// (see RemoveCopyLeftovers), unless another copy of the program is making
+// one at this moment.
+void ClearCopyLeftovers(const QString &DatabaseFile);
+
+// One maker of files in the shared folders at a time, across every copy of
+// the program: the daily copy, the safety copies, a restore's staging file
+// and the start's clean-up of what an interrupted one left.
+class TCopyLock
+{
+  public:
+    explicit TCopyLock(const QString &DatabaseFile);
+    bool Take(int WaitMs);
+    bool Busy() const; // held by another copy of the program
+  private:
+    QLockFile FLock;
+};
 QString BackupFolder(const QString &DatabaseFile);
 // The sequence number the next copy in Folder takes.
 qint64 NextCopySequence(const QString &Folder);

@@ -24,6 +24,17 @@ class TRawDb
     bool Ok() const { return FRc == SQLITE_OK; }
     sqlite3 *Handle() const { return FDb; }
     QString Error() const { return QString::fromUtf8(FDb ? sqlite3_errmsg(FDb) : sqlite3_errstr(FRc)); }
+    // Files the program writes are never reached through a link, and their
+    // changes are journalled in memory: a journal file beside them would be
+    // one more name in a shared folder.
+    static TRawDb Writable(const QString &File)
+    {
+        TRawDb db(File, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW);
+        if (db.Ok() && !db.Run("PRAGMA journal_mode=MEMORY"))
+            db.FRc = SQLITE_CANTOPEN;
+        return db;
+    }
+    TRawDb(TRawDb &&Other) noexcept : FDb(Other.FDb), FRc(Other.FRc) { Other.FDb = nullptr; }
     // Runs Sql; the first column of each row goes to Rows.
     bool Run(const char *Sql, QStringList *Rows = nullptr)
     {
@@ -52,7 +63,7 @@ TCopyOutcome CopyDatabaseFile(const QString &Source, const QString &Target, cons
         outcome.Error = from.Error();
         return outcome;
     }
-    TRawDb to(Target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    TRawDb to = TRawDb::Writable(Target);
     if (!to.Ok()) {
         outcome.Error = to.Error();
         return outcome;
@@ -111,23 +122,24 @@ QString CheckDatabaseFile(const QString &File, bool Quick, bool *Busy)
 
 QString WriteCopyStamp(const QString &File, const TCopyStamp &Stamp)
 {
-    TRawDb db(File, SQLITE_OPEN_READWRITE);
+    TRawDb db = TRawDb::Writable(File);
     if (!db.Ok())
         return db.Error();
     sqlite3_stmt *insert = nullptr;
-    const bool made =
-        db.Run("CREATE TABLE IF NOT EXISTS Backup_Info (Taken_At TEXT NOT NULL, Sequence INTEGER NOT NULL, "
-               "Kind TEXT NOT NULL)") &&
-        db.Run("DELETE FROM Backup_Info") &&
-        sqlite3_prepare_v2(db.Handle(), "INSERT INTO Backup_Info VALUES (?,?,?)", -1, &insert, nullptr) ==
-            SQLITE_OK;
+    const bool made = db.Run("DROP TABLE IF EXISTS Backup_Info") &&
+                      db.Run("CREATE TABLE Backup_Info (Taken_At TEXT NOT NULL, Sequence INTEGER NOT NULL, "
+                             "Kind TEXT NOT NULL, Source TEXT NOT NULL DEFAULT '')") &&
+                      sqlite3_prepare_v2(db.Handle(), "INSERT INTO Backup_Info VALUES (?,?,?,?)", -1, &insert,
+                                         nullptr) == SQLITE_OK;
     if (!made)
         return db.Error();
     const QByteArray when = Stamp.TakenAt.toString(Qt::ISODate).toUtf8();
     const QByteArray kind = Stamp.Kind.toUtf8();
+    const QByteArray source = Stamp.Source.toUtf8();
     sqlite3_bind_text(insert, 1, when.constData(), int(when.size()), SQLITE_TRANSIENT);
     sqlite3_bind_int64(insert, 2, Stamp.Sequence);
     sqlite3_bind_text(insert, 3, kind.constData(), int(kind.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(insert, 4, source.constData(), int(source.size()), SQLITE_TRANSIENT);
     const int rc = sqlite3_step(insert);
     sqlite3_finalize(insert);
     return rc == SQLITE_DONE ? QString() : db.Error();
@@ -138,8 +150,9 @@ TCopyStamp ReadCopyStamp(const QString &File)
     TCopyStamp stamp;
     TRawDb db(File, SQLITE_OPEN_READONLY);
     sqlite3_stmt *query = nullptr;
-    if (!db.Ok() || sqlite3_prepare_v2(db.Handle(), "SELECT Taken_At, Sequence, Kind FROM Backup_Info", -1,
-                                       &query, nullptr) != SQLITE_OK)
+    // Copies made before the stamp named its source have three columns.
+    if (!db.Ok() ||
+        sqlite3_prepare_v2(db.Handle(), "SELECT * FROM Backup_Info", -1, &query, nullptr) != SQLITE_OK)
         return stamp;
     if (sqlite3_step(query) == SQLITE_ROW) {
         stamp.TakenAt = QDateTime::fromString(
@@ -147,6 +160,8 @@ TCopyStamp ReadCopyStamp(const QString &File)
         stamp.Sequence = sqlite3_column_int64(query, 1);
         stamp.Kind = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(query, 2)));
         stamp.Valid = stamp.TakenAt.isValid();
+        if (sqlite3_column_count(query) > 3)
+            stamp.Source = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(query, 3)));
     }
     sqlite3_finalize(query);
     return stamp;
@@ -154,7 +169,7 @@ TCopyStamp ReadCopyStamp(const QString &File)
 
 QString DropCopyStamp(const QString &File)
 {
-    TRawDb db(File, SQLITE_OPEN_READWRITE);
+    TRawDb db = TRawDb::Writable(File);
     if (!db.Ok() || !db.Run("DROP TABLE IF EXISTS Backup_Info"))
         return db.Error();
     return {};

@@ -20,8 +20,9 @@ struct TCopyOutcome {
     QString Error; // SQLite's text for Failed
 };
 
-// Copies Source into the new file Target through SQLite's online backup, a
-// few megabytes at a time.
+// Copies Source through SQLite's online backup, a few megabytes at a time,
+// into Target, an empty file the caller made exclusively: it is never
+// created here, never reached through a link, and gets no journal beside it.
 TCopyOutcome CopyDatabaseFile(const QString &Source, const QString &Target, const TCopyLimits &Limits = {});
 
 // "ok", or what PRAGMA integrity_check (quick_check when Quick) or the
@@ -36,6 +37,7 @@ struct TCopyStamp {
     qint64 Sequence = 0; // one more than any copy before it
     QString Kind;        // "daily", "before-<what>"
     bool Valid = false;
+    QString Source; // a hash of the file the copy was taken from, where it matters
 };
 QString WriteCopyStamp(const QString &File, const TCopyStamp &Stamp); // empty, or the error
 TCopyStamp ReadCopyStamp(const QString &File);

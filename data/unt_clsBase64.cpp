@@ -5,7 +5,8 @@
 #include <cerrno>
 #include <stdexcept>
 
-namespace {
+namespace
+{
 const char Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 int ValueOf(char c)
@@ -26,7 +27,8 @@ int ValueOf(char c)
 }
 } // namespace
 
-namespace Base64 {
+namespace Base64
+{
 
 QByteArray EncodeBytes(const QByteArray &Bytes)
 {

@@ -6,7 +6,8 @@
 #include <QByteArray>
 #include <QString>
 
-namespace Base64 {
+namespace Base64
+{
 QByteArray EncodeBytes(const QByteArray &Bytes);
 QByteArray DecodeBytes(const QByteArray &Text);
 QByteArray ToGB18030(const QString &Text);

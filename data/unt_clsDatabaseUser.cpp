@@ -4,8 +4,10 @@
 #include "data/unt_clsBackup.h"
 #include "data/unt_clsBase64.h"
 #include "data/unt_clsPassword.h"
+#include "data/unt_clsPasswordWait.h"
 #include "data/unt_clsSqlite.h"
 #include "data/unt_clsTrash.h"
+#include "data/unt_clsUserTables.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -23,16 +25,23 @@ const QString ExpenseListKind = QStringLiteral("支出项目名称");
 QString DefaultFileOverride;
 
 // The stored hash of the first row of this name whose password matches, or
-// an empty text when none does.
-QString MatchingHash(TclsConnection &Db, const QString &EncodedName, const QString &Password)
+// an empty text when none does. Every try is counted; while the name has to
+// wait, the password is not tried at all.
+QString MatchingHash(TclsConnection &Db, const QString &File, const QString &EncodedName,
+                     const QString &Password)
 {
+    if (PasswordWait::SecondsLeft(&Db, File, EncodedName) > 0)
+        return {};
     QStringList hashes;
     for (auto rs = Db.Query("select User_Password from Users_Table where User_Name=?", {EncodedName});
          !rs.Eof(); rs.MoveNext())
         hashes << rs.Field(0);
     for (const QString &hash : hashes)
-        if (Password::Matches(hash, Password))
+        if (Password::Matches(hash, Password)) {
+            PasswordWait::Succeeded(&Db, File, EncodedName);
             return hash;
+        }
+    PasswordWait::Failed(&Db, File, EncodedName);
     return {};
 }
 
@@ -89,6 +98,15 @@ void RequireDecimal(const QString &Money)
     throw TclsDatabaseError(problem.arg(Money).toStdString(), 0);
 }
 
+// A record shown on the screen that is gone from the books, or is not the
+// member's (numbers come back with a restore).
+QString NotYours(const QString &ID)
+{
+    return QStringLiteral("您的数据中已经没有编号为 %1 的记录（可能已被删除，或数据刚刚恢复过），"
+                          "什么也没有修改。请重新查看。")
+        .arg(ID);
+}
+
 void RequireId(const QString &ID)
 {
     if (!IsPlainInteger(ID))
@@ -130,7 +148,7 @@ bool TclsDatabaseUser::CheckLogin(const QString &UserName, const QString &Passwo
     const QString name = EncodeText(UserName);
     TclsConnection db(FDatabaseFile);
     for (;;) {
-        const QString hash = MatchingHash(db, name, Password);
+        const QString hash = MatchingHash(db, FDatabaseFile, name, Password);
         if (hash.isEmpty())
             return false;
         try {
@@ -147,11 +165,41 @@ bool TclsDatabaseUser::CheckLogin(const QString &UserName, const QString &Passwo
     }
 }
 
+int TclsDatabaseUser::SecondsToWait(const QString &UserName)
+{
+    TclsConnection db(FDatabaseFile);
+    return PasswordWait::SecondsLeft(&db, FDatabaseFile, EncodeText(UserName));
+}
+
+bool TclsDatabaseUser::PasswordMatches(const QString &UserName, const QString &Password)
+{
+    TclsConnection db(FDatabaseFile);
+    return !MatchingHash(db, FDatabaseFile, EncodeText(UserName), Password).isEmpty();
+}
+
+QString TclsDatabaseUser::NameKey(const QString &UserName)
+{
+    return UserName.trimmed()
+        .normalized(QString::NormalizationForm_KC)
+        .toCaseFolded()
+        .normalized(QString::NormalizationForm_KC);
+}
+
 bool TclsDatabaseUser::AddUser(const QString &UserName, const QString &Password)
 {
-    const QString name = EncodeText(UserName);
+    const QString name = EncodeText(UserName.trimmed());
+    const QString key = NameKey(UserName);
+    if (key.isEmpty()) // blanks alone could be created but never chosen
+        return false;
     TclsConnection db(FDatabaseFile);
-    auto taken = [&] { return !db.Query("select 1 from Users_Table where User_Name=?", {name}).Eof(); };
+    // Names stored before keep working as they are; only a new one is
+    // compared the forgiving way.
+    auto taken = [&] {
+        for (auto rs = db.Query("select User_Name from Users_Table"); !rs.Eof(); rs.MoveNext())
+            if (NameKey(DecodeText(rs.Field(0))) == key)
+                return true;
+        return false;
+    };
     if (taken())
         return false;
     const QString hash = Password::Hash(Password);
@@ -174,7 +222,7 @@ bool TclsDatabaseUser::ChangePassword(const QString &UserName, const QString &Ol
     TclsConnection db(FDatabaseFile);
     const QString newHash = Password::Hash(NewPassword);
     for (;;) {
-        const QString hash = MatchingHash(db, name, OldPassword);
+        const QString hash = MatchingHash(db, FDatabaseFile, name, OldPassword);
         if (hash.isEmpty())
             return false;
         if (ReplaceUserRow(db, name, hash, newHash))
@@ -186,19 +234,40 @@ bool TclsDatabaseUser::DeleteUser(const QString &UserName, const QString &Passwo
 {
     const QString name = EncodeText(UserName);
     TclsConnection db(FDatabaseFile);
-    if (MatchingHash(db, name, Password).isEmpty())
+    if (MatchingHash(db, FDatabaseFile, name, Password).isEmpty())
         return false;
     MakeSafetyCopy(FDatabaseFile, QStringLiteral("deleteuser")); // throws: then nothing is deleted
     TclsTransaction transaction(db);
-    db.Execute("delete from Users_Table where User_Name=?", {name});
-    db.Execute("delete from All_Table where User_Name=?", {name});
-    db.Execute("delete from Trash_Table where User_Name=?", {name});
-    db.Execute("delete from Programs_Table where User_Name=?", {name});
-    db.Execute("delete from Saved_Searches where User_Name=?", {name});
-    db.Execute("delete from Budget_Table where User_Name=?", {name});
-    db.Execute("delete from Recurring_Table where User_Name=?", {name});
+    DeleteMemberRows(db, name, false);
     transaction.Commit();
     return true;
+}
+
+QString TclsDatabaseUser::TakeRestoreNotice(const QString &UserName)
+{
+    const QString name = EncodeText(UserName);
+    TclsConnection db(FDatabaseFile);
+    QString text;
+    try {
+        for (auto rs = db.Query("select Restored_At,Copy_Taken_At from Restore_Notices where User_Name=? "
+                                "order by rowid",
+                                {name});
+             !rs.Eof(); rs.MoveNext())
+            text = QStringLiteral("数据已于 %1 整体恢复到 %2 的备份：当时的数据库文件已损坏或丢失。"
+                                  "此后记下的记录和修改的密码都已不在，请检查您的数据。")
+                       .arg(rs.Field(0), rs.Field(1));
+    } catch (const TclsDatabaseError &) {
+        return {}; // books of an older layout hold no notices
+    }
+    if (!text.isEmpty()) {
+        try {
+            db.Execute("delete from Restore_Notices where User_Name=?", {name});
+        } catch (const TclsDatabaseError &error) {
+            if (!IsReadOnlyError(error))
+                throw;
+        }
+    }
+    return text;
 }
 
 QString TclsDatabaseUser::LoadTextResource(const QString &Name)
@@ -315,6 +384,29 @@ void TclsDatabaseUser::UpdateRecord(const QString &ID, const QString &Name, cons
     TclsConnection db(FDatabaseFile);
     db.Execute("update All_Table set Program_Name=?,Program_Money=?,Program_Memo=? where ID=?",
                {EncodeText(Name), Money, EncodeText(Memo), ID.toLongLong()});
+}
+
+void TclsDatabaseUser::DeleteRecord(const QString &UserName, const QString &ID)
+{
+    RequireId(ID);
+    TclsConnection db(FDatabaseFile);
+    TclsTransaction transaction(db);
+    if (!MoveRecordToTrash(db, ID.toLongLong(), EncodeText(UserName)))
+        throw TclsDatabaseError(NotYours(ID).toStdString(), 0);
+    transaction.Commit();
+}
+
+void TclsDatabaseUser::UpdateRecord(const QString &UserName, const QString &ID, const QString &Name,
+                                    const QString &Money, const QString &Memo)
+{
+    RequireId(ID);
+    RequireDecimal(Money);
+    TclsConnection db(FDatabaseFile);
+    db.Execute(
+        "update All_Table set Program_Name=?,Program_Money=?,Program_Memo=? where ID=? and User_Name=?",
+        {EncodeText(Name), Money, EncodeText(Memo), ID.toLongLong(), EncodeText(UserName)});
+    if (sqlite3_changes(db.Handle()) == 0)
+        throw TclsDatabaseError(NotYours(ID).toStdString(), 0);
 }
 
 void TclsDatabaseUser::GetProgramTotals(const QString &UserName, const QString &ProgramType,

@@ -35,11 +35,24 @@ class TclsDatabaseUser
 
     QStringList GetUserNames();
     // A login on books that cannot be written succeeds and sets ReadOnly().
+    // Every check of a password below answers false, without trying it,
+    // while SecondsToWait(UserName) is above 0 (see PasswordWait).
     bool CheckLogin(const QString &UserName, const QString &Password);
     bool ReadOnly() const { return FReadOnly; }
+    int SecondsToWait(const QString &UserName);
+    // The password as it is in these books, counted like a login's.
+    bool PasswordMatches(const QString &UserName, const QString &Password);
+    // The name is trimmed; false when it equals an existing name once both
+    // are NFKC-normalised and case-folded ("Alice", "ａｌｉｃｅ ").
     bool AddUser(const QString &UserName, const QString &Password);
+    static QString NameKey(const QString &UserName);
     bool ChangePassword(const QString &UserName, const QString &OldPassword, const QString &NewPassword);
+    // Removes every row of the member in every table (PerUserTables), after
+    // a safety copy, in one transaction.
     bool DeleteUser(const QString &UserName, const QString &Password);
+    // What the member is to be told once after a restore of the whole books,
+    // or empty; it is not told again.
+    QString TakeRestoreNotice(const QString &UserName);
     static QString LoadTextResource(const QString &Name);
 
     void GetProgramNames(const QString &UserName, QStringList &OutNames, QStringList &InNames);
@@ -55,8 +68,14 @@ class TclsDatabaseUser
     // dialog and the outputs read, however long the range.
     void GetRangeRecords(const QString &UserName, const QDate &DateFrom, const QDate &DateTo,
                          TRangeRecords &Records);
+    // By number alone, for callers that hold no member.
     void DeleteRecord(const QString &ID);
     void UpdateRecord(const QString &ID, const QString &Name, const QString &Money, const QString &Memo);
+    // The program's own: the record must be UserName's. A number that is not
+    // (any more) theirs throws a Chinese message and changes nothing.
+    void DeleteRecord(const QString &UserName, const QString &ID);
+    void UpdateRecord(const QString &UserName, const QString &ID, const QString &Name, const QString &Money,
+                      const QString &Memo);
     void GetProgramTotals(const QString &UserName, const QString &ProgramType, const QDate &DateFrom,
                           const QDate &DateTo, TotalsLists &Totals);
     // The range's amounts by day, category and kind, for the trends.

@@ -1,7 +1,10 @@
 #pragma once
 // Getting a backup back: the list of the copies in the backup folder, and
-// the restore, which keeps the books it replaces and swaps the checked copy
-// into place in one rename.
+// the restore. Books that open are given back one member's books alone,
+// authorised by that member's password as it is now; every other member's
+// books and every password stay. Only books that cannot be opened (missing,
+// damaged) are replaced whole, by the password stored in the copy: the
+// replaced file is kept, and each member is told at the next login.
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -16,18 +19,25 @@ struct TBackupEntry {
 };
 
 // Every copy in the backup folder of DatabaseFile, newest first; each is
-// opened read-only and given a quick check.
-QList<TBackupEntry> ListBackups(const QString &DatabaseFile);
+// opened read-only and given a quick check. A link is no copy and is not
+// listed. A folder that may not be used lists nothing and says why in
+// Problem.
+QList<TBackupEntry> ListBackups(const QString &DatabaseFile, QString *Problem = nullptr);
 
-enum class TRestoreStatus { Restored, WrongPassword, Damaged };
+enum class TRestoreStatus { Restored, WrongPassword, MustWait, NotInCopy, NotInBooks, Damaged };
 struct TRestoreResult {
     TRestoreStatus Status = TRestoreStatus::Damaged;
     QDateTime TakenAt;
-    QString Replaced; // where the books that were replaced are kept; empty when there were none
+    bool WholeBooks = false; // the books could not be opened and were replaced
+    QString Replaced;        // where the replaced books are kept; empty when there were none
+    int WaitSeconds = 0;     // before the member's password may be tried again
+    int Renumbered = 0;      // restored records given new numbers (theirs were taken since)
 };
 
-// Restores BackupFile over DatabaseFile when Password belongs to a user
-// stored in the backup. Wrong password or damaged backup: nothing changed.
-// A failure on the way throws TclsDatabaseError (Chinese) and leaves the
-// live books as they were.
-TRestoreResult RestoreBackup(const QString &DatabaseFile, const QString &BackupFile, const QString &Password);
+// Restores UserName's books from BackupFile (see above). Wrong password,
+// a member missing, a damaged copy: nothing changed. A failure on the way
+// throws TclsDatabaseError (Chinese) and leaves the live books as they were.
+TRestoreResult RestoreBackup(const QString &DatabaseFile, const QString &BackupFile, const QString &UserName,
+                             const QString &Password);
+// The seconds UserName has to wait before a restore may try the password.
+int RestoreWaitSeconds(const QString &DatabaseFile, const QString &UserName);

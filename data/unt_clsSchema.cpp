@@ -48,6 +48,14 @@ const std::vector<TSchemaStep> &SchemaSteps()
              "NOT NULL, Program_Memo TEXT NOT NULL DEFAULT '', Cycle TEXT NOT NULL, Start_Date TEXT "
              "NOT NULL, End_Date TEXT NOT NULL DEFAULT '', Last_Date TEXT NOT NULL DEFAULT '')"),
          QStringLiteral("CREATE INDEX Recurring_Table_User ON Recurring_Table (User_Name)")},
+        // 5 -> 6: wrong passwords counted per name, and the notice each member
+        // gets at the next login after the whole books were restored (a
+        // restore may have made it already, hence IF NOT EXISTS).
+        {QStringLiteral("CREATE TABLE IF NOT EXISTS Password_Failures (User_Name TEXT PRIMARY KEY, Failures "
+                        "INTEGER NOT NULL, Last_Failure INTEGER NOT NULL)"),
+         QStringLiteral(
+             "CREATE TABLE IF NOT EXISTS Restore_Notices (User_Name TEXT NOT NULL, Restored_At TEXT "
+             "NOT NULL, Copy_Taken_At TEXT NOT NULL)")},
     };
     return Steps;
 }
@@ -69,7 +77,12 @@ bool UpgradeSchema(const QString &DatabaseFile)
     if (ReadVersion(db) >= CurrentSchemaVersion())
         return false;
     try {
-        MakeSafetyCopy(DatabaseFile, QStringLiteral("upgrade"));
+        // The first open above has rolled back what a killed upgrade left,
+        // so the bytes are the old layout's again: a copy of them taken by
+        // an earlier start is as good as a new one.
+        const QString hash = FileHash(DatabaseFile);
+        if (SafetyCopyOf(DatabaseFile, QStringLiteral("upgrade"), hash).isEmpty())
+            MakeSafetyCopy(DatabaseFile, QStringLiteral("upgrade"), hash);
         TclsTransaction transaction(db);
         const int from = ReadVersion(db); // another copy of the program may have been quicker
         if (from >= CurrentSchemaVersion())

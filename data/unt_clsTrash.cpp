@@ -4,6 +4,7 @@
 #include "data/unt_clsBase64.h"
 #include "data/unt_clsClock.h"
 #include "data/unt_clsSqlite.h"
+#include "data/unt_clsUserTables.h"
 
 #include <sqlite3.h>
 
@@ -24,13 +25,13 @@ QList<qint64> Numbers(const QStringList &IDs)
 }
 } // namespace
 
-bool MoveRecordToTrash(TclsConnection &Db, qint64 ID)
+bool MoveRecordToTrash(TclsConnection &Db, qint64 ID, const QString &EncodedUser)
 {
     const QString now = Clock::Now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     Db.Execute("insert or replace into Trash_Table (ID,Program_Date,Program_Type,Program_Name,Program_Money,"
                "Program_Memo,User_Name,Deleted_At) select ID,Program_Date,Program_Type,Program_Name,"
-               "Program_Money,Program_Memo,User_Name,? from All_Table where ID=?",
-               {now, ID});
+               "Program_Money,Program_Memo,User_Name,? from All_Table where ID=? and (?='' or User_Name=?)",
+               {now, ID, EncodedUser, EncodedUser});
     if (sqlite3_changes(Db.Handle()) == 0)
         return false;
     Db.Execute("delete from All_Table where ID=?", {ID});
@@ -90,7 +91,11 @@ int TclsTrash::Purge(const QString &UserName, const QStringList &IDs)
     int done = 0;
     for (const qint64 id : ids) {
         db.Execute("delete from Trash_Table where ID=? and User_Name=?", {id, user});
-        done += sqlite3_changes(db.Handle());
+        if (sqlite3_changes(db.Handle()) == 0)
+            continue;
+        // Nothing of a purged record stays behind, its order number neither.
+        DeleteFollowers(db, QStringLiteral("records"), id);
+        ++done;
     }
     transaction.Commit();
     return done;

@@ -14,8 +14,9 @@ class TclsConnection;
 using TrashLists = std::array<QStringList, 7>;
 
 // Moves one record of All_Table into the trash, inside the caller's
-// transaction; false when there is no such record.
-bool MoveRecordToTrash(TclsConnection &Db, qint64 ID);
+// transaction; false when there is no such record, or, with EncodedUser
+// given, when it is not that member's.
+bool MoveRecordToTrash(TclsConnection &Db, qint64 ID, const QString &EncodedUser = {});
 
 class TclsTrash
 {

@@ -110,7 +110,7 @@ void TfrmFind::DeleteInStore(const QList<qint64> &Ids)
         TclsWaitCursor wait;
         try {
             for (const qint64 id : Ids) {
-                FSession.Database->DeleteRecord(QString::number(id));
+                FSession.Database->DeleteRecord(FSession.CurrentUser, QString::number(id));
                 removed << id;
             }
         } catch (const std::exception &) {

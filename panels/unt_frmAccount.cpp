@@ -2,6 +2,7 @@
 
 #include "panels/unt_pageRestore.h"
 #include "ui/unt_clsMessages.h"
+#include "ui/unt_clsRetryWait.h"
 #include "ui/unt_clsWidgets.h"
 
 #include <QComboBox>
@@ -92,6 +93,8 @@ TfrmAccount::TfrmAccount(QWidget *Parent) : QDialog(Parent)
     btnOk = MakeButton(this, QStringLiteral("btnOk"), QStringLiteral("确定(&O)"), 210, 271);
     btnOk->setDefault(true);
     btnCancel = MakeButton(this, QStringLiteral("btnCancel"), QStringLiteral("取消(&C)"), 292, 271);
+    // The button serves every page: it shows the wait but stays usable.
+    FWait = new TclsRetryWait(btnOk, false);
 
     setTabOrder(edtNew_UserName, edtNew_Password1);
     setTabOrder(edtNew_Password1, edtNew_Password2);
@@ -171,7 +174,25 @@ void TfrmAccount::btnOkClick()
     default:
         if (pgeRestore->Restore(Database->DatabaseFile()))
             accept();
+        else
+            FWait->Start(pgeRestore->WaitSeconds());
     }
+}
+
+bool TfrmAccount::MayTry(const QString &Name)
+{
+    const int wait = Database->SecondsToWait(Name);
+    if (wait <= 0)
+        return true;
+    FWait->Start(wait);
+    Say(TclsRetryWait::Text(wait), TMessageStyle::Warning);
+    return false;
+}
+
+void TfrmAccount::SayWrong(const QString &Text, int Wait)
+{
+    FWait->Start(Wait);
+    Say(Wait > 0 ? Text + QLatin1Char('\n') + TclsRetryWait::Text(Wait) : Text, TMessageStyle::Error);
 }
 
 void TfrmAccount::btnCancelClick()
@@ -233,13 +254,15 @@ void TfrmAccount::ModifyPassword()
         edtModify_NewPassword2->setFocus();
         return;
     }
+    if (!MayTry(name))
+        return;
     const bool changed = WhileBusy([&] { return Database->ChangePassword(name, oldPassword, new1); });
     if (changed) {
         Say(QStringLiteral("密码修改成功！"), TMessageStyle::Information);
         accept();
         return;
     }
-    Say(QStringLiteral("老密码不对！"), TMessageStyle::Error);
+    SayWrong(QStringLiteral("老密码不对！"), Database->SecondsToWait(name));
 }
 
 void TfrmAccount::RemoveUser()
@@ -248,13 +271,15 @@ void TfrmAccount::RemoveUser()
         accept();
         return;
     }
-    const bool removed = WhileBusy(
-        [&] { return Database->DeleteUser(cboDelete_UserName->currentText(), edtDelete_Password->text()); });
+    const QString name = cboDelete_UserName->currentText();
+    if (!MayTry(name))
+        return;
+    const bool removed = WhileBusy([&] { return Database->DeleteUser(name, edtDelete_Password->text()); });
     if (removed) {
         Say(QStringLiteral("成功删除指定的用户！"), TMessageStyle::Information);
         accept();
         return;
     }
-    Say(QStringLiteral("您输入的密码不对！"), TMessageStyle::Error);
+    SayWrong(QStringLiteral("您输入的密码不对！"), Database->SecondsToWait(name));
     edtDelete_Password->setFocus();
 }

@@ -12,6 +12,7 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
+class TclsRetryWait;
 class TpageRestore;
 
 // Creating users, changing a password and deleting a user; every action is
@@ -33,6 +34,10 @@ class TfrmAccount : public QDialog
     void RemoveUser();
     bool Say(const QString &Text, TMessageStyle Style);
     bool WhileBusy(const std::function<bool()> &Call);
+    // False, after saying how long, while Name has to wait for another try.
+    bool MayTry(const QString &Name);
+    // The refusal, with the wait that follows it when there is one.
+    void SayWrong(const QString &Text, int Wait);
 
     std::unique_ptr<TclsDatabaseUser> Database;
     QTabWidget *pgeAccount;
@@ -43,4 +48,5 @@ class TfrmAccount : public QDialog
     QLineEdit *edtDelete_Password;
     TpageRestore *pgeRestore;
     QPushButton *btnOk, *btnCancel;
+    TclsRetryWait *FWait;
 };

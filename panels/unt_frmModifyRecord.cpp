@@ -127,7 +127,7 @@ void TfrmModifyRecord::btnSaveClick()
         TclsBusyButton busy(btnSave);
         if (!Database)
             Database = std::make_unique<TclsDatabaseUser>();
-        Database->UpdateRecord(RecordID, name, amount, memo);
+        Database->UpdateRecord(UserName, RecordID, name, amount, memo);
     }
     if (TargetRow) {
         TargetRow->setText(3, name);

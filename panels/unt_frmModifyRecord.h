@@ -18,6 +18,7 @@ public:
     ~TfrmModifyRecord() override;
 
     QString RecordID;
+    QString UserName; // whose record it must be
     // The browse panel's detail row that shows the record; rewritten on save.
     QTreeWidgetItem *TargetRow = nullptr;
 

@@ -1,8 +1,11 @@
 #include "panels/unt_pageRestore.h"
 
 #include "ui/unt_clsMessages.h"
+#include "ui/unt_clsRetryWait.h"
 #include "ui/unt_clsWidgets.h"
 
+#include <QComboBox>
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,27 +29,54 @@ TpageRestore::TpageRestore(QWidget *Parent) : QWidget(Parent)
     // The users' column takes what the scroll bar leaves, so 记录数 is never
     // pushed behind it.
     lvwBackups->header()->setSectionResizeMode(2, QHeaderView::Stretch);
-    MakeLabel(this, QStringLiteral("lblRestore_Password"), QStringLiteral("密  码："), 16, 172);
+    MakeLabel(this, QStringLiteral("lblRestore_UserName"), QStringLiteral("用户名："), 16, 172);
+    cboRestore_UserName = new QComboBox(this);
+    cboRestore_UserName->setObjectName(QStringLiteral("cboRestore_UserName"));
+    cboRestore_UserName->setGeometry(64, 168, 100, 20);
+    MakeLabel(this, QStringLiteral("lblRestore_Password"), QStringLiteral("密码："), 176, 172);
     edtRestore_Password = new QLineEdit(this);
     edtRestore_Password->setObjectName(QStringLiteral("edtRestore_Password"));
-    edtRestore_Password->setGeometry(100, 168, 230, 20);
+    edtRestore_Password->setGeometry(214, 168, 116, 20);
     edtRestore_Password->setMaxLength(16);
     edtRestore_Password->setEchoMode(QLineEdit::Password);
     QLabel *notice = MakeLabel(
         this, QStringLiteral("lblRestore_Notice"),
-        QStringLiteral("说明：选定一个备份，输入其中任一用户的密码，点“确定”即可恢复。"), 16, 194, Maroon);
+        QStringLiteral("说明：选定备份和用户名，输入该用户现在的密码，点“确定”即只恢复该用户的数据。"), 16,
+        194, Maroon);
     notice->setWordWrap(true);
     notice->setFixedWidth(320);
     notice->adjustSize();
-    setTabOrder(lvwBackups, edtRestore_Password);
+    setTabOrder(lvwBackups, cboRestore_UserName);
+    setTabOrder(cboRestore_UserName, edtRestore_Password);
+    connect(lvwBackups, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem *Row) { ShowUsersOf(Row ? lvwBackups->indexOfTopLevelItem(Row) : -1); });
+    connect(cboRestore_UserName, &QComboBox::activated, this, [this] { edtRestore_Password->setFocus(); });
+}
+
+void TpageRestore::ShowUsersOf(int Index)
+{
+    const QString chosen = cboRestore_UserName->currentText();
+    cboRestore_UserName->clear();
+    if (Index < 0 || Index >= FEntries.size() || FEntries[Index].Damaged)
+        return;
+    cboRestore_UserName->addItems(FEntries[Index].Users);
+    // The member stays chosen while another copy is looked at.
+    cboRestore_UserName->setCurrentIndex(std::max(0, int(cboRestore_UserName->findText(chosen))));
+}
+
+QString TpageRestore::ChosenUser() const
+{
+    return cboRestore_UserName->currentText();
 }
 
 void TpageRestore::Fill(const QString &DatabaseFile)
 {
     TclsWaitCursor wait;
     FFilled = true;
-    FEntries = ListBackups(DatabaseFile);
+    QString problem;
+    FEntries = ListBackups(DatabaseFile, &problem);
     lvwBackups->clear();
+    cboRestore_UserName->clear();
     for (const TBackupEntry &entry : FEntries) {
         QTreeWidgetItem *row = MakeRow(
             lvwBackups, {TimeText(entry.TakenAt),
@@ -57,6 +87,8 @@ void TpageRestore::Fill(const QString &DatabaseFile)
             row->setFlags(row->flags() & ~(Qt::ItemIsSelectable | Qt::ItemIsEnabled));
         lvwBackups->addTopLevelItem(row);
     }
+    if (!problem.isEmpty())
+        Say(problem, TMessageStyle::Warning);
 }
 
 bool TpageRestore::Say(const QString &Text, TMessageStyle Style)
@@ -78,15 +110,40 @@ bool TpageRestore::Restore(const QString &DatabaseFile)
         Say(QStringLiteral("这个备份已损坏，不能用来恢复。"), TMessageStyle::Warning);
         return false;
     }
+    const QString user = cboRestore_UserName->currentText();
+    if (user.isEmpty()) {
+        Say(QStringLiteral("请选定要恢复哪个用户的数据。"), TMessageStyle::Warning);
+        return false;
+    }
+    FWaitSeconds = 0;
     TRestoreResult result;
     {
         TclsWaitCursor wait;
-        result = RestoreBackup(DatabaseFile, entry.File, edtRestore_Password->text());
+        result = RestoreBackup(DatabaseFile, entry.File, user, edtRestore_Password->text());
     }
+    FWaitSeconds = result.WaitSeconds;
     switch (result.Status) {
-    case TRestoreStatus::WrongPassword:
-        Say(QStringLiteral("您输入的密码不对！"), TMessageStyle::Error);
+    case TRestoreStatus::MustWait:
+        Say(TclsRetryWait::Text(result.WaitSeconds), TMessageStyle::Warning);
         edtRestore_Password->setFocus();
+        return false;
+    case TRestoreStatus::WrongPassword:
+        Say(result.WholeBooks
+                ? QStringLiteral("您输入的密码不对！\n数据库文件已损坏或丢失，要用备份中“%1”的密码。")
+                      .arg(user)
+                : QStringLiteral("您输入的密码不对！\n要输入“%1”现在的密码，备份中以前的密码不能用。")
+                      .arg(user),
+            TMessageStyle::Error);
+        edtRestore_Password->setFocus();
+        return false;
+    case TRestoreStatus::NotInCopy:
+        Say(QStringLiteral("这个备份中没有用户“%1”。").arg(user), TMessageStyle::Warning);
+        return false;
+    case TRestoreStatus::NotInBooks:
+        Say(QStringLiteral("现在的数据中没有用户“%1”。请先在“新建用户”页用这个名字新建用户，"
+                           "再用新的密码恢复他的数据。")
+                .arg(user),
+            TMessageStyle::Warning);
         return false;
     case TRestoreStatus::Damaged:
         Say(QStringLiteral("这个备份已损坏，不能用来恢复。"), TMessageStyle::Warning);
@@ -95,6 +152,16 @@ bool TpageRestore::Restore(const QString &DatabaseFile)
     case TRestoreStatus::Restored:
         break;
     }
-    Say(QStringLiteral("数据已恢复到 %1 的备份。").arg(TimeText(result.TakenAt)), TMessageStyle::Information);
+    Say(result.WholeBooks
+            ? QStringLiteral(
+                  "数据已恢复到 %1 的备份。\n原来的数据库文件已损坏或丢失，整个数据库都换成了这个备份，"
+                  "原来的文件保存为“%2”。每个用户下次登录时都会得到通知。")
+                  .arg(TimeText(result.TakenAt), result.Replaced.isEmpty()
+                                                     ? QStringLiteral("（无）")
+                                                     : QDir::toNativeSeparators(result.Replaced))
+            : QStringLiteral(
+                  "数据已恢复到 %1 的备份。\n只恢复了“%2”的数据，其他用户的数据和所有密码都没有改变。")
+                  .arg(TimeText(result.TakenAt), user),
+        TMessageStyle::Information);
     return true;
 }

@@ -1,13 +1,14 @@
 #pragma once
 // The user management dialog's page "恢复数据": the copies in the backup
-// folder, newest first, and the restore of one of them, authorised by the
-// password of any user stored in that copy. It needs nothing of the live
-// books, so it works when they are missing or damaged.
+// folder, newest first, and the restore of one member's books from one of
+// them, authorised by that member's password as it is now. Books that are
+// missing or damaged are replaced whole, by the password kept in the copy.
 #include "data/unt_clsRestore.h"
 #include "ui/unt_clsMessages.h"
 
 #include <QWidget>
 
+class QComboBox;
 class QLineEdit;
 class QTreeWidget;
 
@@ -19,13 +20,19 @@ class TpageRestore : public QWidget
     // Reads the backup folder of DatabaseFile; only once, on the page's first showing.
     void Fill(const QString &DatabaseFile);
     bool IsFilled() const { return FFilled; }
-    // Restores the selected copy; true when the books were replaced.
+    // Restores the selected member's books; true when done.
     bool Restore(const QString &DatabaseFile);
+    // After a refused try: how long the chosen member has to wait.
+    int WaitSeconds() const { return FWaitSeconds; }
+    QString ChosenUser() const;
 
   private:
     bool Say(const QString &Text, TMessageStyle Style);
+    void ShowUsersOf(int Index);
     QTreeWidget *lvwBackups;
+    QComboBox *cboRestore_UserName;
     QLineEdit *edtRestore_Password;
+    int FWaitSeconds = 0;
     QList<TBackupEntry> FEntries;
     bool FFilled = false;
 };

@@ -237,7 +237,8 @@ void TBrowsePanel::InAndOut_Delete()
     const int index = lvwInAndOut_List2->indexOfTopLevelItem(row);
     FHost.WhileButtonBusy(QStringLiteral("InAndOut_Delete"), [&] {
         // The store first: if it fails, the screen still shows the truth.
-        FHost.Session.Database->DeleteRecord(lstInAndOut_List2_ID->item(index)->text());
+        FHost.Session.Database->DeleteRecord(FHost.Session.CurrentUser,
+                                             lstInAndOut_List2_ID->item(index)->text());
     });
     InAndOut_SyncLists(QStringLiteral("删除"));
     delete lstInAndOut_List2_ID->takeItem(index);
@@ -258,6 +259,7 @@ void TBrowsePanel::InAndOut_Modify()
     const int index = lvwInAndOut_List2->indexOfTopLevelItem(row);
     TfrmModifyRecord dialog(FHost.Session.Window());
     dialog.RecordID = lstInAndOut_List2_ID->item(index)->text();
+    dialog.UserName = FHost.Session.CurrentUser;
     dialog.TargetRow = row;
     dialog.SetFields(row->text(1), row->text(3), row->text(4), CellText(row, 5));
     if (FHost.Session.ExecDialog(&dialog) == QDialog::Accepted)

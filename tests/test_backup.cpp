@@ -9,6 +9,8 @@
 
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace
 {
 
@@ -98,6 +100,8 @@ class TestBackup : public QObject
         TSmallDisk disk(64, BackupFolder(f.Db.File()));
         if (!disk.Ok)
             QSKIP("mounting a tmpfs is not permitted here");
+        // A fresh tmpfs is open to everyone (1777), which a backup folder may not be.
+        QVERIFY(::chmod(QFile::encodeName(disk.Dir()).constData(), 0770) == 0);
         QVERIFY(disk.MakeReadOnly());
         Clock::SetToday(QDate(2026, 12, 8));
         {

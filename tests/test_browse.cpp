@@ -257,6 +257,7 @@ class TestBrowse : public QObject
         for (const auto &[typed, expected] : cases) {
             TfrmModifyRecord dialog;
             dialog.RecordID = id;
+            dialog.UserName = f.User;
             dialog.SetFields("2026-06-01", "a", typed, "");
             dialog.show();
             TModalAnswerer answers;
@@ -272,6 +273,7 @@ class TestBrowse : public QObject
         }
         TfrmModifyRecord dialog;
         dialog.RecordID = id;
+        dialog.UserName = f.User;
         dialog.SetFields("2026-06-01", "  ", "3", "");
         dialog.show();
         TModalAnswerer answers;
@@ -289,6 +291,7 @@ class TestBrowse : public QObject
                   "locked'); end;");
         TfrmModifyRecord dialog;
         dialog.RecordID = f.Db.Text("select min(ID) from All_Table");
+        dialog.UserName = f.User;
         dialog.SetFields("2026-06-01", "a", "3", "");
         dialog.show();
         auto *name = dialog.findChild<QLineEdit *>("edtName");

@@ -463,51 +463,60 @@ class TestDesktop : public QObject
         QVERIFY(QDir(home.path() + "/Documents").entryList(QDir::Files).isEmpty());
     }
 
-    // With no XDG_RUNTIME_DIR, the lock goes into a folder only the user
-    // owns; a planted folder of another account stops the start with a
-    // reason instead of a silent exit.
+    // With no XDG_RUNTIME_DIR, the lock goes into a folder under the
+    // user's home, which only the user can have made: a folder planted in
+    // /tmp by another account changes nothing. One there that is not the
+    // user's stops the start with a reason instead of a silent exit.
     void lockFolderIsPrivate()
     {
         if (::geteuid() != 0)
             QSKIP("planting another account's folder needs root");
-        QTemporaryDir tmp;
-        const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR"), oldTmp = qgetenv("TMPDIR");
+        QTemporaryDir tmp, home;
+        const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR"), oldTmp = qgetenv("TMPDIR"),
+                         oldHome = qgetenv("HOME"), oldCache = qgetenv("XDG_CACHE_HOME");
         auto restore = qScopeGuard([&] {
             qputenv("XDG_RUNTIME_DIR", oldRuntime);
             qputenv("TMPDIR", oldTmp);
+            qputenv("HOME", oldHome);
+            if (oldCache.isEmpty())
+                qunsetenv("XDG_CACHE_HOME");
+            else
+                qputenv("XDG_CACHE_HOME", oldCache);
         });
         qunsetenv("XDG_RUNTIME_DIR");
+        qunsetenv("XDG_CACHE_HOME");
         qputenv("TMPDIR", tmp.path().toUtf8());
+        qputenv("HOME", home.path().toUtf8());
         const QString planted = tmp.path() + "/runtime-root";
         QVERIFY(QDir().mkdir(planted));
         QVERIFY(::chmod(QFile::encodeName(planted).constData(), 0700) == 0);
         QVERIFY(::chown(QFile::encodeName(planted).constData(), 65534, 65534) == 0);
+        const QString own = home.path() + "/.cache/lumora";
         {
             TclsSingleInstance instance("PONDO_OneCopyMutex", "LumoraTest");
-            QVERIFY(!instance.Usable());
-            QVERIFY(!instance.IsFirst());
-            QVERIFY(instance.Problem().contains(QStringLiteral("运行文件夹")));
-            QVERIFY(!instance.Listen());
+            QVERIFY2(instance.Usable(), qPrintable(instance.Problem()));
+            QVERIFY(instance.IsFirst());
+            QCOMPARE(TclsSingleInstance::RuntimeDir(), own);
+            QCOMPARE(ModeOf(own), mode_t(0700));
         }
-        QVERIFY(QDir(tmp.path()).entryList(QDir::Files).isEmpty());
         QVERIFY(QDir(planted).entryList(QDir::Files).isEmpty());
-
-        QVERIFY(QDir(planted).removeRecursively());
+        QVERIFY(::chown(QFile::encodeName(own).constData(), 65534, 65534) == 0);
         TclsSingleInstance instance("PONDO_OneCopyMutex", "LumoraTest");
-        QVERIFY(instance.Usable());
-        QVERIFY(instance.IsFirst());
-        QCOMPARE(TclsSingleInstance::RuntimeDir(), planted);
-        QCOMPARE(ModeOf(planted), mode_t(0700));
+        QVERIFY(!instance.Usable());
+        QVERIFY(!instance.IsFirst());
+        QVERIFY(instance.Problem().contains(QStringLiteral("运行文件夹")));
+        QVERIFY(instance.Problem().contains(own));
     }
 
-    // Under the program's file modes a new backup folder is 0770 and its
-    // copy 0660: the household's group shares them, other accounts do not.
+    // The books' own mode goes to a new backup folder and its copies, under
+    // any umask: the household's group shares them, other accounts do not.
     void sharedFileModes()
     {
         TTestDb db;
         const mode_t old = ::umask(022);
         auto restore = qScopeGuard([old] { ::umask(old); });
-        UseHouseholdFileModes();
+        QVERIFY(::chmod(QFile::encodeName(db.Dir()).constData(), 0770) == 0);
+        QVERIFY(::chmod(QFile::encodeName(db.File()).constData(), 0660) == 0);
         const TBackupResult backup = MakeDailyBackup(db.File(), QDate(2026, 1, 2));
         QVERIFY2(backup.Made, qPrintable(backup.Error));
         const QString folder = BackupFolder(db.File());

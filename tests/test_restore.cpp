@@ -9,6 +9,7 @@
 #include "panels/unt_frmAccount.h"
 #include "tests/support/unt_testGui.h"
 
+#include <QComboBox>
 #include <QCryptographicHash>
 #include <QPushButton>
 #include <QTabWidget>
@@ -64,9 +65,9 @@ struct TBooks {
     ~TBooks() { TclsDatabaseUser::SetDefaultDatabaseFile(QString()); }
 };
 
-// Opens the dialog's restore page, picks the first backup, types Password
-// and presses OK; returns the dialog's result.
-int RestoreThroughDialog(const QString &Password, QStringList *Rows = nullptr)
+// Opens the dialog's restore page, picks the first backup and its first
+// member (or User), types Password and presses OK; returns the dialog's result.
+int RestoreThroughDialog(const QString &Password, QStringList *Rows = nullptr, const QString &User = {})
 {
     TfrmAccount account;
     account.FormCreate();
@@ -81,6 +82,9 @@ int RestoreThroughDialog(const QString &Password, QStringList *Rows = nullptr)
                      list->topLevelItem(i)->text(3);
     if (list->topLevelItemCount() > 0)
         list->setCurrentItem(list->topLevelItem(0));
+    auto *users = In<QComboBox>(&account, "cboRestore_UserName");
+    if (!User.isEmpty())
+        users->setCurrentIndex(users->findText(User));
     In<QLineEdit>(&account, "edtRestore_Password")->setText(Password);
     In<QPushButton>(&account, "btnOk")->click();
     return account.result();
@@ -101,20 +105,23 @@ class TestRestore : public QObject
     void wrongPasswordChangesNothing()
     {
         TBooks books;
-        const QByteArray before = Hash(books.Db.File());
         TModalAnswerer answers;
         QStringList rows;
-        QCOMPARE(RestoreThroughDialog("pb", &rows), int(QDialog::Rejected)); // 乙 is not in that backup
+        QCOMPARE(RestoreThroughDialog("pb", &rows),
+                 int(QDialog::Rejected)); // 乙's password is no key to 甲's books
         QCOMPARE(rows.size(), 1);
         QVERIFY(rows[0].startsWith("2026-05-01 "));
         QVERIFY(rows[0].endsWith("|甲|3"));
-        QCOMPARE(answers.Texts(), QStringList{"您输入的密码不对！"});
+        QCOMPARE(answers.Seen.size(), 1);
+        QVERIFY(answers.Seen[0].Text.startsWith("您输入的密码不对！"));
         QCOMPARE(answers.Seen[0].Icon, QMessageBox::Critical);
-        QCOMPARE(Hash(books.Db.File()), before);
-        QVERIFY(QDir(BackupFolder(books.Db.File())).entryList({"pondo-replaced-*"}).isEmpty());
+        QCOMPARE(books.Db.Count("select count(*) from All_Table"), 5);
+        QCOMPARE(books.Db.Count("select count(*) from Users_Table"), 2);
+        QVERIFY(
+            QDir(BackupFolder(books.Db.File())).entryList({"pondo-replaced-*", "pondo-before-*"}).isEmpty());
     }
 
-    void restoreKeepsTheReplacedBooks()
+    void memberRestoreTakesASafetyCopyAndLeavesTheOthers()
     {
         TBooks books;
         const QByteArray before = Hash(books.Db.File());
@@ -122,14 +129,21 @@ class TestRestore : public QObject
         QCOMPARE(RestoreThroughDialog("pa"), int(QDialog::Accepted));
         QCOMPARE(answers.Seen.size(), 1);
         QVERIFY(answers.Seen[0].Text.startsWith("数据已恢复到 2026-05-01 "));
-        QVERIFY(answers.Seen[0].Text.endsWith(" 的备份。"));
+        QVERIFY(answers.Seen[0].Text.contains("只恢复了“甲”的数据"));
         QCOMPARE(books.Db.Count("select count(*) from All_Table"), 3);
-        QCOMPARE(TclsDatabaseUser(books.Db.File()).GetUserNames(), QStringList{"甲"});
+        QCOMPARE(TclsDatabaseUser(books.Db.File()).GetUserNames(), (QStringList{"乙", "甲"}));
         QCOMPARE(books.Db.Count("select count(*) from sqlite_master where name='Backup_Info'"), 0);
-        const QStringList kept = QDir(BackupFolder(books.Db.File())).entryList({"pondo-replaced-*.sjk"});
-        QCOMPARE(kept.size(), 1);
-        QCOMPARE(Hash(BackupFolder(books.Db.File()) + "/" + kept[0]), before);
+        const QDir folder(BackupFolder(books.Db.File()));
+        QVERIFY(folder.entryList({"pondo-replaced-*.sjk"}).isEmpty()); // nothing replaced whole
+        const QStringList safety = folder.entryList({"pondo-before-restore-*.sjk"});
+        QCOMPARE(safety.size(), 1);
+        QCOMPARE(Hash(folder.filePath(safety[0])).size(), before.size());
+        QCOMPARE(QueryReadOnly(folder.filePath(safety[0]), "select count(*) from All_Table"),
+                 QStringLiteral("5"));
+        QVERIFY(folder.entryList({"*.part*"}, QDir::Files | QDir::Hidden).isEmpty());
+        QVERIFY(QDir(books.Db.Dir()).entryList({"*.part*"}, QDir::Files | QDir::Hidden).isEmpty());
         QVERIFY(TclsDatabaseUser(books.Db.File()).CheckLogin("甲", "pa"));
+        QVERIFY(TclsDatabaseUser(books.Db.File()).CheckLogin("乙", "pb"));
     }
 
     void damagedBackupIsMarkedAndRefused()
@@ -142,7 +156,7 @@ class TestRestore : public QObject
             file.write(QByteArray(int(file.size()) - 4096, '\x55'));
         }
         const QByteArray before = Hash(books.Db.File());
-        QCOMPARE(RestoreBackup(books.Db.File(), books.Backup, "pa").Status, TRestoreStatus::Damaged);
+        QCOMPARE(RestoreBackup(books.Db.File(), books.Backup, "甲", "pa").Status, TRestoreStatus::Damaged);
         const QList<TBackupEntry> entries = ListBackups(books.Db.File());
         QCOMPARE(entries.size(), 1);
         QVERIFY(entries[0].Damaged);
@@ -162,12 +176,12 @@ class TestRestore : public QObject
         TclsConnection other(books.Db.File());
         other.Execute("BEGIN IMMEDIATE");
         other.Execute("insert into Users_Table values ('x', 'y')");
-        QVERIFY_THROWS_EXCEPTION(TclsDatabaseError, RestoreBackup(books.Db.File(), books.Backup, "pa"));
+        QVERIFY_THROWS_EXCEPTION(TclsDatabaseError, RestoreBackup(books.Db.File(), books.Backup, "甲", "pa"));
         other.Execute("COMMIT");
         QCOMPARE(books.Db.Count("select count(*) from All_Table"), 5);
         QCOMPARE(books.Db.Count("select count(*) from Users_Table"), 3);
         QVERIFY(QDir(BackupFolder(books.Db.File())).entryList({"pondo-replaced-*", "*.part"}).isEmpty());
-        QVERIFY(!QFile::exists(books.Db.File() + ".restore.part"));
+        QVERIFY(QDir(books.Db.Dir()).entryList({"*.part*"}, QDir::Files | QDir::Hidden).isEmpty());
     }
 
     void missingBooksCanBeRestored()

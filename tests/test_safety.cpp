@@ -258,10 +258,15 @@ class TestSafety : public QObject
         QProcess child;
         child.start(QCoreApplication::applicationFilePath(), {"--copy", db.File(), "2026-05-01"});
         QVERIFY(child.waitForStarted());
-        const QString partial = folder + "/pondo-2026-05-01.sjk.part";
+        // The copy's temporary file has letters of chance in its name.
+        auto partialName = [&] {
+            const QStringList found = QDir(folder).entryList({"pondo-2026-05-01.sjk.*.part"}, QDir::Files);
+            return found.isEmpty() ? QString() : folder + "/" + found[0];
+        };
+        QString partial;
         QElapsedTimer clock;
         clock.start();
-        while (QFileInfo(partial).size() < 1000000 && clock.elapsed() < 20000 &&
+        while ((partial = partialName(), QFileInfo(partial).size() < 1000000) && clock.elapsed() < 20000 &&
                child.state() == QProcess::Running)
             QThread::usleep(200);
         child.kill();
@@ -271,7 +276,7 @@ class TestSafety : public QObject
         // Made to look like a finished backup, the remains are refused.
         QVERIFY(QFile::copy(partial, folder + "/pondo-2026-04-30.sjk"));
         const QStringList live = Snapshot(db.Dir());
-        QCOMPARE(RestoreBackup(db.File(), folder + "/pondo-2026-04-30.sjk", "pa").Status,
+        QCOMPARE(RestoreBackup(db.File(), folder + "/pondo-2026-04-30.sjk", "甲", "pa").Status,
                  TRestoreStatus::Damaged);
         QVERIFY(ListBackups(db.File()).first().Damaged);
         QCOMPARE(Snapshot(db.Dir()), live); // the books untouched
@@ -406,6 +411,21 @@ class TestSafety : public QObject
         QCOMPARE(SchemaVersion(db.File()), 0);
         QCOMPARE(db.Count("select count(*) from sqlite_master where name='Trash_Table'"), 0);
         QCOMPARE(db.Count("select count(*) from All_Table"), 5);
+        // Each further start on the same unchanged file keeps the one
+        // verified copy; a changed file gets a copy of its own.
+        const QString folder = BackupFolder(db.File());
+        QVERIFY_THROWS_EXCEPTION(TclsDatabaseError, UpgradeSchema(db.File()));
+        QCOMPARE(Copies(folder, "pondo-before-upgrade-*.sjk").size(), 1);
+        Damage(folder + "/" + Copies(folder, "pondo-before-upgrade-*.sjk")[0]); // no longer verified
+        QVERIFY_THROWS_EXCEPTION(TclsDatabaseError, UpgradeSchema(db.File()));
+        QCOMPARE(Copies(folder, "pondo-before-upgrade-*.sjk").size(), 2);
+        db.Exec("insert into All_Table (Program_Date,Program_Type,Program_Name,Program_Money,User_Name) "
+                "values ('2026-05-02','a','b',1,'c')");
+        QVERIFY_THROWS_EXCEPTION(TclsDatabaseError, UpgradeSchema(db.File()));
+        QCOMPARE(Copies(folder, "pondo-before-upgrade-*.sjk").size(), 3);
+        db.Exec("drop table Trash_Table_User;");
+        QVERIFY(UpgradeSchema(db.File()));
+        QCOMPARE(Copies(folder, "pondo-before-upgrade-*.sjk").size(), 4);
     }
 };
 

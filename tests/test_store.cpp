@@ -69,8 +69,8 @@ class TestStore : public QObject
         // Only a salted hash is stored, never the password itself.
         const QString stored = t.Text("select User_Password from Users_Table limit 1");
         QVERIFY(stored.startsWith("$argon2id$"));
-        QVERIFY(db.AddUser("  ", "x")); // blanks are a name like any other
-        QVERIFY(db.CheckLogin("  ", "x"));
+        QVERIFY(!db.AddUser("  ", "x")); // a name is trimmed: blanks are no name
+        QCOMPARE(t.Count("select count(*) from Users_Table"), 2);
     }
 
     void changeAndDeleteUser()
