@@ -65,6 +65,7 @@ bool TfrmFind::ModifyInStore(qsizetype Record)
     const TRangeRecords &records = FIndex.Records();
     const qint64 id = records.At(Record).Id;
     TfrmModifyRecord dialog(this);
+    dialog.UserName = FSession.CurrentUser;
     dialog.RecordID = records.IdText(Record);
     // The dialog rewrites a list row on save; this one is only read back.
     QTreeWidgetItem saved(6);

@@ -106,8 +106,12 @@ class TestBudget : public QObject
         const QString copy = MakeSafetyCopy(db.File(), "test");
         store.SetBudget(User, "餐饮", "");
         store.SetBudget(User, "交通", "10.00");
-        QCOMPARE(RestoreBackup(db.File(), copy, "pw").Status, TRestoreStatus::Restored);
+        // Another member's budget set since stays: the restore is the member's own.
+        store.AddUser("李四", "pw2");
+        store.SetBudget("李四", "餐饮", "9.00");
+        QCOMPARE(RestoreBackup(db.File(), copy, User, "pw").Status, TRestoreStatus::Restored);
         QCOMPARE(Budgets(store), QStringList({"餐饮=1500.00"}));
+        QCOMPARE(Budgets(store, "李四"), QStringList({"餐饮=9.00"}));
     }
 
     void monthSpendingByCategory()

@@ -227,6 +227,7 @@ class TestInput : public QObject
         TclsDatabaseUser(f.Db.File())
             .AddRecords(f.User, "支出", {"2026-06-01"}, {"a"}, {"1234567890.25"}, {"m"});
         TfrmModifyRecord dialog;
+        dialog.UserName = f.User;
         dialog.RecordID = f.Db.Text("select ID from All_Table");
         dialog.SetFields("2026-06-01", "a", "1234567890.25", "m");
         dialog.show();
