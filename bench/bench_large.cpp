@@ -27,33 +27,6 @@
 
 namespace
 {
-// The same rows as the range read, stepped through with every column read.
-void PlainQuery(const QString &File)
-{
-    sqlite3 *db = nullptr;
-    sqlite3_open_v2(File.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt *st = nullptr;
-    sqlite3_prepare_v2(
-        db,
-        "select ID,Program_Date,Program_Type,Program_Name,Program_Money,Program_Memo from All_Table "
-        "where User_Name=? and Program_Date>=? and Program_Date<=? "
-        "order by Program_Date asc,Program_Type asc,ID asc",
-        -1, &st, nullptr);
-    const QByteArray user = Base64::EncodeText(User).toUtf8();
-    sqlite3_bind_text(st, 1, user.constData(), int(user.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_text(st, 2, "2016-01-01", -1, SQLITE_STATIC);
-    sqlite3_bind_text(st, 3, "2025-12-31", -1, SQLITE_STATIC);
-    qint64 bytes = 0;
-    while (sqlite3_step(st) == SQLITE_ROW)
-        for (int c = 0; c < 6; ++c) {
-            sqlite3_column_text(st, c);
-            bytes += sqlite3_column_bytes(st, c);
-        }
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    if (bytes == 0)
-        std::fprintf(stderr, "no rows\n");
-}
 
 int PerDayOf(const QString &File)
 {
@@ -70,7 +43,7 @@ int RunOne(const QString &Op, const QString &File)
     TfrmMain::SetTemplateFolder(QStringLiteral(LUMORA_BINARY_DIR "/Database"));
     double ms = 0;
     if (Op == QLatin1String("query")) {
-        ms = MedianMs(5, [&] { PlainQuery(File); });
+        ms = MedianMs(5, [&] { BenchSample::PlainRangeRead(File); });
     } else if (Op == QLatin1String("store")) {
         TclsDatabaseUser store(File);
         ms = MedianMs(5, [&] {

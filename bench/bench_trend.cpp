@@ -3,6 +3,7 @@
 // plain SQLite read of the same range in the same run.
 //   bench_trend [sample-file]   (a sample file that exists is used as it is)
 #include "app/unt_frmMain.h"
+#include "bench/unt_benchSample.h"
 #include "bench/unt_benchTiming.h"
 #include "data/unt_clsBase64.h"
 #include "data/unt_clsDatabaseUser.h"
@@ -24,8 +25,6 @@
 
 namespace
 {
-const QDate First(2016, 1, 1), Last(2025, 12, 31);
-const QString User = QStringLiteral("张三");
 const int PerDay = 92;
 
 void MakeSample(const QString &File)
@@ -52,33 +51,6 @@ void MakeSample(const QString &File)
                      QStringList(n, QString()));
 }
 
-// Every column of the range's rows, stepped through as the store reads them.
-void PlainQuery(const QString &File)
-{
-    sqlite3 *db = nullptr;
-    sqlite3_open_v2(File.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt *st = nullptr;
-    sqlite3_prepare_v2(
-        db,
-        "select ID,Program_Date,Program_Type,Program_Name,Program_Money,Program_Memo from All_Table "
-        "where User_Name=? and Program_Date>=? and Program_Date<=? "
-        "order by Program_Date asc,Program_Type asc,ID asc",
-        -1, &st, nullptr);
-    const QByteArray user = Base64::EncodeText(User).toUtf8();
-    sqlite3_bind_text(st, 1, user.constData(), int(user.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_text(st, 2, "2016-01-01", -1, SQLITE_STATIC);
-    sqlite3_bind_text(st, 3, "2025-12-31", -1, SQLITE_STATIC);
-    qint64 bytes = 0;
-    while (sqlite3_step(st) == SQLITE_ROW)
-        for (int c = 0; c < 6; ++c) {
-            sqlite3_column_text(st, c);
-            bytes += sqlite3_column_bytes(st, c);
-        }
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    if (bytes == 0)
-        std::fprintf(stderr, "no rows\n");
-}
 
 void Print(const char *Caption, double Ms, double Base)
 {
@@ -100,7 +72,7 @@ int main(int argc, char **argv)
     TclsDatabaseUser store(file);
     std::printf("%d records a day, %lld days\n", PerDay, qint64(First.daysTo(Last) + 1));
     std::printf("%-40s %10s %7s\n", "operation", "median ms", "ratio");
-    const double base = MedianMs(5, [&] { PlainQuery(file); });
+    const double base = MedianMs(5, [&] { BenchSample::PlainRangeRead(file); });
     Print("plain SQLite read (baseline)", base, base);
 
     // The dialog as the More menu opens it: the read, the table, the chart drawn.

@@ -1,12 +1,16 @@
 #pragma once
 // The large books of the benchmarks: a busy household or a small shop, a
 // number of records a day for ten years, and a process's peak memory.
+#include "data/unt_clsBase64.h"
 #include "data/unt_clsDatabaseUser.h"
 #include "tests/support/unt_testDb.h"
 
 #include <QDate>
 #include <QFile>
 #include <QStringList>
+
+#include <cstdio>
+#include <sqlite3.h>
 
 namespace BenchSample
 {
@@ -29,6 +33,35 @@ inline void MakeSample(const QString &File, int PerDay)
             memoList << memos[i % memos.size()];
         }
     store.AddRecords(User, "支出", dates, nameList, moneys, memoList);
+}
+
+// The baseline of the benchmarks: the same rows as the range read of the ten
+// years, stepped through with every column read.
+inline void PlainRangeRead(const QString &File)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2(File.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt *st = nullptr;
+    sqlite3_prepare_v2(
+        db,
+        "select ID,Program_Date,Program_Type,Program_Name,Program_Money,Program_Memo from All_Table "
+        "where User_Name=? and Program_Date>=? and Program_Date<=? "
+        "order by Program_Date asc,Program_Type asc,ID asc",
+        -1, &st, nullptr);
+    const QByteArray user = Base64::EncodeText(User).toUtf8();
+    sqlite3_bind_text(st, 1, user.constData(), int(user.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(st, 2, "2016-01-01", -1, SQLITE_STATIC);
+    sqlite3_bind_text(st, 3, "2025-12-31", -1, SQLITE_STATIC);
+    qint64 bytes = 0;
+    while (sqlite3_step(st) == SQLITE_ROW)
+        for (int c = 0; c < 6; ++c) {
+            sqlite3_column_text(st, c);
+            bytes += sqlite3_column_bytes(st, c);
+        }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    if (bytes == 0)
+        std::fprintf(stderr, "no rows\n");
 }
 
 // The high-water mark of this program's own memory. Not getrusage: its
