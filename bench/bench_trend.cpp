@@ -51,7 +51,6 @@ void MakeSample(const QString &File)
                      QStringList(n, QString()));
 }
 
-
 void Print(const char *Caption, double Ms, double Base)
 {
     std::printf("%-40s %10.2f %7.2f\n", Caption, Ms, Base > 0 ? Ms / Base : 0.0);
