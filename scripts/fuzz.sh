@@ -15,6 +15,7 @@ bash scripts/install-deps.sh
 [ -f build-fuzz/build.ninja ] || CXX=clang++ cmake -S fuzz -B build-fuzz -G Ninja
 cmake --build build-fuzz --parallel 2
 export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=0:strict_string_checks=1
+export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export QT_QPA_PLATFORM=offscreen
 failed=()
