@@ -5,7 +5,7 @@
 #include "bench/unt_benchTiming.h"
 #include "data/unt_clsDatabaseUser.h"
 #include "data/unt_clsImportStore.h"
-#include "data/unt_clsSqlite.h"
+#include "data/unt_clsConnection.h"
 #include "import/unt_clsBillFile.h"
 #include "import/unt_clsImportCheck.h"
 #include "tests/support/unt_testBills.h"

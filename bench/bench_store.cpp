@@ -2,7 +2,7 @@
 // and prints medians, each beside a plain SQLite baseline from the same run.
 #include "data/unt_clsBase64.h"
 #include "data/unt_clsDatabaseUser.h"
-#include "data/unt_clsSqlite.h"
+#include "data/unt_clsConnection.h"
 #include "bench/unt_benchTiming.h"
 #include "tests/support/unt_testDb.h"
 

@@ -2,7 +2,7 @@
 
 #include "data/unt_clsClock.h"
 #include "data/unt_clsSharedFiles.h"
-#include "data/unt_clsSqlite.h"
+#include "data/unt_clsConnection.h"
 
 #include <QCryptographicHash>
 #include <QDir>

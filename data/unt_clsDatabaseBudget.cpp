@@ -3,7 +3,7 @@
 
 #include "data/unt_clsAmount.h"
 #include "data/unt_clsBase64.h"
-#include "data/unt_clsSqlite.h"
+#include "data/unt_clsConnection.h"
 
 QList<TBudget> TclsDatabaseUser::GetBudgets(const QString &UserName)
 {

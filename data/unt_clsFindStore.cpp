@@ -1,8 +1,8 @@
 #include "data/unt_clsFindStore.h"
 
 #include "data/unt_clsBase64.h"
+#include "data/unt_clsConnection.h"
 #include "data/unt_clsDatabaseUser.h"
-#include "data/unt_clsSqlite.h"
 
 using Base64::DecodeText;
 using Base64::EncodeText;
@@ -93,8 +93,11 @@ bool TclsFindStore::LoadSearch(const QString &UserName, const QString &Name, TFi
 void TclsFindStore::SaveSearch(const QString &UserName, const QString &Name, const TFindQuery &Query)
 {
     TclsConnection db(FDatabaseFile);
-    db.Execute("insert or replace into Saved_Searches (User_Name,Search_Name,Search_Words,Date_From,Date_To,"
-               "Program_Type,Program_Name,Money_Min,Money_Max) values (?,?,?,?,?,?,?,?,?)",
+    db.Execute("insert into Saved_Searches (User_Name,Search_Name,Search_Words,Date_From,Date_To,"
+               "Program_Type,Program_Name,Money_Min,Money_Max) values (?,?,?,?,?,?,?,?,?) "
+               "on conflict (User_Name,Search_Name) do update set Search_Words=excluded.Search_Words,"
+               "Date_From=excluded.Date_From,Date_To=excluded.Date_To,Program_Type=excluded.Program_Type,"
+               "Program_Name=excluded.Program_Name,Money_Min=excluded.Money_Min,Money_Max=excluded.Money_Max",
                {EncodeText(UserName), EncodeText(Name), EncodeText(Query.Words), DateOrBlank(Query.From),
                 DateOrBlank(Query.To), EncodeText(Query.Type), EncodeText(Query.Name), Query.Min, Query.Max});
 }

@@ -1,7 +1,7 @@
 #include "data/unt_clsImportStore.h"
 
 #include "data/unt_clsBase64.h"
-#include "data/unt_clsSqlite.h"
+#include "data/unt_clsConnection.h"
 
 #include <cmath>
 
@@ -76,9 +76,9 @@ void SaveLayoutMapping(const QString &File, const QString &User, const QString &
                        const QString &Mapping)
 {
     TclsConnection db(File);
-    db.Execute(
-        "insert or replace into Import_Rules (User_Name,Rule_Kind,Rule_Key,Rule_Value) values (?,?,?,?)",
-        {EncodeText(User), EncodeText(LayoutKind), EncodeText(LayoutKey), EncodeText(Mapping)});
+    db.Execute("insert into Import_Rules (User_Name,Rule_Kind,Rule_Key,Rule_Value) values (?,?,?,?) "
+               "on conflict (User_Name,Rule_Kind,Rule_Key) do update set Rule_Value=excluded.Rule_Value",
+               {EncodeText(User), EncodeText(LayoutKind), EncodeText(LayoutKey), EncodeText(Mapping)});
 }
 
 void SaveOrigins(TclsConnection &Db, const QString &User, const QString &Type, const QList<qint64> &Ids,
@@ -94,12 +94,15 @@ void SaveOrigins(TclsConnection &Db, const QString &User, const QString &Type, c
         const TImportOrigin &origin = Origins[i];
         if (origin.OrderNo.isEmpty())
             continue;
-        Db.Execute("insert or replace into Import_Orders (Record_ID,Import_Source,Order_No) values (?,?,?)",
-                   {Ids[i], EncodeText(origin.Source), EncodeText(origin.OrderNo)});
+        Db.Execute(
+            "insert into Import_Orders (Record_ID,Import_Source,Order_No) values (?,?,?) on conflict "
+            "(Record_ID) do update set Import_Source=excluded.Import_Source,Order_No=excluded.Order_No",
+            {Ids[i], EncodeText(origin.Source), EncodeText(origin.OrderNo)});
         if (!origin.Counterparty.isEmpty() && origin.Counterparty != QStringLiteral("/"))
-            Db.Execute("insert or replace into Import_Rules (User_Name,Rule_Kind,Rule_Key,Rule_Value) "
-                       "values (?,?,?,?)",
-                       {user, kind, EncodeText(origin.Counterparty), EncodeText(Names[i])});
+            Db.Execute(
+                "insert into Import_Rules (User_Name,Rule_Kind,Rule_Key,Rule_Value) values (?,?,?,?) "
+                "on conflict (User_Name,Rule_Kind,Rule_Key) do update set Rule_Value=excluded.Rule_Value",
+                {user, kind, EncodeText(origin.Counterparty), EncodeText(Names[i])});
     }
 }
 } // namespace ImportStore

@@ -1,6 +1,6 @@
 #include "data/unt_clsPasswordWait.h"
 
-#include "data/unt_clsSqlite.h"
+#include "data/unt_clsConnection.h"
 
 #include <QDateTime>
 #include <QHash>

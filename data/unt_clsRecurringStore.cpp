@@ -2,7 +2,7 @@
 
 #include "data/unt_clsAmount.h"
 #include "data/unt_clsBase64.h"
-#include "data/unt_clsSqlite.h"
+#include "data/unt_clsConnection.h"
 
 using Base64::DecodeText;
 using Base64::EncodeText;
@@ -80,7 +80,7 @@ qint64 AddEntry(const QString &File, const QString &User, const TRecurringEntry 
                "Cycle,Start_Date,End_Date,Last_Date) values (?,?,?,?,?,?,?,?,'')",
                {EncodeText(User), EncodeText(Entry.Type), EncodeText(Entry.Name), Entry.Money,
                 EncodeText(Entry.Memo), CycleKey(Entry.Cycle), DateText(Entry.Start), DateText(Entry.End)});
-    return db.LastInsertId();
+    return db.LastInsertId("Recurring_Table");
 }
 
 bool UpdateEntry(const QString &File, const QString &User, const TRecurringEntry &Entry)

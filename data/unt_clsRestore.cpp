@@ -7,7 +7,7 @@
 #include "data/unt_clsPassword.h"
 #include "data/unt_clsPasswordWait.h"
 #include "data/unt_clsSharedFiles.h"
-#include "data/unt_clsSqlite.h"
+#include "data/unt_clsConnection.h"
 #include "data/unt_clsUserTables.h"
 
 #include <QDir>
@@ -220,8 +220,7 @@ TRestoreResult RestoreWholeBooks(const QString &DatabaseFile, const QString &Bac
         live->Execute("BEGIN EXCLUSIVE");
         live->Query("select count(*) from sqlite_master");
     } catch (const TclsDatabaseError &error) {
-        const int code = error.Code() & 0xff;
-        if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+        if (error.IsBusy())
             Fail(QStringLiteral("数据库正被其他程序使用，请关闭其他程序后再试。"));
         live.reset();
     }

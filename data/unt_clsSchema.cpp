@@ -1,13 +1,13 @@
 #include "data/unt_clsSchema.h"
 
 #include "data/unt_clsBackup.h"
-#include "data/unt_clsSqlite.h"
+#include "data/unt_clsConnection.h"
 
 namespace
 {
 int ReadVersion(TclsConnection &Db)
 {
-    return Db.Query("PRAGMA user_version").Field(0).toInt();
+    return Db.SchemaVersion();
 }
 } // namespace
 
@@ -90,8 +90,7 @@ bool UpgradeSchema(const QString &DatabaseFile)
         for (int version = from; version < CurrentSchemaVersion(); ++version)
             for (const QString &statement : SchemaSteps()[size_t(version)])
                 db.ExecuteScript(statement.toUtf8().constData());
-        db.Execute(
-            QByteArray("PRAGMA user_version=" + QByteArray::number(CurrentSchemaVersion())).constData());
+        db.SetSchemaVersion(CurrentSchemaVersion());
         transaction.Commit();
     } catch (const std::exception &error) {
         throw TclsDatabaseError(

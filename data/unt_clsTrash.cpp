@@ -3,10 +3,8 @@
 #include "data/unt_clsAmount.h"
 #include "data/unt_clsBase64.h"
 #include "data/unt_clsClock.h"
-#include "data/unt_clsSqlite.h"
+#include "data/unt_clsConnection.h"
 #include "data/unt_clsUserTables.h"
-
-#include <sqlite3.h>
 
 using Base64::DecodeText;
 using Base64::EncodeText;
@@ -28,11 +26,15 @@ QList<qint64> Numbers(const QStringList &IDs)
 bool MoveRecordToTrash(TclsConnection &Db, qint64 ID, const QString &EncodedUser)
 {
     const QString now = Clock::Now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    Db.Execute("insert or replace into Trash_Table (ID,Program_Date,Program_Type,Program_Name,Program_Money,"
+    Db.Execute("insert into Trash_Table (ID,Program_Date,Program_Type,Program_Name,Program_Money,"
                "Program_Memo,User_Name,Deleted_At) select ID,Program_Date,Program_Type,Program_Name,"
-               "Program_Money,Program_Memo,User_Name,? from All_Table where ID=? and (?='' or User_Name=?)",
+               "Program_Money,Program_Memo,User_Name,? from All_Table where ID=? and (?='' or User_Name=?) "
+               "on conflict (ID) do update set Program_Date=excluded.Program_Date,"
+               "Program_Type=excluded.Program_Type,Program_Name=excluded.Program_Name,"
+               "Program_Money=excluded.Program_Money,Program_Memo=excluded.Program_Memo,"
+               "User_Name=excluded.User_Name,Deleted_At=excluded.Deleted_At",
                {now, ID, EncodedUser, EncodedUser});
-    if (sqlite3_changes(Db.Handle()) == 0)
+    if (Db.Changes() == 0)
         return false;
     Db.Execute("delete from All_Table where ID=?", {ID});
     return true;
@@ -73,7 +75,7 @@ int TclsTrash::Restore(const QString &UserName, const QStringList &IDs)
             "User_Name) select ID,Program_Date,Program_Type,Program_Name,Program_Money,Program_Memo,"
             "User_Name from Trash_Table where ID=? and User_Name=?",
             {id, user});
-        if (sqlite3_changes(db.Handle()) == 0)
+        if (db.Changes() == 0)
             continue;
         db.Execute("delete from Trash_Table where ID=?", {id});
         ++done;
@@ -91,7 +93,7 @@ int TclsTrash::Purge(const QString &UserName, const QStringList &IDs)
     int done = 0;
     for (const qint64 id : ids) {
         db.Execute("delete from Trash_Table where ID=? and User_Name=?", {id, user});
-        if (sqlite3_changes(db.Handle()) == 0)
+        if (db.Changes() == 0)
             continue;
         // Nothing of a purged record stays behind, its order number neither.
         DeleteFollowers(db, QStringLiteral("records"), id);

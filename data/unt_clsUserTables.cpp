@@ -1,6 +1,6 @@
 #include "data/unt_clsUserTables.h"
 
-#include "data/unt_clsSqlite.h"
+#include "data/unt_clsConnection.h"
 
 #include <QSet>
 #include <QStringList>
@@ -46,24 +46,25 @@ QString Quoted(const QString &Name)
            QLatin1Char('"');
 }
 
+// The books' own tables go unqualified (a server keeps them under its own
+// schema); an attached copy's are qualified by its name. Table and column
+// names are this file's own, and go unquoted: a server folds them to lower
+// case as it made them.
+const QString Main;
+
 QString Of(const QString &Schema, const QString &Table)
 {
-    return Quoted(Schema) + QLatin1Char('.') + Quoted(Table);
+    return Schema.isEmpty() ? Table : Quoted(Schema) + QLatin1Char('.') + Table;
 }
 
 QStringList Columns(TclsConnection &Db, const QString &Schema, const QString &Table)
 {
-    QStringList columns;
-    const QByteArray sql =
-        QStringLiteral("PRAGMA %1.table_info(%2)").arg(Quoted(Schema), Quoted(Table)).toUtf8();
-    for (auto rs = Db.Query(sql.constData()); !rs.Eof(); rs.MoveNext())
-        columns << rs.Field(QStringLiteral("name"));
-    return columns;
+    return Db.Columns(Table, Schema);
 }
 
 bool Has(TclsConnection &Db, const QString &Schema, const QString &Table)
 {
-    return !Columns(Db, Schema, Table).isEmpty();
+    return Db.HasTable(Table, Schema);
 }
 
 // The condition that picks the member's rows of T in Schema, the member's
@@ -72,15 +73,15 @@ bool Has(TclsConnection &Db, const QString &Schema, const QString &Table)
 QString Owned(TclsConnection &Db, const QString &Schema, const TUserTable &T)
 {
     if (!T.UserColumn.isEmpty())
-        return Quoted(T.UserColumn) + QStringLiteral("=?1");
+        return T.UserColumn + QStringLiteral("=?1");
     QStringList owners;
     for (const TUserTable &owner : PerUserTables())
         if (owner.Numbering == T.Numbering && !owner.UserColumn.isEmpty() && Has(Db, Schema, owner.Table))
             owners << QStringLiteral("select %1 from %2 where %3=?1")
-                          .arg(Quoted(owner.NumberColumn), Of(Schema, owner.Table), Quoted(owner.UserColumn));
+                          .arg(owner.NumberColumn, Of(Schema, owner.Table), owner.UserColumn);
     if (owners.isEmpty())
         return QStringLiteral("0");
-    return Quoted(T.NumberColumn) + QStringLiteral(" in (") + owners.join(QStringLiteral(" union all ")) +
+    return T.NumberColumn + QStringLiteral(" in (") + owners.join(QStringLiteral(" union all ")) +
            QLatin1Char(')');
 }
 
@@ -100,20 +101,15 @@ int Renumber(TclsConnection &Db, const QString &Schema, const QString &EncodedNa
             continue;
         if (Has(Db, Schema, t.Table))
             mine << QStringLiteral("select %1 as n from %2 where %3=?1")
-                        .arg(Quoted(t.NumberColumn), Of(Schema, t.Table), Quoted(t.UserColumn));
-        if (Has(Db, QStringLiteral("main"), t.Table)) {
-            live << QStringLiteral("select %1 from %2")
-                        .arg(Quoted(t.NumberColumn), Of(QStringLiteral("main"), t.Table));
+                        .arg(t.NumberColumn, Of(Schema, t.Table), t.UserColumn);
+        if (Has(Db, Main, t.Table)) {
+            live << QStringLiteral("select %1 from %2").arg(t.NumberColumn, t.Table);
             top = std::max(top, Db.Query(QStringLiteral("select coalesce(max(%1),0) from %2")
-                                             .arg(Quoted(t.NumberColumn), Of(QStringLiteral("main"), t.Table))
+                                             .arg(t.NumberColumn, t.Table)
                                              .toUtf8()
                                              .constData())
                                     .FieldInt64(0));
-            // A number once given out by AUTOINCREMENT is never given again.
-            if (Has(Db, QStringLiteral("main"), QStringLiteral("sqlite_sequence")))
-                if (auto rs = Db.Query("select seq from main.sqlite_sequence where name=?", {t.Table});
-                    !rs.Eof())
-                    top = std::max(top, rs.FieldInt64(0));
+            top = std::max(top, Db.HighestNumber(t.Table));
         }
     }
     if (mine.isEmpty() || live.isEmpty())
@@ -143,11 +139,9 @@ void DeleteRows(TclsConnection &Db, const QString &EncodedName, bool FromCopyOnl
 {
     const QList<TUserTable> &tables = PerUserTables();
     for (auto it = tables.crbegin(); it != tables.crend(); ++it)
-        if ((!FromCopyOnly || it->FromCopy) && Has(Db, QStringLiteral("main"), it->Table) &&
+        if ((!FromCopyOnly || it->FromCopy) && Has(Db, Main, it->Table) &&
             (Copy.isEmpty() || Has(Db, Copy, it->Table)))
-            Run(Db,
-                QStringLiteral("delete from %1 where %2")
-                    .arg(Of(QStringLiteral("main"), it->Table), Owned(Db, QStringLiteral("main"), *it)),
+            Run(Db, QStringLiteral("delete from %1 where %2").arg(it->Table, Owned(Db, Main, *it)),
                 EncodedName);
 }
 } // namespace
@@ -160,17 +154,15 @@ void DeleteMemberRows(TclsConnection &Db, const QString &EncodedName, bool FromC
 void DeleteFollowers(TclsConnection &Db, const QString &Numbering, qint64 Number)
 {
     for (const TUserTable &t : PerUserTables())
-        if (t.Numbering == Numbering && t.UserColumn.isEmpty() && Has(Db, QStringLiteral("main"), t.Table))
-            Db.Execute(QStringLiteral("delete from %1 where %2=?")
-                           .arg(Of(QStringLiteral("main"), t.Table), Quoted(t.NumberColumn))
-                           .toUtf8()
-                           .constData(),
-                       {Number});
+        if (t.Numbering == Numbering && t.UserColumn.isEmpty() && Has(Db, Main, t.Table))
+            Db.Execute(
+                QStringLiteral("delete from %1 where %2=?").arg(t.Table, t.NumberColumn).toUtf8().constData(),
+                {Number});
 }
 
 int ReplaceMemberRows(TclsConnection &Db, const QString &Schema, const QString &EncodedName)
 {
-    const QString main = QStringLiteral("main");
+    const QString &main = Main;
     // The numbering is read from the live books before their rows go, and
     // what follows a renumbered row is renumbered with it.
     Db.Execute("create temp table if not exists Member_Renumber (Numbering TEXT NOT NULL, Old INTEGER NOT "

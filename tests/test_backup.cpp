@@ -4,7 +4,7 @@
 #include "data/unt_clsBackup.h"
 #include "data/unt_clsClock.h"
 #include "data/unt_clsDatabaseUser.h"
-#include "data/unt_clsSqlite.h"
+#include "data/unt_clsConnection.h"
 #include "tests/support/unt_testGui.h"
 
 #include <QtTest>

@@ -6,7 +6,7 @@
 #include "data/unt_clsClock.h"
 #include "data/unt_clsDatabaseUser.h"
 #include "data/unt_clsRestore.h"
-#include "data/unt_clsSqlite.h"
+#include "data/unt_clsConnection.h"
 #include "panels/unt_budgetLine.h"
 #include "reports/unt_frmBudget.h"
 #include "tests/support/unt_testGui.h"

@@ -4,7 +4,7 @@
 #include "data/unt_clsFind.h"
 #include "data/unt_clsFindStore.h"
 #include "data/unt_clsSchema.h"
-#include "data/unt_clsSqlite.h"
+#include "data/unt_clsConnection.h"
 #include "tests/support/unt_testDb.h"
 
 #include <QtTest>

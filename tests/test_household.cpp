@@ -10,7 +10,7 @@
 #include "data/unt_clsDatabaseUser.h"
 #include "data/unt_clsPasswordWait.h"
 #include "data/unt_clsRestore.h"
-#include "data/unt_clsSqlite.h"
+#include "data/unt_clsConnection.h"
 #include "data/unt_clsTrash.h"
 #include "data/unt_clsUserTables.h"
 #include "tests/support/unt_testGui.h"

@@ -1,7 +1,7 @@
 // Importing bills through the main window: the dialog, the pending rows,
 // Finish with order numbers and rules, re-imports, and a failed Finish.
 #include "app/unt_frmMain.h"
-#include "data/unt_clsSqlite.h"
+#include "data/unt_clsConnection.h"
 #include "panels/unt_frmImport.h"
 #include "panels/unt_frmImportMapping.h"
 #include "tests/support/unt_testBills.h"

@@ -2,7 +2,7 @@
 // store that keeps them per user and remembers what was saved.
 #include "data/unt_clsRecurring.h"
 #include "data/unt_clsRecurringStore.h"
-#include "data/unt_clsSqlite.h"
+#include "data/unt_clsConnection.h"
 #include "tests/support/unt_testDb.h"
 
 #include <QtTest>

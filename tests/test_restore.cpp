@@ -5,7 +5,7 @@
 #include "data/unt_clsClock.h"
 #include "data/unt_clsDatabaseUser.h"
 #include "data/unt_clsRestore.h"
-#include "data/unt_clsSqlite.h"
+#include "data/unt_clsConnection.h"
 #include "panels/unt_frmAccount.h"
 #include "tests/support/unt_testGui.h"
 

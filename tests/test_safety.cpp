@@ -9,7 +9,8 @@
 #include "data/unt_clsDatabaseUser.h"
 #include "data/unt_clsRestore.h"
 #include "data/unt_clsSchema.h"
-#include "data/unt_clsSqlite.h"
+#include "data/sqlite/unt_clsSqliteBackend.h"
+#include "data/unt_clsConnection.h"
 #include "tests/support/unt_testGui.h"
 
 #include <QCryptographicHash>

@@ -9,7 +9,7 @@
 #include "data/unt_clsDatabaseUser.h"
 #include "data/unt_clsRestore.h"
 #include "data/unt_clsSharedFiles.h"
-#include "data/unt_clsSqlite.h"
+#include "data/unt_clsConnection.h"
 #include "reports/unt_reportFiles.h"
 #include "tests/support/unt_testGui.h"
 

@@ -2,7 +2,7 @@
 // form, and what happens when the database fails part-way.
 #include "data/unt_clsBase64.h"
 #include "data/unt_clsDatabaseUser.h"
-#include "data/unt_clsSqlite.h"
+#include "data/unt_clsConnection.h"
 #include "tests/support/unt_testDb.h"
 
 #include <QFile>

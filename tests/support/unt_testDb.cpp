@@ -1,7 +1,7 @@
 #include "tests/support/unt_testDb.h"
 
 #include "data/unt_clsDatabaseUser.h"
-#include "data/unt_clsSqlite.h"
+#include "data/unt_clsConnection.h"
 
 #include <QDir>
 #include <QFile>

@@ -76,7 +76,7 @@ QString SaveShot(QWidget *Widget, const QString &Name)
 
 #include "app/unt_frmMain.h"
 #include "data/unt_clsDatabaseUser.h"
-#include "data/unt_clsSqlite.h"
+#include "data/unt_clsConnection.h"
 
 #include <QComboBox>
 #include <QDateEdit>
