@@ -2,7 +2,8 @@
 // bench_large's ten years at 92 records a day. Each operation runs in a
 // process of its own, so its peak memory is its own; the plain SQLite read
 // of every record of the user is the baseline of the same run.
-//   bench_find [sample-file]   (made when missing; bench_large's file fits)
+//   bench_find [sample-file [unique-sample-file]]   (made when missing;
+//   bench_large's files fit)
 // A second sample, every memo its own text, shows the words' search at its
 // costliest.
 #include "app/unt_frmMain.h"
@@ -48,26 +49,6 @@ void PlainRead(const QString &File)
     sqlite3_close(db);
     if (bytes == 0)
         std::fprintf(stderr, "no rows\n");
-}
-
-// Ten years with a memo of its own on every record.
-void MakeUniqueSample(const QString &File, int PerDay)
-{
-    MakeDatabaseFile(File);
-    TclsDatabaseUser store(File);
-    store.AddUser(User, QStringLiteral("pw"));
-    const QStringList names = {"早饭", "午饭", "晚饭", "交通", "日用品", "水果", "零食", "话费"};
-    const QStringList words = {"超市", "和同事", "Kfc", "地铁", "房租", "燃气费", "快递", "医院"};
-    QStringList dates, nameList, moneys, memoList;
-    int n = 0;
-    for (QDate d = First; d <= Last; d = d.addDays(1))
-        for (int i = 0; i < PerDay; ++i, ++n) {
-            dates << d.toString(Qt::ISODate);
-            nameList << names[i % names.size()];
-            moneys << QString::number(1 + (i * 37 + d.day()) % 400) + ".50";
-            memoList << QStringLiteral("%1 第%2笔 %3").arg(words[n % words.size()]).arg(n).arg(words[n % 7]);
-        }
-    store.AddRecords(User, "支出", dates, nameList, moneys, memoList);
 }
 
 // One operation in this process: prints "median-ms peak-kB [max-ms]".
@@ -172,8 +153,9 @@ int main(int argc, char **argv)
     if (!QFile::exists(file))
         MakeSample(file, 92);
     RunAll(QStringLiteral("bench_large's sample, 92 records a day for ten years"), file, app);
-    const QString unique = dir.filePath("unique.sjk");
-    MakeUniqueSample(unique, 92);
+    const QString unique = args.size() > 2 ? args[2] : dir.filePath("unique.sjk");
+    if (!QFile::exists(unique))
+        MakeUniqueSample(unique, 92);
     RunAll(QStringLiteral("the same, every memo its own text"), unique, app);
     return 0;
 }

@@ -126,20 +126,9 @@ int RunOne(const QString &Op, const QString &File)
     std::printf("%.2f %ld\n", ms, PeakKb());
     return 0;
 }
-} // namespace
 
-int main(int argc, char **argv)
+void RunAll(const QString &File, QCoreApplication &App)
 {
-    QApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() == 4 && args[1] == QLatin1String("--one"))
-        return RunOne(args[2], args[3]);
-    const int perDay = args.size() > 1 ? args[1].toInt() : 92;
-    QTemporaryDir dir;
-    const QString file = args.size() > 2 ? args[2] : dir.filePath("pondo.sjk");
-    if (!QFile::exists(file))
-        MakeSample(file, perDay);
-    std::printf("%d records a day, %lld days\n", perDay, qint64(First.daysTo(Last) + 1));
     std::printf("%-30s %10s %7s %9s\n", "operation", "median ms", "ratio", "peak MB");
     double base = 0;
     const std::pair<const char *, const char *> ops[] = {{"query", "plain SQLite query (baseline)"},
@@ -157,7 +146,7 @@ int main(int argc, char **argv)
                                                          {"excel", "Excel export I, 60,000 rows"}};
     for (const auto &[op, caption] : ops) {
         QProcess child;
-        child.start(app.applicationFilePath(), {"--one", op, file});
+        child.start(App.applicationFilePath(), {"--one", op, File});
         child.waitForFinished(-1);
         const QStringList parts = QString::fromLatin1(child.readAllStandardOutput()).split(' ');
         const double ms = parts.value(0).toDouble();
@@ -167,5 +156,29 @@ int main(int argc, char **argv)
                     parts.value(1).toDouble() / 1024);
         std::fflush(stdout);
     }
+}
+} // namespace
+
+// bench_large [records-per-day [sample-file [unique-sample-file]]]: the second
+// sample has the same records with every memo its own text, as imported
+// bills make them.
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 4 && args[1] == QLatin1String("--one"))
+        return RunOne(args[2], args[3]);
+    const int perDay = args.size() > 1 ? args[1].toInt() : 92;
+    QTemporaryDir dir;
+    const QString file = args.size() > 2 ? args[2] : dir.filePath("pondo.sjk");
+    const QString unique = args.size() > 3 ? args[3] : dir.filePath("unique.sjk");
+    if (!QFile::exists(file))
+        MakeSample(file, perDay);
+    if (!QFile::exists(unique))
+        MakeUniqueSample(unique, perDay);
+    std::printf("%d records a day, %lld days\n", perDay, qint64(First.daysTo(Last) + 1));
+    RunAll(file, app);
+    std::printf("\nthe same, every memo its own text\n");
+    RunAll(unique, app);
     return 0;
 }

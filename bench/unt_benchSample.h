@@ -35,6 +35,26 @@ inline void MakeSample(const QString &File, int PerDay)
     store.AddRecords(User, "支出", dates, nameList, moneys, memoList);
 }
 
+// Ten years with a memo of its own on every record.
+inline void MakeUniqueSample(const QString &File, int PerDay)
+{
+    MakeDatabaseFile(File);
+    TclsDatabaseUser store(File);
+    store.AddUser(User, QStringLiteral("pw"));
+    const QStringList names = {"早饭", "午饭", "晚饭", "交通", "日用品", "水果", "零食", "话费"};
+    const QStringList words = {"超市", "和同事", "Kfc", "地铁", "房租", "燃气费", "快递", "医院"};
+    QStringList dates, nameList, moneys, memoList;
+    int n = 0;
+    for (QDate d = First; d <= Last; d = d.addDays(1))
+        for (int i = 0; i < PerDay; ++i, ++n) {
+            dates << d.toString(Qt::ISODate);
+            nameList << names[i % names.size()];
+            moneys << QString::number(1 + (i * 37 + d.day()) % 400) + ".50";
+            memoList << QStringLiteral("%1 第%2笔 %3").arg(words[n % words.size()]).arg(n).arg(words[n % 7]);
+        }
+    store.AddRecords(User, "支出", dates, nameList, moneys, memoList);
+}
+
 // The baseline of the benchmarks: the same rows as the range read of the ten
 // years, stepped through with every column read.
 inline void PlainRangeRead(const QString &File)

@@ -69,6 +69,34 @@ QString FormatMoney(double Value)
     return text;
 }
 
+QByteArray FormatMoneyBytes(double Value)
+{
+    // Only a value within a thousandth of a cent of whole cents takes the
+    // short way; there both ways give the same text, and anything else
+    // (a hand-edited 1.005, a huge or odd value) is left to the formatter.
+    const double cents = Value * 100;
+    if (!(std::fabs(cents) < 1e15))
+        return FormatMoney(Value).toLatin1();
+    const double rounded = std::nearbyint(cents);
+    if (std::fabs(cents - rounded) > 1e-3)
+        return FormatMoney(Value).toLatin1();
+    const qint64 whole = qint64(rounded);
+    quint64 magnitude = whole < 0 ? quint64(-whole) : quint64(whole);
+    char text[24];
+    char *end = text + sizeof text, *at = end;
+    *--at = char('0' + magnitude % 10);
+    *--at = char('0' + magnitude / 10 % 10);
+    *--at = '.';
+    magnitude /= 100;
+    do {
+        *--at = char('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (whole < 0)
+        *--at = '-';
+    return QByteArray(at, end - at);
+}
+
 double ParseMoney(const QString &Text)
 {
     return Text.toDouble();

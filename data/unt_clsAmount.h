@@ -1,5 +1,6 @@
 #pragma once
 // Amount texts: every amount the program shows or stores is "%0.2f" text.
+#include <QByteArray>
 #include <QString>
 
 enum class TAmountCheck { Ok, BadFormat, NotPositive, TooManyDecimals, TooLarge };
@@ -24,6 +25,9 @@ TAmountCheck CheckAmount(const QString &Money);
 
 // "%0.2f", never "-0.00": sums like 0.30 - 0.10 - 0.20 land a hair below zero.
 QString FormatMoney(double Value);
+// The same text as Latin-1 bytes, made without a formatter for the amounts
+// books hold (two decimals): the outputs ask for it once per record.
+QByteArray FormatMoneyBytes(double Value);
 
 // What an entry panel says of a typed amount it refuses (empty for Ok).
 QString AmountProblem(TAmountCheck Check);

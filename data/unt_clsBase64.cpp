@@ -1,5 +1,7 @@
 #include "data/unt_clsBase64.h"
 
+#include "data/unt_clsGb18030.h"
+
 #include <iconv.h>
 
 #include <cerrno>
@@ -9,22 +11,20 @@ namespace
 {
 const char Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
-int ValueOf(char c)
-{
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A';
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 26;
-    if (c >= '0' && c <= '9')
-        return c - '0' + 52;
-    if (c == '+')
-        return 62;
-    if (c == '/')
-        return 63;
-    if (c == '=')
-        return -2;
-    return -1;
-}
+// The value of each byte in the alphabet; -2 for padding, -1 for anything
+// else (line breaks above all), by table: a long range decodes millions.
+struct TValues {
+    signed char Of[256];
+    constexpr TValues() : Of()
+    {
+        for (int c = 0; c < 256; ++c)
+            Of[c] = -1;
+        for (int v = 0; v < 64; ++v)
+            Of[static_cast<unsigned char>(Alphabet[v])] = static_cast<signed char>(v);
+        Of[static_cast<unsigned char>('=')] = -2;
+    }
+};
+constexpr TValues Values;
 } // namespace
 
 namespace Base64
@@ -70,35 +70,36 @@ QByteArray EncodeBytes(const QByteArray &Bytes)
     return out;
 }
 
-QByteArray DecodeBytes(const QByteArray &Text)
+QByteArray DecodeBytes(QByteArrayView Text)
 {
-    QByteArray out;
-    out.reserve(Text.size() * 3 / 4);
+    QByteArray out(Text.size() * 3 / 4 + 3, Qt::Uninitialized);
+    char *put = out.data();
     int group[4];
     int count = 0;
     for (const char c : Text) {
-        const int v = ValueOf(c);
+        const int v = Values.Of[static_cast<unsigned char>(c)];
         if (v == -1)
             continue; // line breaks and anything else outside the alphabet
         if (v == -2) {
             // Padding in the third or fourth place ends the group early.
             if (count == 2) {
-                out.append(char((group[0] << 2) | (group[1] >> 4)));
+                *put++ = char((group[0] << 2) | (group[1] >> 4));
             } else if (count == 3) {
-                out.append(char((group[0] << 2) | (group[1] >> 4)));
-                out.append(char(((group[1] & 15) << 4) | (group[2] >> 2)));
+                *put++ = char((group[0] << 2) | (group[1] >> 4));
+                *put++ = char(((group[1] & 15) << 4) | (group[2] >> 2));
             }
             count = 0;
             continue;
         }
         group[count++] = v;
         if (count == 4) {
-            out.append(char((group[0] << 2) | (group[1] >> 4)));
-            out.append(char(((group[1] & 15) << 4) | (group[2] >> 2)));
-            out.append(char(((group[2] & 3) << 6) | group[3]));
+            *put++ = char((group[0] << 2) | (group[1] >> 4));
+            *put++ = char(((group[1] & 15) << 4) | (group[2] >> 2));
+            *put++ = char(((group[2] & 3) << 6) | group[3]);
             count = 0;
         }
     }
+    out.resize(put - out.constData());
     return out;
 }
 
@@ -166,9 +167,7 @@ QByteArray ToGB18030(const QString &Text)
 
 QString FromGB18030(const QByteArray &Bytes)
 {
-    if (IsAscii(Bytes))
-        return QString::fromLatin1(Bytes);
-    return QString::fromUtf8(Convert(false, Bytes));
+    return Gb18030::Decode(Bytes);
 }
 
 QString EncodeText(const QString &Text)

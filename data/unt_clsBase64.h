@@ -4,12 +4,13 @@
 // character, and also covers everything else (emoji included), so no text is
 // ever lost on its way through the database.
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 namespace Base64
 {
 QByteArray EncodeBytes(const QByteArray &Bytes);
-QByteArray DecodeBytes(const QByteArray &Text);
+QByteArray DecodeBytes(QByteArrayView Text);
 QByteArray ToGB18030(const QString &Text);
 QString FromGB18030(const QByteArray &Bytes);
 // Plain text -> stored form, and back.

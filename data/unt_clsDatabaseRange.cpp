@@ -5,36 +5,12 @@
 #include "data/unt_clsBase64.h"
 #include "data/unt_clsConnection.h"
 
-#include <QHash>
+#include <QFile>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 
-namespace
-{
-// Names, types and memos repeat endlessly across a ledger: each stored form
-// is decoded once, and looked up by its raw bytes without a copy.
-class TTextIndex
-{
-  public:
-    explicit TTextIndex(TRangeRecords &Records) : FRecords(Records) {}
-
-    quint32 Find(QByteArrayView Stored)
-    {
-        const QByteArray key = QByteArray::fromRawData(Stored.data(), Stored.size());
-        auto it = FIndex.constFind(key);
-        if (it == FIndex.constEnd())
-            it = FIndex.insert(QByteArray(Stored.data(), Stored.size()),
-                               FRecords.AddText(Stored.isEmpty()
-                                                    ? QString()
-                                                    : Base64::FromGB18030(Base64::DecodeBytes(key))));
-        return it.value();
-    }
-
-  private:
-    TRangeRecords &FRecords;
-    QHash<QByteArray, quint32> FIndex;
-};
-} // namespace
 
 void TclsDatabaseUser::GetDayRecords(const QString &UserName, const QDate &DateFrom, const QDate &DateTo,
                                      DayLists &Days, DetailLists &Details)
@@ -59,14 +35,6 @@ void TclsDatabaseUser::GetRangeRecords(const QString &UserName, const QDate &Dat
                        "order by Program_Date asc,Program_Type asc,ID asc",
                        {Base64::EncodeText(UserName), DayText(DateFrom), DayText(DateTo)});
     const QByteArray expense = Base64::EncodeText(QStringLiteral("支出")).toUtf8();
-    TTextIndex texts(Records);
-    // The count first: the index answers it alone, and the records then
-    // land in one block instead of being copied from block to block as
-    // the list grows.
-    auto count = db.Query("select count(*) from All_Table where User_Name=? and Program_Date>=? and "
-                          "Program_Date<=?",
-                          {Base64::EncodeText(UserName), DayText(DateFrom), DayText(DateTo)});
-    Records.Reserve(count.Eof() ? 0 : count.FieldInt64(0));
     // Dates come in text order, the same as day order; a stored date that
     // is no day of the calendar in its exact form belongs to no day.
     QByteArray lastDate;
@@ -90,10 +58,22 @@ void TclsDatabaseUser::GetRangeRecords(const QString &UserName, const QDate &Dat
         record.Day = lastDay;
         const QByteArrayView storedType = rs.RawField(2);
         record.Income = storedType != expense;
-        record.Type = texts.Find(storedType);
-        record.Name = texts.Find(rs.RawField(3));
+        record.Type = Records.AddStoredText(storedType);
+        record.Name = Records.AddStoredText(rs.RawField(3));
         record.Money = rs.FieldDouble(4);
-        record.Memo = texts.Find(rs.RawField(5));
+        record.Memo = Records.AddStoredText(rs.RawField(5));
         Records.Append(record);
     }
+}
+
+QByteArray TclsDatabaseUser::ChangeStamp() const
+{
+    struct stat info {
+    };
+    if (::stat(QFile::encodeName(FDatabaseFile).constData(), &info) != 0)
+        return {}; // no stamp: nothing read before counts as current
+    const qint64 parts[] = {qint64(TclsConnection::LedgerWrites()), qint64(info.st_dev), qint64(info.st_ino),
+                            qint64(info.st_size), qint64(info.st_mtim.tv_sec), qint64(info.st_mtim.tv_nsec),
+                            qint64(info.st_ctim.tv_sec), qint64(info.st_ctim.tv_nsec)};
+    return QByteArray(reinterpret_cast<const char *>(parts), sizeof parts);
 }

@@ -68,6 +68,10 @@ class TclsDatabaseUser
     // dialog and the outputs read, however long the range.
     void GetRangeRecords(const QString &UserName, const QDate &DateFrom, const QDate &DateTo,
                          TRangeRecords &Records);
+    // Changes whenever the books may have changed since: a write by this
+    // program, or the file touched by another. A range read under one stamp
+    // still holds while the stamp is the same.
+    QByteArray ChangeStamp() const;
     // By number alone, for callers that hold no member.
     void DeleteRecord(const QString &ID);
     void UpdateRecord(const QString &ID, const QString &Name, const QString &Money, const QString &Memo);

@@ -28,7 +28,7 @@ void TRangeRecords::Reset(const QDate &From, const QDate &To)
     FFrom = From;
     FTo = To;
     FRecords.clear();
-    FTexts.clear();
+    FTexts.Clear();
     const qint64 days = From.isValid() && To.isValid() ? std::max<qint64>(From.daysTo(To) + 1, 0) : 0;
     FDayOut.assign(size_t(days), 0.0);
     FDayIn.assign(size_t(days), 0.0);
@@ -46,12 +46,12 @@ QString TRangeRecords::DateText(qsizetype I) const
 
 const QString &TRangeRecords::TypeText(qsizetype I) const
 {
-    return FTexts.at(At(I).Type);
+    return FTexts.Text(At(I).Type);
 }
 
 const QString &TRangeRecords::Name(qsizetype I) const
 {
-    return FTexts.at(At(I).Name);
+    return FTexts.Text(At(I).Name);
 }
 
 QString TRangeRecords::MoneyText(qsizetype I) const
@@ -61,7 +61,7 @@ QString TRangeRecords::MoneyText(qsizetype I) const
 
 const QString &TRangeRecords::Memo(qsizetype I) const
 {
-    return FTexts.at(At(I).Memo);
+    return FTexts.Text(At(I).Memo);
 }
 
 std::array<QString, 6> TRangeRecords::Texts(qsizetype I) const
@@ -142,12 +142,6 @@ void TRangeRecords::Remove(qsizetype I)
     const qint32 day = At(I).Day;
     FRecords.erase(FRecords.begin() + I);
     SumDay(day);
-}
-
-quint32 TRangeRecords::AddText(const QString &Text)
-{
-    FTexts << Text;
-    return quint32(FTexts.size() - 1);
 }
 
 void TRangeRecords::Append(const TRangeRecord &Record)

@@ -5,6 +5,8 @@
 // texts of a record or a day made only when somebody asks for them. Ten
 // years of a busy household (336,000 records) take about eleven megabytes;
 // a range of many centuries costs sixteen bytes a day.
+#include "data/unt_clsTextPool.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -53,6 +55,10 @@ class TRangeRecords
     const QString &Name(qsizetype I) const;
     QString MoneyText(qsizetype I) const;
     const QString &Memo(qsizetype I) const;
+    // The same texts as GB18030 bytes, for the fixed-width outputs.
+    const QByteArray &TypeBytes(qsizetype I) const { return FTexts.Bytes(At(I).Type); }
+    const QByteArray &NameBytes(qsizetype I) const { return FTexts.Bytes(At(I).Name); }
+    const QByteArray &MemoBytes(qsizetype I) const { return FTexts.Bytes(At(I).Memo); }
     // The six texts of record I, in the order of DetailLists.
     std::array<QString, 6> Texts(qsizetype I) const;
     // The whole range as lists, for code that wants them whole.
@@ -75,12 +81,14 @@ class TRangeRecords
     void Change(qsizetype I, const QString &Name, double Money, const QString &Memo);
     void Remove(qsizetype I);
 
-    // For the store as it reads a range: the index of a new text (the
-    // store shares repeated ones itself), and the records in order.
-    quint32 AddText(const QString &Text);
+    // For the store as it reads a range: the index of a stored text
+    // (repeated ones share one), of a new plain text, and the records in
+    // order.
+    quint32 AddStoredText(QByteArrayView Stored) { return FTexts.Intern(Stored); }
+    quint32 AddText(const QString &Text) { return FTexts.Add(Text); }
     // Every text by its index, for code that looks through them all once.
-    qsizetype TextCount() const { return FTexts.size(); }
-    const QString &Text(quint32 Index) const { return FTexts.at(Index); }
+    qsizetype TextCount() const { return FTexts.Count(); }
+    const QString &Text(quint32 Index) const { return FTexts.Text(Index); }
     void Append(const TRangeRecord &Record);
     void Reserve(qsizetype Records) { FRecords.reserve(size_t(Records)); }
 
@@ -89,6 +97,6 @@ class TRangeRecords
 
     QDate FFrom, FTo;
     std::vector<TRangeRecord> FRecords;
-    QStringList FTexts;
+    TTextPool FTexts;
     std::vector<double> FDayOut, FDayIn;
 };

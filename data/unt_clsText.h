@@ -1,5 +1,6 @@
 #pragma once
 // Texts shown in a single line: lists and fixed-width reports.
+#include <QByteArray>
 #include <QString>
 
 // A memo's line breaks (pasted, or typed in the modify dialog) become
@@ -12,5 +13,17 @@ inline QString OneLineText(const QString &Text)
     line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
     line.replace(QLatin1Char('\n'), QLatin1Char(' '));
     line.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    return line;
+}
+
+// The same for GB18030 bytes: no byte of a wider character is a CR or LF.
+inline QByteArray OneLineBytes(const QByteArray &Bytes)
+{
+    if (!Bytes.contains('\n') && !Bytes.contains('\r'))
+        return Bytes;
+    QByteArray line = Bytes;
+    line.replace("\r\n", " ");
+    line.replace('\n', ' ');
+    line.replace('\r', ' ');
     return line;
 }

@@ -165,8 +165,14 @@ void TBrowsePanel::InAndOut_View()
         return;
     FHost.WhileButtonBusy(QStringLiteral("InAndOut_View"), [&] {
         TRangeRecords records;
+        // The stamp before the read: a change during it makes it stale.
+        QByteArray stamp = FHost.Session.Database->ChangeStamp();
+        FHost.Session.ShownRange = nullptr;
         FHost.Session.Database->GetRangeRecords(FHost.Session.CurrentUser, RangeStart(), RangeEnd(), records);
         Records = std::move(records);
+        FHost.Session.ShownRange = &Records;
+        FHost.Session.ShownUser = FHost.Session.CurrentUser;
+        FHost.Session.ShownStamp = std::move(stamp);
         FDayModel->Reset(int(Records.DayCount()));
         InAndOut_ShowTotals();
     });

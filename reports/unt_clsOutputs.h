@@ -87,11 +87,12 @@ class TclsOutputs : public QObject
     static QString ExcelTemplate(bool Layout2);
 
   private:
-    // The pickers' range from the store; false (the user warned) when it
-    // ends before it starts. CollectRange reads it under the busy cursor,
-    // as every output does.
-    bool ReadRange(TRangeRecords &Range);
-    bool CollectRange(TRangeRecords &Range);
+    // The pickers' range; null (the user warned) when it ends before it
+    // starts. The browse panel's when it shows the same range and nothing
+    // was written since, else read from the store into Own (CollectRange
+    // under the busy cursor, as every output does).
+    const TRangeRecords *ReadRange(TRangeRecords &Own);
+    const TRangeRecords *CollectRange(TRangeRecords &Own);
     // The file of an export of the pickers' range, its name suggested;
     // empty when the user stepped back.
     QString AskRangeExportFile(bool Layout2, const QString &Extension);

@@ -47,10 +47,11 @@ void TclsOutputs::SetTemplateFolder(const QString &Folder)
 
 void TclsOutputs::SaveReportExcel(bool Layout2)
 {
-    TRangeRecords range;
-    if (!CollectRange(range))
+    TRangeRecords own;
+    const TRangeRecords *range = CollectRange(own);
+    if (!range)
         return;
-    const TReportSource source(range, Layout2 ? TReportLayout::Layout2 : TReportLayout::Rows1);
+    const TReportSource source(*range, Layout2 ? TReportLayout::Layout2 : TReportLayout::Rows1);
     // Years of a busy household overflow a worksheet of this format: said
     // before the user picks a file and waits, with what to do instead.
     if (!ExcelRowsFit(Layout2, source.Count(), QStringLiteral("所选时间段的报表")))
@@ -94,13 +95,24 @@ void TclsOutputs::ExportExcel(const QString &File, bool Layout2, qsizetype Count
             QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Extended Properties=Excel 8.0;Data Source=") +
                 File,
             ExcelTemplate(Layout2));
+        // One statement's room, kept from row to row.
+        QString sql;
+        auto add = [&sql](const QByteArray &Bytes, bool Quote) {
+            const QString text = Cell(Bytes);
+            sql += Quote && text.contains(QLatin1Char('\'')) ? QuoteSql(text) : text;
+        };
+        // Layout II's names and memos are quoted, and layout I's dates too.
+        const bool quoted[5] = {!Layout2, Layout2, !Layout2, false, true};
         for (qsizetype i = 0; i < Count; ++i) {
             const std::array<QByteArray, 5> row = Row(i);
-            const QString sql =
-                Layout2 ? head + Cell(row[0]) + sep + QuoteSql(Cell(row[1])) + sep + Cell(row[2]) + sep +
-                              Cell(row[3]) + sep + QuoteSql(Cell(row[4])) + QStringLiteral("')")
-                        : head + QuoteSql(Cell(row[0])) + sep + Cell(row[1]) + sep + QuoteSql(Cell(row[2])) +
-                              sep + Cell(row[3]) + sep + QuoteSql(Cell(row[4])) + QStringLiteral("')");
+            sql.resize(0);
+            sql += head;
+            for (int c = 0; c < 5; ++c) {
+                if (c > 0)
+                    sql += sep;
+                add(row[size_t(c)], quoted[c]);
+            }
+            sql += QStringLiteral("')");
             connection.Execute(sql);
         }
         connection.Close();

@@ -9,20 +9,25 @@
 #include <QFileInfo>
 #include <QMenu>
 
-bool TclsOutputs::ReadRange(TRangeRecords &Range)
+const TRangeRecords *TclsOutputs::ReadRange(TRangeRecords &Own)
 {
     if (!FRange.IsValid())
-        return false;
-    FSession.Database->GetRangeRecords(FSession.CurrentUser, FRange.Start(), FRange.End(), Range);
-    return true;
+        return nullptr;
+    const TRangeRecords *shown = FSession.ShownRange;
+    if (shown && FSession.ShownUser == FSession.CurrentUser && shown->From() == FRange.Start() && shown->To() == FRange.End() &&
+        !FSession.ShownStamp.isEmpty() && FSession.ShownStamp == FSession.Database->ChangeStamp())
+        return shown;
+    FSession.Database->GetRangeRecords(FSession.CurrentUser, FRange.Start(), FRange.End(), Own);
+    return &Own;
 }
 
 bool TclsOutputs::InAndOut_GetReportRows(ReportRows &Rows)
 {
-    TRangeRecords range;
-    if (!ReadRange(range))
+    TRangeRecords own;
+    const TRangeRecords *range = ReadRange(own);
+    if (!range)
         return false;
-    Rows = ReportRowsBuilder::BuildRows1(range);
+    Rows = ReportRowsBuilder::BuildRows1(*range);
     return true;
 }
 
@@ -87,10 +92,10 @@ QString TclsOutputs::AskExportFileOfTypes(const QStringList &Extensions, const Q
     return name;
 }
 
-bool TclsOutputs::CollectRange(TRangeRecords &Range)
+const TRangeRecords *TclsOutputs::CollectRange(TRangeRecords &Own)
 {
     TclsWaitCursor wait;
-    return ReadRange(Range);
+    return ReadRange(Own);
 }
 
 QString TclsOutputs::AskRangeExportFile(bool Layout2, const QString &Extension)
@@ -100,13 +105,14 @@ QString TclsOutputs::AskRangeExportFile(bool Layout2, const QString &Extension)
 
 void TclsOutputs::SaveReportText(bool Layout2)
 {
-    TRangeRecords range;
-    if (!CollectRange(range))
+    TRangeRecords own;
+    const TRangeRecords *range = CollectRange(own);
+    if (!range)
         return;
     const QString file = AskRangeExportFile(Layout2, QStringLiteral("txt"));
     if (file.isEmpty())
         return;
-    const TReportSource source(range, Layout2 ? TReportLayout::Layout2 : TReportLayout::Aligned1);
+    const TReportSource source(*range, Layout2 ? TReportLayout::Layout2 : TReportLayout::Aligned1);
     ExportText(file, Layout2 ? ReportRowsBuilder::Header2() : ReportRowsBuilder::Header1(), source.Count(),
                [&](qsizetype I) { return source.Line(I); });
 }

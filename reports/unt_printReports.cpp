@@ -29,8 +29,11 @@ void TclsOutputs::RunReport(bool Layout2, const QString &Action)
         std::unique_ptr<TReportSource> Source;
     };
     auto printed = std::make_shared<TPrinted>();
-    if (!CollectRange(printed->Range))
+    const TRangeRecords *range = CollectRange(printed->Range);
+    if (!range)
         return;
+    if (range != &printed->Range)
+        printed->Range = *range; // the preview outlives what the panel shows
     printed->Source = std::make_unique<TReportSource>(printed->Range, Layout2 ? TReportLayout::Layout2
                                                                               : TReportLayout::Aligned1);
     CreateReport(Action, Layout2 ? ReportRowsBuilder::Header2() : ReportRowsBuilder::Header1(),

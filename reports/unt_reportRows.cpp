@@ -83,15 +83,15 @@ QByteArray Pad(const QByteArray &Cell, int Width)
 
 QByteArray RightAmount(const QByteArray &Value)
 {
-    const QByteArray value = Value.trimmed();
-    if (value.size() <= 12)
-        return Blank(12 - static_cast<int>(value.size())) + value + Blank(4);
+    const QByteArrayView value = QByteArrayView(Value).trimmed();
     // A value too long for its column keeps every digit by taking the
     // spaces behind it, but always leaves one before the next column; a
     // longer one still takes the memo's first bytes (FitMemo).
-    if (value.size() <= 15)
-        return Blank(15 - static_cast<int>(value.size())) + value + Blank(1);
-    return value + Blank(1);
+    const qsizetype before = value.size() <= 12 ? 12 - value.size() : value.size() <= 15 ? 15 - value.size() : 0;
+    const qsizetype after = value.size() <= 12 ? 4 : 1;
+    QByteArray cell(before + value.size() + after, ' ');
+    std::copy(value.begin(), value.end(), cell.begin() + before);
+    return cell;
 }
 
 void FitMemo(ReportRows &Rows, qsizetype Index)
@@ -111,12 +111,36 @@ QByteArray PeriodText(const QDate &From, const QDate &To)
                  To.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral("  %1天").arg(days));
 }
 
-std::array<QByteArray, 5> RecordRow1(const TRangeRecords &Records, qsizetype I)
+std::array<QByteArray, 5> RecordRow1(const TRangeRecords &Records, qsizetype I, TRecordCells *Cells)
 {
-    return {Pad(Bytes(Records.DateText(I)), Widths1[0]), Pad(Bytes(Records.TypeText(I)), Widths1[1]),
-            Pad(Pad(Bytes(Records.Name(I)), NameLimit), Widths1[2]),
-            Pad(Bytes(Records.MoneyText(I)), Widths1[3]),
-            Pad(Bytes(OneLineText(Records.Memo(I))), Widths1[4])};
+    // The texts' GB18030 bytes are their stored form decoded, never a
+    // conversion of the text back again.
+    const TRangeRecord &record = Records.At(I);
+    auto date = [&] { return Pad(Records.DateText(I).toLatin1(), Widths1[0]); };
+    auto type = [&] { return Pad(Records.TypeBytes(I), Widths1[1]); };
+    auto name = [&] { return Pad(Pad(Records.NameBytes(I), NameLimit), Widths1[2]); };
+    std::array<QByteArray, 5> row;
+    if (Cells) {
+        if (Cells->Day != record.Day) {
+            Cells->Day = record.Day;
+            Cells->DateCell = date();
+        }
+        row[0] = Cells->DateCell;
+        auto cached = [&](std::vector<QByteArray> &Made, quint32 Text, auto Make) {
+            if (Made.size() <= Text)
+                Made.resize(size_t(Records.TextCount()));
+            if (Made[Text].isNull())
+                Made[Text] = Make();
+            return Made[Text];
+        };
+        row[1] = cached(Cells->TypeCells, record.Type, type);
+        row[2] = cached(Cells->NameCells, record.Name, name);
+    } else {
+        row = {date(), type(), name(), {}, {}};
+    }
+    row[3] = Pad(FormatMoneyBytes(record.Money), Widths1[3]);
+    row[4] = Pad(OneLineBytes(Records.MemoBytes(I)), Widths1[4]);
+    return row;
 }
 
 ReportRows SummaryRows1(const TRangeRecords &Records)

@@ -10,6 +10,7 @@
 #include <QList>
 
 #include <array>
+#include <vector>
 
 // Five parallel columns; the entries at one index form a row.
 using ReportRows = std::array<QList<QByteArray>, 5>;
@@ -37,8 +38,15 @@ QByteArray PeriodText(const QDate &From, const QDate &To);
 // The layout I rows of a store answer: one per record, a blank row, and the
 // expense, income and balance summary rows.
 ReportRows BuildRows1(const TRangeRecords &Records);
+// Cells that repeat from record to record (a day's date, a type's and a
+// name's cell), made once for a caller that keeps this beside its rows.
+struct TRecordCells {
+    qint32 Day = -1;
+    QByteArray DateCell;
+    std::vector<QByteArray> TypeCells, NameCells; // by the range's text index
+};
 // Its parts: the row of record I, and the four rows after the records.
-std::array<QByteArray, 5> RecordRow1(const TRangeRecords &Records, qsizetype I);
+std::array<QByteArray, 5> RecordRow1(const TRangeRecords &Records, qsizetype I, TRecordCells *Cells = nullptr);
 ReportRows SummaryRows1(const TRangeRecords &Records);
 
 // Turns layout I rows, in place, into the rows of layout II.

@@ -44,7 +44,7 @@ std::array<QByteArray, 5> TReportSource::Row(qsizetype I) const
         for (int c = 0; c < 5; ++c)
             rows[c][At] = std::move(Row[c]);
     };
-    put(0, RecordRow1(FRecords, I));
+    put(0, RecordRow1(FRecords, I, &FCells));
     switch (FLayout) {
     case TReportLayout::Rows1:
         break;
@@ -57,7 +57,7 @@ std::array<QByteArray, 5> TReportSource::Row(qsizetype I) const
         // Such a record is rare: an expense or an income never is one.
         std::array<QByteArray, 5> next;
         const bool nextGives = I + 1 < records && !PlainType(FRecords.TypeText(I + 1)) &&
-                               GivesToRowBefore2(next = RecordRow1(FRecords, I + 1));
+                               GivesToRowBefore2(next = RecordRow1(FRecords, I + 1, &FCells));
         ConvertRow2(rows, 0);
         if (nextGives) {
             put(1, std::move(next));

@@ -25,4 +25,5 @@ class TReportSource
     TReportLayout FLayout;
     ReportRows FSummary; // the rows after the records, laid out whole
     mutable ReportRows FScratch;
+    mutable ReportRowsBuilder::TRecordCells FCells;
 };

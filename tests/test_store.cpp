@@ -1,6 +1,7 @@
 // The data store on fresh temporary databases: results, orders, the stored
 // form, and what happens when the database fails part-way.
 #include "data/unt_clsBase64.h"
+#include "data/unt_clsGb18030.h"
 #include "data/unt_clsDatabaseUser.h"
 #include "data/unt_clsConnection.h"
 #include "tests/support/unt_testDb.h"
@@ -9,6 +10,8 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QtTest>
+
+#include <iconv.h>
 
 #include <thread>
 
@@ -48,6 +51,39 @@ class TestStore : public QObject
         for (const QString &text : {QStringLiteral("it's \"quoted\""), QStringLiteral("早饭😀𠀀"), QString(),
                                     QStringLiteral("a\r\nb")})
             QCOMPARE(Base64::DecodeText(Base64::EncodeText(text)), text);
+    }
+
+    void codecTableAgreesWithConverter()
+    {
+        // The reference: the C library's converter, a byte it refuses skipped.
+        auto converted = [](const QByteArray &In) {
+            iconv_t cd = iconv_open("UTF-8", "GB18030");
+            QByteArray out(In.size() * 4 + 16, Qt::Uninitialized);
+            char *inPtr = const_cast<char *>(In.constData()), *outPtr = out.data();
+            size_t inLeft = size_t(In.size()), outLeft = size_t(out.size());
+            while (inLeft > 0 && iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == size_t(-1))
+                ++inPtr, --inLeft;
+            iconv_close(cd);
+            out.resize(outPtr - out.data());
+            return QString::fromUtf8(out);
+        };
+        QByteArray all;
+        for (int lead = 0x81; lead <= 0xFE; ++lead)
+            for (int trail = 0x40; trail <= 0xFE; ++trail)
+                all.append(char(lead)).append(char(trail)).append(trail % 7 ? "" : "a");
+        for (int b1 = 0x81; b1 <= 0xFE; b1 += (b1 < 0x85 || (b1 >= 0x8F && b1 <= 0x91) || b1 >= 0xE2) ? 1 : 9)
+            for (int b2 = 0x30; b2 <= 0x39; ++b2)
+                for (int b3 = 0x81; b3 <= 0xFE; b3 += b1 < 0x85 ? 1 : 5)
+                    for (int b4 = 0x30; b4 <= 0x39; b4 += b1 < 0x85 ? 1 : 3)
+                        all.append(char(b1)).append(char(b2)).append(char(b3)).append(char(b4));
+        QCOMPARE(Gb18030::Decode(all), converted(all));
+        // Damage: stray and cut-off leads, bytes that begin nothing, a
+        // four-byte form broken in each place.
+        for (const QByteArray &damaged :
+             {QByteArray("\x81"), QByteArray("a\x80" "b\xFF"), QByteArray("\xD6\xA7\xB3"), QByteArray("\x81\x30"),
+              QByteArray("\x81\x30\x81"), QByteArray("\x81\x30\x20\x30"), QByteArray("\x81\x30\x81\x20x"),
+              QByteArray("\x81\x7F\xE3\x32\x9A\x35\xE3\x32\x9A\x36")})
+            QCOMPARE(Gb18030::Decode(damaged), converted(damaged));
     }
 
     void usersOrderAndLogin()

@@ -22,6 +22,12 @@ class TclsSession
     std::unique_ptr<TclsDatabaseUser> Database;
     QString AppTitle;
     QPointer<QWidget> ActiveDialog;
+    // The range the browse panel shows, as read under ShownStamp: outputs
+    // of the same range take it instead of reading it again while the
+    // books' stamp is the same.
+    const TRangeRecords *ShownRange = nullptr;
+    QString ShownUser;
+    QByteArray ShownStamp;
     // The desktop's save dialog: it follows the desktop's theme, so it is
     // opened without the program's fixed dialog look.
     QWidget *SaveDialog = nullptr;

@@ -16,13 +16,19 @@ const quint16 CellTypes[] = {0x0201, 0x0203, 0x0204, 0x0205, 0x0006, 0x027E, 0x0
 // Characters of a BIFF8 string: Latin-1 when every one fits, else UTF-16LE.
 void AddChars(QByteArray &Out, const QString &Text)
 {
+    // Written in place: an export of a full sheet writes a million cells.
     const bool wide = std::any_of(Text.begin(), Text.end(), [](QChar c) { return c.unicode() > 0xFF; });
-    Out.append(char(wide ? 1 : 0));
+    const qsizetype at = Out.size();
+    Out.resize(at + 1 + Text.size() * (wide ? 2 : 1));
+    char *put = Out.data() + at;
+    *put++ = char(wide ? 1 : 0);
     for (const QChar c : Text) {
-        if (wide)
-            Add16(Out, c.unicode());
-        else
-            Out.append(char(c.unicode()));
+        if (wide) {
+            qToLittleEndian<quint16>(c.unicode(), put);
+            put += 2;
+        } else {
+            *put++ = char(c.unicode());
+        }
     }
 }
 } // namespace
@@ -58,6 +64,20 @@ QByteArray ShortString(const QString &Text)
     QByteArray out(1, char(Text.size()));
     AddChars(out, Text);
     return out;
+}
+
+void AddLabel(QByteArray &Out, quint16 Row, quint16 Column, quint16 Xf, const QString &Text)
+{
+    const qsizetype at = Out.size();
+    Out.resize(at + 4 + 8);
+    char *head = Out.data() + at;
+    qToLittleEndian<quint16>(RecLabel, head);
+    qToLittleEndian<quint16>(Row, head + 4);
+    qToLittleEndian<quint16>(Column, head + 6);
+    qToLittleEndian<quint16>(Xf, head + 8);
+    qToLittleEndian<quint16>(quint16(Text.size()), head + 10);
+    AddChars(Out, Text);
+    qToLittleEndian<quint16>(quint16(Out.size() - at - 4), Out.data() + at + 2);
 }
 
 QByteArray LongString(const QString &Text)

@@ -26,6 +26,8 @@ bool IsCell(quint16 Type);
 // A string with an 8-bit or a 16-bit length.
 QByteArray ShortString(const QString &Text);
 QByteArray LongString(const QString &Text);
+// A LABEL record of the text at Row, Column, appended to Out.
+void AddLabel(QByteArray &Out, quint16 Row, quint16 Column, quint16 Xf, const QString &Text);
 
 // Reads strings that may run on into CONTINUE records; a run of characters
 // split there starts again with its own flag byte.

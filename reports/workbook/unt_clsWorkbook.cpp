@@ -172,12 +172,7 @@ void TclsWorkbook::AppendRow(const QStringList &Values)
         if (first < 0)
             first = c;
         last = c;
-        QByteArray cell;
-        Add16(cell, quint16(FNextRow));
-        Add16(cell, quint16(c));
-        Add16(cell, FColumnXf[c]);
-        cell += LongString(Values[c]);
-        AddRecord(FBlockCells, RecLabel, cell);
+        AddLabel(FBlockCells, quint16(FNextRow), quint16(c), FColumnXf[c], Values[c]);
     }
     if (first >= 0) {
         QByteArray row;
@@ -202,15 +197,16 @@ void TclsWorkbook::AppendRow(const QStringList &Values)
 
 QByteArray TclsWorkbook::Save() const
 {
-    const QByteArray appended = FAppended + FBlockRows + FBlockCells;
     // Each sheet's bytes first: the globals then learn where every sheet begins.
     QList<QByteArray> sheets;
     for (qsizetype s = 0; s < FSheets.size(); ++s) {
         QByteArray out;
         const QList<TRecord> &records = FSheets[s].Records;
+        if (s == FTarget)
+            out.reserve(FAppended.size() + FBlockRows.size() + FBlockCells.size() + 4096);
         for (qsizetype i = 0; i < records.size(); ++i) {
             if (s == FTarget && i == FInsertAt)
-                out += appended;
+                out.append(FAppended).append(FBlockRows).append(FBlockCells);
             const TRecord &record = records[i];
             // Stream positions of the cell table go stale once anything
             // before them moves; readers do without.
