@@ -1,14 +1,16 @@
 // Store benchmark: builds a sample of 3 users x 10 years x ~12 records a day
-// and prints medians, each beside a plain SQLite baseline from the same run.
-#include "data/unt_clsBase64.h"
-#include "data/unt_clsDatabaseUser.h"
-#include "data/unt_clsConnection.h"
+// and prints medians, each beside a plain SQLite baseline from the same run;
+// with LUMORA_TEST_SERVER set, the same on a server beside the file's.
 #include "bench/unt_benchTiming.h"
+#include "data/unt_clsBase64.h"
+#include "data/unt_clsConnection.h"
+#include "data/unt_clsDatabaseUser.h"
 #include "tests/support/unt_testDb.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -18,8 +20,9 @@ static void Baseline(const QString &File, const QString &User, const QDate &From
 {
     TclsConnection db(File);
     double sum = 0;
-    for (auto rs = db.Query("select * from All_Table where User_Name=? and Program_Date>=? and Program_Date<=?",
-                            {Base64::EncodeText(User), From.toString("yyyy-MM-dd"), To.toString("yyyy-MM-dd")});
+    for (auto rs =
+             db.Query("select * from All_Table where User_Name=? and Program_Date>=? and Program_Date<=?",
+                      {Base64::EncodeText(User), From.toString("yyyy-MM-dd"), To.toString("yyyy-MM-dd")});
          !rs.Eof(); rs.MoveNext()) {
         sum += rs.FieldDouble(4);
         rs.Field(3);
@@ -29,20 +32,20 @@ static void Baseline(const QString &File, const QString &User, const QDate &From
         std::puts("");
 }
 
-int main(int argc, char **argv)
+namespace
 {
-    QCoreApplication app(argc, argv);
-    TTestDb t;
-    TclsDatabaseUser db(t.File());
-    const QDate first(2016, 1, 1), last(2025, 12, 31);
-    const QStringList users{"张三", "李四", "王五"};
+const QDate First(2016, 1, 1), Last(2025, 12, 31);
+const QStringList Users{"张三", "李四", "王五"};
+
+// 3 users x 10 years: 11 expenses and one income a day each.
+void MakeSample(TclsDatabaseUser &Db)
+{
     QStringList outNames, inNames;
     QRandomGenerator random(42);
-    std::printf("building sample (%lld days)...\n", first.daysTo(last) + 1);
-    for (const QString &user : users) {
-        db.AddUser(user, "p");
-        db.GetProgramNames(user, outNames, inNames);
-        for (int year = first.year(); year <= last.year(); ++year) {
+    for (const QString &user : Users) {
+        Db.AddUser(user, "p");
+        Db.GetProgramNames(user, outNames, inNames);
+        for (int year = First.year(); year <= Last.year(); ++year) {
             QStringList dates, names, moneys, memos;
             for (QDate d(year, 1, 1); d.year() == year; d = d.addDays(1))
                 for (int i = 0; i < 11; ++i) {
@@ -51,7 +54,7 @@ int main(int argc, char **argv)
                     moneys << QString::asprintf("%.2f", random.bounded(10000) / 100.0 + 0.01);
                     memos << (i % 3 ? QString() : QStringLiteral("备注 %1").arg(i));
                 }
-            db.AddRecords(user, "支出", dates, names, moneys, memos);
+            Db.AddRecords(user, "支出", dates, names, moneys, memos);
             dates.clear(), names.clear(), moneys.clear(), memos.clear();
             for (QDate d(year, 1, 1); d.year() == year; d = d.addDays(1)) {
                 dates << d.toString("yyyy-MM-dd");
@@ -59,16 +62,21 @@ int main(int argc, char **argv)
                 moneys << "300.00";
                 memos << "";
             }
-            db.AddRecords(user, "收入", dates, names, moneys, memos);
+            Db.AddRecords(user, "收入", dates, names, moneys, memos);
         }
     }
-    const QString user = users[1];
-    std::printf("records: %lld\n\n", t.Count("select count(*) from All_Table"));
-    std::printf("%-34s %10s %12s %7s\n", "operation", "median ms", "baseline ms", "ratio");
-    auto row = [](const char *Name, double Ms, double Base) {
-        std::printf("%-34s %10.2f %12.2f %7.2f\n", Name, Ms, Base, Base > 0 ? Ms / Base : 0.0);
-    };
+}
 
+struct TFigure {
+    const char *Name;
+    double Ms;
+};
+
+// The same operations on any books, each its median.
+std::vector<TFigure> Measure(const QString &Books)
+{
+    TclsDatabaseUser db(Books);
+    const QString user = Users[1];
     QStringList dates, names, moneys, memos;
     for (int i = 0; i < 1000; ++i) {
         dates << "2026-06-01";
@@ -76,30 +84,77 @@ int main(int argc, char **argv)
         moneys << "12.50";
         memos << "memo";
     }
-    const double add = MedianMs(9, [&] { db.AddRecords("bench", "支出", dates, names, moneys, memos); });
-    const double addBase = MedianMs(9, [&] {
-        TclsConnection c(t.File());
-        TclsTransaction tr(c);
-        for (int i = 0; i < 1000; ++i)
-            c.Execute("insert into All_Table (Program_Date,Program_Type,Program_Name,Program_Money,Program_Memo,"
-                      "User_Name) values (?,?,?,?,?,?)",
-                      {dates[i], "x", "y", moneys[i], "z", "bench"});
-        tr.Commit();
-    });
-    row("AddRecords, 1000 rows", add, addBase);
-
     DayLists days;
     DetailLists details;
-    for (const auto &[label, from] : {std::pair{"GetDayRecords, 1 year", QDate(2025, 1, 1)},
-                                      std::pair{"GetDayRecords, 10 years", first}}) {
-        const double ms = MedianMs(7, [&] { db.GetDayRecords(user, from, last, days, details); });
-        const double base = MedianMs(7, [&] { Baseline(t.File(), user, from, last); });
-        row(label, ms, base);
-    }
-    std::printf("  (10 years: %lld days, %lld records)\n", qint64(days[0].size()), qint64(details[0].size()));
     TotalsLists totals;
-    const double tot = MedianMs(7, [&] { db.GetProgramTotals(user, "支出", first, last, totals); });
-    const double totBase = MedianMs(7, [&] { Baseline(t.File(), user, first, last); });
-    row("GetProgramTotals, 10 years", tot, totBase);
+    return {
+        {"完成 (AddRecords), 1000 rows",
+         MedianMs(9, [&] { db.AddRecords("bench", "支出", dates, names, moneys, memos); })},
+        {"GetRangeRecords, 10 years", MedianMs(7,
+                                               [&] {
+                                                   TRangeRecords records;
+                                                   db.GetRangeRecords(user, First, Last, records);
+                                               })},
+        {"GetDayRecords, 1 year",
+         MedianMs(7, [&] { db.GetDayRecords(user, QDate(2025, 1, 1), Last, days, details); })},
+        {"GetDayRecords, 10 years", MedianMs(7, [&] { db.GetDayRecords(user, First, Last, days, details); })},
+        {"GetProgramTotals, 10 years",
+         MedianMs(7, [&] { db.GetProgramTotals(user, "支出", First, Last, totals); })},
+    };
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("pondo.sjk");
+    MakeDatabaseFile(file);
+    std::printf("building sample (%lld days)...\n", First.daysTo(Last) + 1);
+    {
+        TclsDatabaseUser db(file);
+        MakeSample(db);
+    }
+    std::printf("records: %s\n\n",
+                qPrintable(TclsConnection(file).Query("select count(*) from All_Table").Field(0)));
+    std::printf("%-34s %10s %12s %7s\n", "operation", "median ms", "baseline ms", "ratio");
+    auto row = [](const char *Name, double Ms, double Base) {
+        std::printf("%-34s %10.2f %12.2f %7.2f\n", Name, Ms, Base, Base > 0 ? Ms / Base : 0.0);
+    };
+    const std::vector<TFigure> onFile = Measure(file);
+    QStringList dates, moneys;
+    for (int i = 0; i < 1000; ++i)
+        dates << "2026-06-01", moneys << "12.50";
+    const double addBase = MedianMs(9, [&] {
+        TclsConnection c(file);
+        TclsTransaction tr(c);
+        for (int i = 0; i < 1000; ++i)
+            c.Execute(
+                "insert into All_Table (Program_Date,Program_Type,Program_Name,Program_Money,Program_Memo,"
+                "User_Name) values (?,?,?,?,?,?)",
+                {dates[i], "x", "y", moneys[i], "z", "bench"});
+        tr.Commit();
+    });
+    const QString user = Users[1];
+    const double yearBase = MedianMs(7, [&] { Baseline(file, user, QDate(2025, 1, 1), Last); });
+    const double tenBase = MedianMs(7, [&] { Baseline(file, user, First, Last); });
+    const double bases[] = {addBase, tenBase, yearBase, tenBase, tenBase};
+    for (size_t i = 0; i < onFile.size(); ++i)
+        row(onFile[i].Name, onFile[i].Ms, bases[i]);
+
+    // Books on a server (LUMORA_TEST_SERVER, as scripts/test-server.sh run
+    // sets it): the same sample and operations, beside the file's.
+    if (qEnvironmentVariableIsEmpty("LUMORA_TEST_SERVER"))
+        return 0;
+    TTestDb server;
+    {
+        TclsDatabaseUser db(server.File());
+        MakeSample(db);
+    }
+    const std::vector<TFigure> onServer = Measure(server.File());
+    std::printf("\n%-34s %10s %10s %7s\n", "operation", "file ms", "server ms", "ratio");
+    for (size_t i = 0; i < onFile.size(); ++i)
+        std::printf("%-34s %10.2f %10.2f %7.2f\n", onFile[i].Name, onFile[i].Ms, onServer[i].Ms,
+                    onServer[i].Ms / onFile[i].Ms);
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "data/unt_clsConnection.h"
 
+#include "data/postgres/unt_clsPostgresBackend.h"
 #include "data/sqlite/unt_clsSqliteBackend.h"
 
 #include <QRegularExpression>
@@ -54,11 +55,7 @@ bool TclsConnection::IsServer(const QString &Books)
 
 TclsConnection::TclsConnection(const QString &Books)
 {
-    if (IsServer(Books))
-        throw TclsDatabaseError(
-            QStringLiteral("这个版本的程序不能打开服务器上的账本（%1）。").arg(Books).toStdString(), 0,
-            TDbFault::Missing);
-    FBackend = OpenSqliteBooks(Books);
+    FBackend = IsServer(Books) ? OpenPostgresBooks(Books) : OpenSqliteBooks(Books);
 }
 
 TclsConnection::~TclsConnection() = default;

@@ -187,7 +187,11 @@ bool TclsDatabaseUser::DeleteUser(const QString &UserName, const QString &Passwo
     TclsConnection db(FDatabaseFile);
     if (MatchingHash(db, FDatabaseFile, name, Password).isEmpty())
         return false;
-    MakeSafetyCopy(FDatabaseFile, QStringLiteral("deleteuser")); // throws: then nothing is deleted
+    // A file is copied first (a failed copy throws, and nothing is deleted);
+    // books on a server are no file to copy, and the transaction below is
+    // all or nothing there.
+    if (!TclsConnection::IsServer(FDatabaseFile))
+        MakeSafetyCopy(FDatabaseFile, QStringLiteral("deleteuser"));
     TclsTransaction transaction(db);
     DeleteMemberRows(db, name, false);
     transaction.Commit();

@@ -75,10 +75,10 @@ void Failed(TclsConnection *Db, const QString &Place, const QString &Name)
     if (!Db)
         return;
     try {
-        Db->Execute(
-            "insert into Password_Failures (User_Name,Failures,Last_Failure) values (?,1,?) on "
-            "conflict(User_Name) do update set Failures=Failures+1,Last_Failure=excluded.Last_Failure",
-            {Name, now});
+        Db->Execute("insert into Password_Failures (User_Name,Failures,Last_Failure) values (?,1,?) on "
+                    "conflict(User_Name) do update set "
+                    "Failures=Password_Failures.Failures+1,Last_Failure=excluded.Last_Failure",
+                    {Name, now});
     } catch (const TclsDatabaseError &) {
         // Read-only or older books: the count in memory goes on alone.
     }

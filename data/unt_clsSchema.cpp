@@ -80,9 +80,13 @@ bool UpgradeSchema(const QString &DatabaseFile)
         // The first open above has rolled back what a killed upgrade left,
         // so the bytes are the old layout's again: a copy of them taken by
         // an earlier start is as good as a new one.
-        const QString hash = FileHash(DatabaseFile);
-        if (SafetyCopyOf(DatabaseFile, QStringLiteral("upgrade"), hash).isEmpty())
-            MakeSafetyCopy(DatabaseFile, QStringLiteral("upgrade"), hash);
+        // On a server the steps are one transaction, layout changes
+        // included, so a failed step leaves the old layout as it was.
+        if (!TclsConnection::IsServer(DatabaseFile)) {
+            const QString hash = FileHash(DatabaseFile);
+            if (SafetyCopyOf(DatabaseFile, QStringLiteral("upgrade"), hash).isEmpty())
+                MakeSafetyCopy(DatabaseFile, QStringLiteral("upgrade"), hash);
+        }
         TclsTransaction transaction(db);
         const int from = ReadVersion(db); // another copy of the program may have been quicker
         if (from >= CurrentSchemaVersion())

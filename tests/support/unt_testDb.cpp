@@ -1,10 +1,13 @@
 #include "tests/support/unt_testDb.h"
+#include "tests/support/unt_testServer.h"
 
-#include "data/unt_clsDatabaseUser.h"
 #include "data/unt_clsConnection.h"
+#include "data/unt_clsDatabaseUser.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QUrl>
 
 #include <sqlite3.h>
 #include <stdexcept>
@@ -22,10 +25,31 @@ void MakeDatabaseFile(const QString &File)
         throw std::runtime_error("schema failed");
 }
 
+QString TestServer()
+{
+    return qEnvironmentVariable("LUMORA_TEST_SERVER");
+}
+
 TTestDb::TTestDb() : FDir(std::make_unique<QTemporaryDir>())
 {
-    FFile = FDir->path() + QStringLiteral("/pondo.sjk");
-    MakeDatabaseFile(FFile);
+    const QString server = TestServer();
+    if (server.isEmpty()) {
+        FFile = FDir->path() + QStringLiteral("/pondo.sjk");
+        MakeDatabaseFile(FFile);
+        return;
+    }
+    // A database of its own for every case, made from the same layout as
+    // the file; the whole test server is thrown away afterwards.
+    static int made = 0;
+    const QString name = QStringLiteral("t%1_%2").arg(QCoreApplication::applicationPid()).arg(++made);
+    TclsConnection(server).Execute(QStringLiteral("create database %1").arg(name).toUtf8().constData());
+    QUrl url(server);
+    url.setPath(QLatin1Char('/') + name);
+    FFile = url.toString();
+    QFile schema(QStringLiteral(LUMORA_SCHEMA_FILE));
+    if (!schema.open(QIODevice::ReadOnly))
+        throw std::runtime_error("schema missing");
+    TclsConnection(FFile).ExecuteScript(schema.readAll().constData());
 }
 
 void TTestDb::Exec(const QString &Sql) const
