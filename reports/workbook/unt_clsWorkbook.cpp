@@ -188,9 +188,9 @@ void TclsWorkbook::AppendRow(const QStringList &Values)
     }
     ++FNextRow;
     if (++FBlockCount == 32) {
-        FAppended += FBlockRows + FBlockCells;
-        FBlockRows.clear();
-        FBlockCells.clear();
+        FAppended.append(FBlockRows).append(FBlockCells);
+        FBlockRows.resize(0);
+        FBlockCells.resize(0);
         FBlockCount = 0;
     }
 }
