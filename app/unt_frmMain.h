@@ -153,7 +153,7 @@ class TfrmMain : public QWidget
     void StartRecurring();
     // Proposes what is due and tells the user (a box of Parent, else of the
     // window); returns the number of rows put into the pending lists.
-    int ProposeRecurring(QWidget *Parent = nullptr);
+    int ProposeRecurring(QWidget *Parent = nullptr, qint64 Changed = 0);
 
   protected:
     void closeEvent(QCloseEvent *Event) override;

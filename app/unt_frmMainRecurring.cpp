@@ -43,7 +43,9 @@ void TfrmMain::mnuInAndOut_More_RecurringClick()
 {
     ShowRecurring(
         FSession,
-        [this](QWidget *Dialog) { RunGuarded(Dialog, [this, Dialog] { ProposeRecurring(Dialog); }); },
+        [this](QWidget *Dialog, qint64 Changed) {
+            RunGuarded(Dialog, [this, Dialog, Changed] { ProposeRecurring(Dialog, Changed); });
+        },
         [this] { return PendingProposals(*FOut, *FIn); });
 }
 
@@ -53,14 +55,17 @@ void TfrmMain::StartRecurring()
     RunGuarded(this, [this] { ProposeRecurring(); });
 }
 
-int TfrmMain::ProposeRecurring(QWidget *Parent)
+int TfrmMain::ProposeRecurring(QWidget *Parent, qint64 Changed)
 {
     // Set first: a store that fails is reported once for the day, not at
     // every look at the clock.
     FRecurringChecked = Clock::Today();
-    const TProposed proposed = ProposeDueRecurring(FSession, *FOut, *FIn, FRecurringChecked);
-    if (proposed.Rows == 0)
-        return 0;
+    // A changed entry's waiting rows were planned by what it was: they go,
+    // and what it is now proposes its own.
+    const QSet<QDate> replaced = Changed != 0 ? WithdrawProposals(*FOut, *FIn, Changed) : QSet<QDate>();
+    const TProposed proposed = ProposeDueRecurring(FSession, *FOut, *FIn, FRecurringChecked, Changed, replaced);
+    if (proposed.Message.isEmpty())
+        return proposed.Rows;
     QRadioButton *target = proposed.OutRows > 0 ? rdoOut : rdoIn;
     target->setChecked(true);
     SelectPanel(target);
