@@ -57,6 +57,7 @@ TfrmFind::TfrmFind(TclsSession &Session, TclsOutputs &Outputs, TFindFollow Follo
     UseFixedDialogButtons(this);
     BuildControls();
     ConnectControls();
+    BuildSavedMenu();
     FStaleCheck = new QTimer(this);
     FStaleCheck->setInterval(StaleCheckMs);
     connect(FStaleCheck, &QTimer::timeout, this, [this] { RunGuarded(this, [this] { ReloadIfStale(); }); });
@@ -287,6 +288,7 @@ void TfrmFind::Refresh()
     // The pickers' dates are the filter whatever they are.
     query.From = dtpFind_Date1->date();
     query.To = dtpFind_Date2->date();
+    ForgetShownNameIfChanged();
     FResult = FIndex.Run(query);
     FModel->Reset(int(FResult.Rows.size()));
     lblFind_Summary->setText(SummaryText());
