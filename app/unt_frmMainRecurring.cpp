@@ -4,10 +4,12 @@
 #include "app/unt_frmMain.h"
 #include "data/unt_clsClock.h"
 #include "panels/unt_frmRecurring.h"
+#include "panels/unt_panelEntry.h"
 #include "panels/unt_recurringDue.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDateEdit>
 #include <QMenu>
 #include <QRadioButton>
 #include <QTimer>
@@ -63,7 +65,8 @@ int TfrmMain::ProposeRecurring(QWidget *Parent, qint64 Changed)
     // A changed entry's waiting rows were planned by what it was: they go,
     // and what it is now proposes its own.
     const QSet<QDate> replaced = Changed != 0 ? WithdrawProposals(*FOut, *FIn, Changed) : QSet<QDate>();
-    const TProposed proposed = ProposeDueRecurring(FSession, *FOut, *FIn, FRecurringChecked, Changed, replaced);
+    const TProposed proposed =
+        ProposeDueRecurring(FSession, *FOut, *FIn, FRecurringChecked, Changed, replaced);
     if (proposed.Message.isEmpty())
         return proposed.Rows;
     QRadioButton *target = proposed.OutRows > 0 ? rdoOut : rdoIn;
@@ -75,7 +78,18 @@ int TfrmMain::ProposeRecurring(QWidget *Parent, qint64 Changed)
 
 void TfrmMain::RecurringDayTick()
 {
-    if (!Database || Clock::Today() == FRecurringChecked)
+    if (!Database)
+        return;
+    // The entry panels' dates that still say what was today move to the new
+    // day; a date the user chose stays.
+    const QDate today = Clock::Today();
+    if (FEntryDay.isValid() && today != FEntryDay) {
+        for (TEntryPanel *panel : {FOut, FIn})
+            if (panel->Date->date() == FEntryDay)
+                panel->Date->setDate(today);
+        FEntryDay = today;
+    }
+    if (today == FRecurringChecked)
         return;
     // A dialog or a box is open: the new day's rows wait until it closes.
     if (QApplication::activeModalWidget())

@@ -94,9 +94,9 @@ class TfrmFind : public QWidget
     TFindIndex FIndex;
     TFindResult FResult;
     quint64 FGeneration = 0;
-    TFindQuery FLastSaved; // the last search as the books hold it
+    TFindQuery FLastSaved;   // the last search as the books hold it
     TFindQuery FShownSearch; // what the name shown in cboFind_Saved stands for
-    QDate FFirst, FLast;   // the user's first and last record dates
+    QDate FFirst, FLast;     // the user's first and last record dates
     bool FApplying = false, FChecking = false;
     QLineEdit *edtFind_Text = nullptr, *edtFind_Min = nullptr, *edtFind_Max = nullptr;
     QDateEdit *dtpFind_Date1 = nullptr, *dtpFind_Date2 = nullptr;

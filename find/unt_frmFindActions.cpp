@@ -132,6 +132,7 @@ void TfrmFind::DeleteInStore(const QList<qint64> &Ids)
 
 void TfrmFind::btnFind_ExportClick()
 {
+    const TclsOutputs::TOwnedBy owned(FOutputs, this);
     QString type;
     const QString file = FOutputs.AskExportFileOfTypes({QStringLiteral("txt"), QStringLiteral("xls")},
                                                        QStringLiteral("查找结果"), type);

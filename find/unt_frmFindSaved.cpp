@@ -24,12 +24,13 @@ void TfrmFind::BuildSavedMenu()
     connect(rename, &QAction::triggered, this, [this] { RunGuarded(this, [this] { RenameSavedSearch(); }); });
     connect(remove, &QAction::triggered, this, [this] { RunGuarded(this, [this] { DeleteSavedSearch(); }); });
     cboFind_Saved->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(cboFind_Saved, &QWidget::customContextMenuRequested, this, [this, rename, remove](const QPoint &At) {
-        const bool named = cboFind_Saved->currentIndex() > 0;
-        rename->setEnabled(named);
-        remove->setEnabled(named);
-        FSavedMenu->popup(cboFind_Saved->mapToGlobal(At));
-    });
+    connect(cboFind_Saved, &QWidget::customContextMenuRequested, this,
+            [this, rename, remove](const QPoint &At) {
+                const bool named = cboFind_Saved->currentIndex() > 0;
+                rename->setEnabled(named);
+                remove->setEnabled(named);
+                FSavedMenu->popup(cboFind_Saved->mapToGlobal(At));
+            });
     cboFind_Saved->installEventFilter(this);
 }
 
@@ -74,8 +75,8 @@ void TfrmFind::RenameSavedSearch()
     const QString old = cboFind_Saved->currentIndex() > 0 ? cboFind_Saved->currentText() : QString();
     if (old.isEmpty())
         return;
-    const QString name =
-        AskSearchName(QStringLiteral("dlgFind_RenameName"), QStringLiteral("请为这个查找起一个新名字："), old);
+    const QString name = AskSearchName(QStringLiteral("dlgFind_RenameName"),
+                                       QStringLiteral("请为这个查找起一个新名字："), old);
     if (name.isEmpty() || name == old)
         return;
     TclsFindStore store(FSession.Database->DatabaseFile());
@@ -106,8 +107,9 @@ void TfrmFind::FillSaved(const QString &Current)
 
 void TfrmFind::btnFind_SaveClick()
 {
-    const QString name = AskSearchName(QStringLiteral("dlgFind_SaveName"),
-                                       QStringLiteral("请为这个查找起一个名字："), cboFind_Saved->currentText());
+    const QString name =
+        AskSearchName(QStringLiteral("dlgFind_SaveName"), QStringLiteral("请为这个查找起一个名字："),
+                      cboFind_Saved->currentText());
     if (name.isEmpty())
         return;
     TclsFindStore store(FSession.Database->DatabaseFile());

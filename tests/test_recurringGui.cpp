@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDateEdit>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -210,8 +211,8 @@ class TestRecurringGui : public QObject
         QCOMPARE(Column(f, "lvwOut_List", 1),
                  QStringList({"2026-11-30", "2026-11-16", "2026-11-23", "2026-11-30", "2026-12-07"}));
         QCOMPARE(change(QDate(2026, 10, 1), QDate(2026, 10, 31)), QStringList{Told(5)});
-        QCOMPARE(Column(f, "lvwOut_List", 1),
-                 QStringList({"2026-11-30", "2026-10-01", "2026-10-08", "2026-10-15", "2026-10-22", "2026-10-29"}));
+        QCOMPARE(Column(f, "lvwOut_List", 1), QStringList({"2026-11-30", "2026-10-01", "2026-10-08",
+                                                           "2026-10-15", "2026-10-22", "2026-10-29"}));
         Finish(f, "Out");
         // Saved stays saved: a later start proposes only what is new.
         QCOMPARE(change(QDate(2026, 11, 16), {}), QStringList{Told(4)});
@@ -298,8 +299,13 @@ class TestRecurringGui : public QObject
         TModalAnswerer answers;
         QTest::qWait(50);
         QCOMPARE(answers.Seen.size(), 0); // the same day: nothing new
+        // The expense date still on the old day follows; one the user chose stays.
+        QCOMPARE(f.Find<QDateEdit>("dtpOut_Date")->date(), QDate(2026, 3, 10));
+        f.Find<QDateEdit>("dtpIn_Date")->setDate(QDate(2026, 3, 1));
         Clock::SetToday(QDate(2026, 3, 17));
         QTRY_COMPARE(answers.Texts(), QStringList{Told(1)});
+        QCOMPARE(f.Find<QDateEdit>("dtpOut_Date")->date(), QDate(2026, 3, 17));
+        QCOMPARE(f.Find<QDateEdit>("dtpIn_Date")->date(), QDate(2026, 3, 1));
         QTest::qWait(50);
         QCOMPARE(answers.Seen.size(), 1);
         QCOMPARE(Column(f, "lvwOut_List", 1), QStringList({"2026-03-10", "2026-03-17"}));
