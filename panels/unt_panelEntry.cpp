@@ -118,7 +118,8 @@ void TEntryPanel::BuildSkip()
     ListMenu->setObjectName(QStringLiteral("mnu%1_List").arg(p));
     SkipAction = ListMenu->addAction(QStringLiteral("跳过本次(&S)"));
     SkipAction->setObjectName(QStringLiteral("mnu%1_List_Skip").arg(p));
-    connect(SkipAction, &QAction::triggered, this, [this] { RunGuarded(FHost.Session.Window(), [this] { Skip(); }); });
+    connect(SkipAction, &QAction::triggered, this,
+            [this] { RunGuarded(FHost.Session.Window(), [this] { Skip(); }); });
     List->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(List, &QWidget::customContextMenuRequested, this, [this](const QPoint &At) {
         if (QTreeWidgetItem *row = List->itemAt(At))
@@ -131,12 +132,20 @@ void TEntryPanel::BuildSkip()
     button->setText(QStringLiteral("跳过本次"));
     button->setToolTip(QStringLiteral("这一次不记账，以后也不再放入"));
     button->setAutoRaise(true);
+    button->setCursor(Qt::PointingHandCursor);
+    // Drawn as a link on the selected row: as low as the row, in its colours.
+    button->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 0 6px; background: transparent; "
+                                         "color: palette(highlighted-text); text-decoration: underline; }"));
     button->hide();
     SkipButton = button;
-    connect(button, &QToolButton::clicked, this, [this] { RunGuarded(FHost.Session.Window(), [this] { Skip(); }); });
+    connect(button, &QToolButton::clicked, this,
+            [this] { RunGuarded(FHost.Session.Window(), [this] { Skip(); }); });
     connect(List, &QTreeWidget::itemSelectionChanged, this, [this] { PlaceSkipButton(); });
     connect(List->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { PlaceSkipButton(); });
     connect(List->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { PlaceSkipButton(); });
+    // Rows put in or taken out above the selected one move it.
+    connect(List->model(), &QAbstractItemModel::rowsInserted, this, [this] { PlaceSkipButton(); });
+    connect(List->model(), &QAbstractItemModel::rowsRemoved, this, [this] { PlaceSkipButton(); });
 }
 
 QTreeWidgetItem *TEntryPanel::SelectedProposal() const
@@ -156,8 +165,9 @@ void TEntryPanel::PlaceSkipButton()
     }
     // At the right end of the row, inside it, so the row keeps its height.
     const QRect rect = List->visualItemRect(row);
-    const int width = SkipButton->sizeHint().width();
-    SkipButton->setGeometry(qMax(0, List->viewport()->width() - width - 2), rect.top(), width, rect.height());
+    const int width = SkipButton->fontMetrics().horizontalAdvance(SkipButton->text()) + 14;
+    const int right = qMin(List->viewport()->width(), rect.right() + 1);
+    SkipButton->setGeometry(qMax(0, right - width), rect.top(), width, rect.height());
     SkipButton->show();
     SkipButton->raise();
 }
@@ -170,6 +180,16 @@ void TEntryPanel::Skip()
     SkipProposed(FHost.Session, row);
     List->selectionModel()->clear();
     ShowTotal();
+}
+
+void TEntryPanel::showEvent(QShowEvent *Event)
+{
+    QWidget::showEvent(Event);
+    // Rows put in while the panel was hidden (due recurring entries at
+    // login) were measured before the list had its place: measured again,
+    // they are as tall as the rows added on screen.
+    List->doItemsLayout();
+    PlaceSkipButton();
 }
 
 bool TEntryPanel::eventFilter(QObject *Watched, QEvent *Event)

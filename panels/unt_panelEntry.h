@@ -52,6 +52,7 @@ class TEntryPanel : public QWidget
 
   protected:
     bool eventFilter(QObject *Watched, QEvent *Event) override;
+    void showEvent(QShowEvent *Event) override;
 
   private:
     bool KeyEvent(QObject *Watched, QKeyEvent *Event);
