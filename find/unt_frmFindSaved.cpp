@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QInputDialog>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QMenu>
 
 #include <algorithm>
@@ -53,6 +54,12 @@ QString TfrmFind::AskSearchName(const QString &Name, const QString &Label, const
     ask.setTextValue(Value);
     ask.setOkButtonText(QStringLiteral("确定"));
     ask.setCancelButtonText(QStringLiteral("取消"));
+    // Fixed: a dialog that can be sized gets the window manager's grip bar
+    // along its bottom, a strip under two buttons.
+    if (QLayout *layout = ask.layout()) {
+        layout->setSizeConstraint(QLayout::SetFixedSize);
+        layout->activate();
+    }
     PrepareFixedDialog(&ask);
     FSession.ActiveDialog = &ask;
     const int answer = ask.exec();

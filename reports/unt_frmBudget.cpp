@@ -38,7 +38,8 @@ class TBudgetBar : public QStyledItemDelegate
         if (!share.isValid())
             return;
         const double used = share.toDouble();
-        const QRect frame = Option.rect.adjusted(4, 3, -4, -3);
+        // As tall as the row leaves room for: the figure stands inside the bar.
+        const QRect frame = Option.rect.adjusted(4, 1, -4, -1);
         Painter->save();
         Painter->fillRect(frame, QColor(0xE8, 0xE8, 0xE8));
         QRect filled = frame;
@@ -50,10 +51,11 @@ class TBudgetBar : public QStyledItemDelegate
         const QColor fill = used > 1 ? OverColor : QColor(0x59, 0xA1, 0x4F);
         Painter->setClipRect(filled);
         Painter->setPen(ContrastOf(fill));
-        Painter->drawText(frame, Qt::AlignCenter, figure);
-        Painter->setClipRect(QRect(filled.right() + 1, frame.top(), frame.right() - filled.right(), frame.height()));
+        Painter->drawText(Option.rect, Qt::AlignCenter, figure);
+        Painter->setClipRect(
+            QRect(filled.right() + 1, frame.top(), frame.right() - filled.right(), frame.height()));
         Painter->setPen(ContrastOf(QColor(0xE8, 0xE8, 0xE8)));
-        Painter->drawText(frame, Qt::AlignCenter, figure);
+        Painter->drawText(Option.rect, Qt::AlignCenter, figure);
         Painter->restore();
     }
 };
@@ -209,9 +211,9 @@ void TfrmBudget::btnBudget_SetClick()
         // An empty or zero amount takes a budget away: never without a word.
         const bool has = std::any_of(FRows.cbegin(), FRows.cend(),
                                      [&name](const TBudgetRow &Row) { return Row.Name == name; });
-        if (!has || !ShowMessage(this, FSession.AppTitle,
-                                 QStringLiteral("您确定要取消“%1”的每月预算吗？").arg(name),
-                                 TMessageStyle::Question)) {
+        if (!has ||
+            !ShowMessage(this, FSession.AppTitle, QStringLiteral("您确定要取消“%1”的每月预算吗？").arg(name),
+                         TMessageStyle::Question)) {
             edtBudget_Money->setFocus();
             return;
         }

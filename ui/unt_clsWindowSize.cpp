@@ -54,9 +54,16 @@ void TclsAnchors::Apply()
 {
     const int dx = qMax(0, FWindow->width() - FBase.width()),
               dy = qMax(0, FWindow->height() - FBase.height());
-    for (const TAnchor &a : std::as_const(FAnchors))
-        a.Control->setGeometry(a.Base.x() + qRound(a.MoveX * dx), a.Base.y() + qRound(a.MoveY * dy),
-                               a.Base.width() + qRound(a.GrowX * dx), a.Base.height() + qRound(a.GrowY * dy));
+    for (const TAnchor &a : std::as_const(FAnchors)) {
+        const QPoint at(a.Base.x() + qRound(a.MoveX * dx), a.Base.y() + qRound(a.MoveY * dy));
+        // A control that only moves keeps the size it has now (a label
+        // sized to its text).
+        if (a.GrowX == 0 && a.GrowY == 0)
+            a.Control->move(at);
+        else
+            a.Control->setGeometry(at.x(), at.y(), a.Base.width() + qRound(a.GrowX * dx),
+                                   a.Base.height() + qRound(a.GrowY * dy));
+    }
 }
 
 bool TclsAnchors::eventFilter(QObject *Watched, QEvent *Event)
