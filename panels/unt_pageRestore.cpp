@@ -36,7 +36,9 @@ QString UsersText(const TBackupEntry &Entry)
         return QStringLiteral("已损坏");
     const QString users = Entry.Users.join(QStringLiteral("、"));
     const QString kind = KindText(Entry.Kind);
-    return kind.isEmpty() ? users : kind + QStringLiteral("：") + users;
+    if (kind.isEmpty() || users.isEmpty())
+        return kind.isEmpty() ? users : kind;
+    return kind + QStringLiteral("：") + users;
 }
 } // namespace
 
