@@ -78,7 +78,8 @@ bool TDateWord::Matches(const QDate &Date) const
 
 bool DateWord(const QString &Word, TDateWord &Date)
 {
-    static const QRegularExpression form(QStringLiteral("^(?:([0-9]{4})[-/])?([0-9]{1,2})(?:[-/]([0-9]{1,2}))?$"));
+    static const QRegularExpression form(
+        QStringLiteral("^(?:([0-9]{4})[-/])?([0-9]{1,2})(?:[-/]([0-9]{1,2}))?$"));
     const QRegularExpressionMatch match = form.match(Word);
     // A lone number is an amount: a month needs its year or its day.
     if (!match.hasMatch() || (match.captured(1).isEmpty() && match.captured(3).isEmpty()))

@@ -114,8 +114,9 @@ void SkipProposed(TclsSession &Session, QTreeWidgetItem *Row)
 
 QString SkipQuestion(const QTreeWidgetItem *Row)
 {
-    return QStringLiteral("这一行是定期收支“%1”在 %2 的一次。\r\n\r\n要跳过本次吗？选“是”，这一次以后不再放入；"
-                          "选“否”，只从列表中删除，下次还会放入。")
+    return QStringLiteral(
+               "这一行是定期收支“%1”在 %2 的一次。\r\n\r\n要跳过本次吗？选“是”，这一次以后不再放入；"
+               "选“否”，只从列表中删除，下次还会放入。")
         .arg(CellText(Row, 3), Row->text(1));
 }
 

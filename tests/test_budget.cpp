@@ -151,7 +151,8 @@ class TestBudget : public QObject
         bool over = true;
         QCOMPARE(BudgetLineText("午饭", 1234, -1, over), QStringLiteral("午饭：本月已用 12.34"));
         QVERIFY(!over);
-        QCOMPARE(BudgetLineText("午饭", 1234, 1234, over), QStringLiteral("午饭：本月已用 12.34 / 预算 12.34"));
+        QCOMPARE(BudgetLineText("午饭", 1234, 1234, over),
+                 QStringLiteral("午饭：本月已用 12.34 / 预算 12.34"));
         QVERIFY(!over);
         QCOMPARE(BudgetLineText("午饭", 1235, 1234, over),
                  QStringLiteral("午饭：本月已用 12.35 / 预算 12.34，超出 0.01"));

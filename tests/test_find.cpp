@@ -290,7 +290,8 @@ class TestFind : public QObject
     {
         TTestDb db;
         // Books of the layout before saved searches: later tables go too.
-        db.Exec("drop table Saved_Searches; drop table Budget_Table; drop table Recurring_Table; drop table Recurring_Handled; "
+        db.Exec("drop table Saved_Searches; drop table Budget_Table; drop table Recurring_Table; drop table "
+                "Recurring_Handled; "
                 "pragma user_version=2;");
         QVERIFY(UpgradeSchema(db.File()));
         TclsFindStore(db.File()).SaveSearch("张三", "a", Words("b"));

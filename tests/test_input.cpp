@@ -88,7 +88,8 @@ class TestInput : public QObject
                 QTest::keyClick(picker, Qt::Key_A, Qt::ControlModifier);
                 QTest::keyClicks(picker, typed);
                 QTest::keyClick(picker, Qt::Key_Return);
-                QCOMPARE(picker->date(), QDate::fromString(QString::fromLatin1(typed).remove('-'), "yyyyMMdd"));
+                QCOMPARE(picker->date(),
+                         QDate::fromString(QString::fromLatin1(typed).remove('-'), "yyyyMMdd"));
             }
             QCOMPARE(picker->Refusals(), refusedBefore);
             picker->setFocus();
