@@ -273,6 +273,7 @@ QList<TBackupEntry> ListBackups(const QString &DatabaseFile, QString *Problem)
         entry.File = info.absoluteFilePath();
         const TCopyStamp stamp = ReadCopyStamp(entry.File);
         entry.TakenAt = stamp.Valid ? stamp.TakenAt : TimeInName(info.fileName());
+        entry.Kind = stamp.Valid ? stamp.Kind : QString();
         if (!entry.TakenAt.isValid())
             entry.TakenAt = info.lastModified();
         entry.Damaged = CheckDatabaseFile(entry.File, true) != QLatin1String("ok");
@@ -283,6 +284,14 @@ QList<TBackupEntry> ListBackups(const QString &DatabaseFile, QString *Problem)
                 QueryReadOnly(entry.File, "select group_concat(User_Name, char(31)) from Users_Table", &ok);
             for (const QString &name : names.split(QChar(31), Qt::SkipEmptyParts))
                 entry.Users << Base64::DecodeText(name);
+            // Each member's count, as "User<US>count<RS>…".
+            const QString counts =
+                QueryReadOnly(entry.File, "select group_concat(User_Name || char(31) || n, char(30)) from "
+                                          "(select User_Name, count(*) n "
+                                          "from All_Table group by User_Name)");
+            for (const QString &pair : counts.split(QChar(30), Qt::SkipEmptyParts))
+                entry.RecordsOf.insert(Base64::DecodeText(pair.section(QChar(31), 0, 0)),
+                                       pair.section(QChar(31), 1).toLongLong());
         }
         entry.Damaged = entry.Damaged || !ok; // not Lumora's books at all
         entries << entry;

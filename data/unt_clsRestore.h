@@ -6,6 +6,7 @@
 // damaged) are replaced whole, by the password stored in the copy: the
 // replaced file is kept, and each member is told at the next login.
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -16,6 +17,8 @@ struct TBackupEntry {
     bool Damaged = false;
     QStringList Users;
     qint64 Records = 0;
+    QHash<QString, qint64> RecordsOf; // per member
+    QString Kind;                     // the stamp's: "daily", "before-restore", ...
 };
 
 // Every copy in the backup folder of DatabaseFile, newest first; each is

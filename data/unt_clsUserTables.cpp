@@ -34,6 +34,10 @@ const QList<TUserTable> &PerUserTables()
         {QStringLiteral("Budget_Table"), QStringLiteral("User_Name")},
         {QStringLiteral("Recurring_Table"), QStringLiteral("User_Name"), QStringLiteral("ID"),
          QStringLiteral("recurring")},
+        {QStringLiteral("Recurring_Handled"),
+         {},
+         QStringLiteral("Recurring_ID"),
+         QStringLiteral("recurring")},
     };
     return Tables;
 }

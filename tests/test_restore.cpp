@@ -77,14 +77,15 @@ int RestoreThroughDialog(const QString &Password, QStringList *Rows = nullptr, c
         return -1;
     pages->setCurrentIndex(3);
     auto *list = In<QTreeWidget>(&account, "lvwBackups");
-    for (int i = 0; Rows && i < list->topLevelItemCount(); ++i)
-        *Rows << list->topLevelItem(i)->text(1) + "|" + list->topLevelItem(i)->text(2) + "|" +
-                     list->topLevelItem(i)->text(3);
     if (list->topLevelItemCount() > 0)
         list->setCurrentItem(list->topLevelItem(0));
     auto *users = In<QComboBox>(&account, "cboRestore_UserName");
     if (!User.isEmpty())
         users->setCurrentIndex(users->findText(User));
+    // 记录数 is the chosen member's.
+    for (int i = 0; Rows && i < list->topLevelItemCount(); ++i)
+        *Rows << list->topLevelItem(i)->text(1) + "|" + list->topLevelItem(i)->text(2) + "|" +
+                     list->topLevelItem(i)->text(3);
     In<QLineEdit>(&account, "edtRestore_Password")->setText(Password);
     In<QPushButton>(&account, "btnOk")->click();
     return account.result();
@@ -112,9 +113,9 @@ class TestRestore : public QObject
         QCOMPARE(rows.size(), 1);
         QVERIFY(rows[0].startsWith("2026-05-01 "));
         QVERIFY(rows[0].endsWith("|甲|3"));
-        QCOMPARE(answers.Seen.size(), 1);
-        QVERIFY(answers.Seen[0].Text.startsWith("您输入的密码不对！"));
-        QCOMPARE(answers.Seen[0].Icon, QMessageBox::Critical);
+        QCOMPARE(answers.Seen.size(), 2);
+        QVERIFY(answers.Seen[1].Text.startsWith("您输入的密码不对！"));
+        QCOMPARE(answers.Seen[1].Icon, QMessageBox::Critical);
         QCOMPARE(books.Db.Count("select count(*) from All_Table"), 5);
         QCOMPARE(books.Db.Count("select count(*) from Users_Table"), 2);
         QVERIFY(
@@ -124,13 +125,23 @@ class TestRestore : public QObject
     void memberRestoreTakesASafetyCopyAndLeavesTheOthers()
     {
         TBooks books;
+        AddSampleRecords(books.Db.File(), "乙", 2);
+        {
+            // Asked first: No leaves everything as it is.
+            TModalAnswerer answers({QMessageBox::No});
+            QCOMPARE(RestoreThroughDialog("pa"), int(QDialog::Rejected));
+            QCOMPARE(answers.Seen.size(), 1);
+            QVERIFY(answers.Seen[0].Text.startsWith("把“甲”的数据恢复到 2026-05-01 "));
+            QVERIFY(answers.Seen[0].Text.contains(" 的备份？"));
+            QCOMPARE(books.Db.Count("select count(*) from All_Table"), 7);
+        }
         const QByteArray before = Hash(books.Db.File());
         TModalAnswerer answers;
         QCOMPARE(RestoreThroughDialog("pa"), int(QDialog::Accepted));
-        QCOMPARE(answers.Seen.size(), 1);
-        QVERIFY(answers.Seen[0].Text.startsWith("数据已恢复到 2026-05-01 "));
-        QVERIFY(answers.Seen[0].Text.contains("只恢复了“甲”的数据"));
-        QCOMPARE(books.Db.Count("select count(*) from All_Table"), 3);
+        QCOMPARE(answers.Seen.size(), 2);
+        QVERIFY(answers.Seen[1].Text.startsWith("数据已恢复到 2026-05-01 "));
+        QVERIFY(answers.Seen[1].Text.contains("只恢复了“甲”的数据"));
+        QCOMPARE(books.Db.Count("select count(*) from All_Table"), 5);
         QCOMPARE(TclsDatabaseUser(books.Db.File()).GetUserNames(), (QStringList{"乙", "甲"}));
         QCOMPARE(books.Db.Count("select count(*) from sqlite_master where name='Backup_Info'"), 0);
         const QDir folder(BackupFolder(books.Db.File()));
@@ -139,7 +150,19 @@ class TestRestore : public QObject
         QCOMPARE(safety.size(), 1);
         QCOMPARE(Hash(folder.filePath(safety[0])).size(), before.size());
         QCOMPARE(QueryReadOnly(folder.filePath(safety[0]), "select count(*) from All_Table"),
-                 QStringLiteral("5"));
+                 QStringLiteral("7"));
+        // The safety copy is listed as such, with each member's own count.
+        {
+            TModalAnswerer no({QMessageBox::No});
+            QStringList rows;
+            RestoreThroughDialog("pa", &rows, "乙");
+            QCOMPARE(rows.size(), 2);
+            const QString users = rows[0].section('|', 1, 1);
+            QVERIFY(users == QStringLiteral("恢复前的安全副本：甲、乙") ||
+                    users == QStringLiteral("恢复前的安全副本：乙、甲"));
+            QCOMPARE(rows[0].section('|', 2), QStringLiteral("2"));
+            QCOMPARE(rows[1].section('|', 1), QStringLiteral("甲|—"));
+        }
         QVERIFY(folder.entryList({"*.part*"}, QDir::Files | QDir::Hidden).isEmpty());
         QVERIFY(QDir(books.Db.Dir()).entryList({"*.part*"}, QDir::Files | QDir::Hidden).isEmpty());
         QVERIFY(TclsDatabaseUser(books.Db.File()).CheckLogin("甲", "pa"));
