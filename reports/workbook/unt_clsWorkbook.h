@@ -28,7 +28,9 @@ class TclsWorkbook
     // Every row of the worksheet as texts (text and number cells), for
     // reading a workbook back in; the first row is row 0, empty rows are
     // left out, columns past Columns are ignored.
-    QList<QStringList> Rows(int Columns = 256) const;
+    // MaxChars (-1: no limit) bounds the characters of all cells together,
+    // a shared string counted at each use; past it TclsWorkbookError.
+    QList<QStringList> Rows(int Columns = 256, qint64 MaxChars = -1) const;
 
     // A new workbook of one worksheet with a header row, each column Widths
     // characters wide, every cell in the face FontName.
