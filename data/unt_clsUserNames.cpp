@@ -76,6 +76,9 @@ QString Skeleton(const QString &Name)
         if (u_charType(UChar32(c)) != U_NON_SPACING_MARK && u_charType(UChar32(c)) != U_ENCLOSING_MARK &&
             !u_hasBinaryProperty(UChar32(c), UCHAR_DEFAULT_IGNORABLE_CODE_POINT))
             bare += QString::fromUcs4(&c, 1);
+    // Folded again: a capital that folds to itself with its accent on (the
+    // Turkish "İ") is a plain capital once the accent is gone.
+    bare = bare.toCaseFolded();
     const USpoofChecker *checker = Checker();
     if (!checker || bare.isEmpty())
         return bare;

@@ -212,9 +212,8 @@ class TestImportFiles : public QObject
                                      .arg(cost.CpuSeconds)
                                      .arg(cost.Outcome);
             QVERIFY2(cost.PeakMb >= 0 && cost.PeakMb < 200 && cost.CpuSeconds < 5, qPrintable(seen));
-            QVERIFY2(cost.Outcome == QStringLiteral("文件已损坏或不完整，无法读取。") ||
-                         cost.Outcome.contains("万个字符"),
-                     qPrintable(seen));
+            // Refused with a message of its own, not read and not out of memory.
+            QVERIFY2(cost.Outcome.contains("损坏") || cost.Outcome.contains("万个字符"), qPrintable(seen));
         }
     }
 

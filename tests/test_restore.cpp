@@ -16,6 +16,9 @@
 #include <QTabWidget>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace
 {
 QByteArray Hash(const QString &File)
@@ -232,6 +235,8 @@ class TestRestore : public QObject
             QCOMPARE(::chown(QFile::encodeName(folder).constData(), 0, household), 0);
             QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 02770), 0);
         }
+        QCOMPARE(::chown(QFile::encodeName(books.Db.File()).constData(), 0, household), 0);
+        QCOMPARE(::chmod(QFile::encodeName(books.Db.File()).constData(), 0660), 0);
         {
             QFile damage(books.Db.File());
             QVERIFY(damage.open(QIODevice::ReadWrite));
