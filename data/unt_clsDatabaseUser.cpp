@@ -13,12 +13,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QHash>
 
 #include <sqlite3.h>
 
-using Base64::DecodeText;
-using Base64::EncodeText;
+using Base64::DecodeText, Base64::EncodeText;
 
 namespace
 {
@@ -180,10 +178,7 @@ bool TclsDatabaseUser::PasswordMatches(const QString &UserName, const QString &P
 
 QString TclsDatabaseUser::NameKey(const QString &UserName)
 {
-    return UserName.trimmed()
-        .normalized(QString::NormalizationForm_KC)
-        .toCaseFolded()
-        .normalized(QString::NormalizationForm_KC);
+    return UserNames::Key(UserName);
 }
 
 bool TclsDatabaseUser::AddUser(const QString &UserName, const QString &Password)

@@ -65,6 +65,14 @@ QString Problem(const QString &Name)
     return {};
 }
 
+QString Key(const QString &Name)
+{
+    return Name.trimmed()
+        .normalized(QString::NormalizationForm_KC)
+        .toCaseFolded()
+        .normalized(QString::NormalizationForm_KC);
+}
+
 QString Skeleton(const QString &Name)
 {
     const QString decomposed = Name.trimmed()
