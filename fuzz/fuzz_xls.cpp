@@ -8,7 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *Data, size_t Size)
 {
     try {
         TclsWorkbook book(FuzzBytes(Data, Size), QStringLiteral("Sheet1"));
-        book.Rows(256, BillTable::MaxTableChars); // as a bill import reads it
+        book.Rows(256, BillTable::MaxTableChars, BillTable::MaxTableCells); // as a bill import reads it
         book.Columns();
         book.AppendRow(
             {QStringLiteral("2026-03-01"), QStringLiteral("支出"), QString(), QStringLiteral("1.00")});

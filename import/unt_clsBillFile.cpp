@@ -247,6 +247,7 @@ TBillTable ReadSheet(const QByteArray &Sheet, const QStringList &Strings)
     QString type;
     int depth = 0;
     qint64 chars = 0; // every cell's, a shared string counted at each use
+    qint64 cells = 0;
     while (!xml.atEnd()) {
         xml.readNext();
         if (xml.isEndElement())
@@ -292,6 +293,8 @@ TBillTable ReadSheet(const QByteArray &Sheet, const QStringList &Strings)
             for (const QString &cell : std::as_const(row))
                 blank = blank && cell.isEmpty();
             if (!blank) {
+                if ((cells += row.size()) > BillTable::MaxTableCells)
+                    throw TclsImportError(BillTable::TooManyCellsText());
                 if (rows.size() >= BillTable::MaxRows)
                     throw TclsImportError(
                         QStringLiteral("文件超过 %1 行，请分成几个文件导入。").arg(BillTable::MaxRows));
@@ -410,8 +413,9 @@ TBillTable ReadXls(const QByteArray &Bytes)
 {
     try {
         // Our own exports write their rows to Sheet1.
-        TBillTable rows = TclsWorkbook(Bytes, QStringLiteral("Sheet1"))
-                              .Rows(BillTable::MaxColumns, BillTable::MaxTableChars);
+        TBillTable rows =
+            TclsWorkbook(Bytes, QStringLiteral("Sheet1"))
+                .Rows(BillTable::MaxColumns, BillTable::MaxTableChars, BillTable::MaxTableCells);
         for (QStringList &row : rows)
             for (QString &cell : row)
                 cell = cell.trimmed();

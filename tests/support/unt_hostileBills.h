@@ -104,6 +104,21 @@ inline QByteArray NestedXlsx()
     return TestBills::ZipOf({{"xl/worksheets/sheet1.xml", sheet}});
 }
 
+// A ZIP of 130 KB whose CSV bill of 32 MB (the most a bill may unpack to)
+// is 33 million one-letter cells.
+inline QByteArray ManyCellsZip()
+{
+    QByteArray line = "a";
+    for (int c = 1; c < 128; ++c)
+        line += ",a";
+    line += '\n';
+    QByteArray csv;
+    csv.reserve(32 * 1024 * 1024);
+    while (csv.size() + line.size() < 32 * 1024 * 1024)
+        csv += line;
+    return TestBills::ZipOf({{"bill.csv", csv}});
+}
+
 struct TShape {
     const char *Name;
     QByteArray (*Make)();
@@ -113,7 +128,8 @@ inline const QList<TShape> &Shapes()
     static const QList<TShape> shapes = {{"FAT sectors looping (.xls)", FatLoopXls},
                                          {"DIFAT loop (.xls)", DifatLoopXls},
                                          {"one shared string in every cell (.xlsx)", SharedStringXlsx},
-                                         {"elements nested 4.5 M deep (.xlsx)", NestedXlsx}};
+                                         {"elements nested 4.5 M deep (.xlsx)", NestedXlsx},
+                                         {"33 M one-letter cells (.zip of .csv)", ManyCellsZip}};
     return shapes;
 }
 // What reading one bill cost, measured in a child process of its own so
