@@ -235,8 +235,10 @@ TRestoreResult RestoreWholeBooksAsAdmin(const QString &DatabaseFile, const QStri
 {
     const uid_t owner = BooksOwner(DatabaseFile, nullptr);
     if (::geteuid() != 0 && ::geteuid() != owner)
-        throw TclsDatabaseError(QStringLiteral("只有数据库的所有者（%1）或 root 才能恢复整个数据库。")
-                                    .arg(AccountName(owner))
+        throw TclsDatabaseError((owner == 0
+                                     ? QStringLiteral("只有 root 才能恢复整个数据库。")
+                                     : QStringLiteral("只有数据库的所有者（%1）或 root 才能恢复整个数据库。")
+                                           .arg(AccountName(owner)))
                                     .toStdString(),
                                 0);
     TRestoreResult result;

@@ -254,8 +254,7 @@ class TestRestore : public QObject
             }
             return text;
         });
-        QVERIFY2(member.startsWith("admin only, root; 只有数据库的所有者（root）或 root"),
-                 qPrintable(member));
+        QVERIFY2(member.startsWith("admin only, root; 只有 root 才能恢复整个数据库。"), qPrintable(member));
         QCOMPARE(Hash(books.Db.File()), damaged);
         const TRestoreResult done = RestoreWholeBooksAsAdmin(books.Db.File(), books.Backup);
         QCOMPARE(done.Status, TRestoreStatus::Restored);
