@@ -41,7 +41,7 @@ int RunOne(const QString &Op, const QString &File)
 {
     UsePrivateRuntimeDir();
     TclsDatabaseUser::SetDefaultDatabaseFile(File);
-    TfrmMain::SetTemplateFolder(QStringLiteral(LUMORA_BINARY_DIR "/Database"));
+    TfrmMain::SetTemplateFolder(QStringLiteral(":/templates"));
     double ms = 0;
     if (Op == QLatin1String("query")) {
         ms = MedianMs(5, [&] { BenchSample::PlainRangeRead(File); });

@@ -193,6 +193,19 @@ bool TpageRestore::Restore(const QString &DatabaseFile)
         Say(QStringLiteral("这个备份已损坏，不能用来恢复。"), TMessageStyle::Warning);
         Fill(DatabaseFile);
         return false;
+    case TRestoreStatus::AdminOnly:
+        Say(QStringLiteral(
+                "数据库文件已损坏或丢失，只能用备份替换整个数据库。这个数据库由一个用户组的成员共用，"
+                "整个替换会把每个成员的数据和密码都换回备份时的样子，所以只能由管理员来做：\n\n"
+                "请让%1在终端中运行\n"
+                "lumora --restore-books \"%2\"\n\n"
+                "数据库修复以后，您可以在这里只恢复您自己的数据。")
+                .arg(result.Owner == QLatin1String("root")
+                         ? QStringLiteral("管理员（root）")
+                         : QStringLiteral("数据库的所有者（%1）或 root ").arg(result.Owner),
+                     QDir::toNativeSeparators(entry.File)),
+            TMessageStyle::Warning);
+        return false;
     case TRestoreStatus::Restored:
         break;
     }

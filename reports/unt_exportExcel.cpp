@@ -4,7 +4,6 @@
 #include "reports/unt_clsExcelConnection.h"
 #include "reports/unt_clsOutputs.h"
 
-#include <QCoreApplication>
 #include <QFile>
 
 namespace
@@ -37,7 +36,8 @@ QString TclsOutputs::TemplateFolder()
 {
     if (!TemplateFolderOverride.isEmpty())
         return TemplateFolderOverride;
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/Database");
+    // Compiled in: the shared Database/ folder is any member's to write.
+    return QStringLiteral(":/templates");
 }
 
 void TclsOutputs::SetTemplateFolder(const QString &Folder)

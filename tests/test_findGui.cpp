@@ -75,7 +75,7 @@ class TestFindGui : public QObject
     {
         UsePrivateRuntimeDir();
         ApplyTestFont();
-        TfrmMain::SetTemplateFolder(QStringLiteral(LUMORA_BINARY_DIR "/Database"));
+        TfrmMain::SetTemplateFolder(QStringLiteral(":/templates"));
     }
 
     void opensFromTheMenuAndCtrlF()

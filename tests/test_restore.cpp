@@ -6,6 +6,7 @@
 #include "data/unt_clsDatabaseUser.h"
 #include "data/unt_clsRestore.h"
 #include "data/unt_clsSqlite.h"
+#include "data/unt_clsUserTables.h"
 #include "panels/unt_frmAccount.h"
 #include "tests/support/unt_testGui.h"
 
@@ -14,6 +15,9 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -217,6 +221,69 @@ class TestRestore : public QObject
         TModalAnswerer answers;
         QCOMPARE(RestoreThroughDialog("pa"), int(QDialog::Accepted));
         QCOMPARE(books.Db.Count("select count(*) from All_Table"), 3);
+    }
+
+    // A copy is any member's to plant: rows numbered at the end of the range
+    // are refused before anything is written, for a member's books and for
+    // the whole books, and the books go on giving numbers.
+    void aPlantedCopyAtTheEndOfTheNumbersIsRefused()
+    {
+        TBooks books;
+        const QString folder = BackupFolder(books.Db.File());
+        const QString planted = folder + "/pondo-2026-05-02.sjk";
+        QVERIFY(QFile::copy(books.Backup, planted));
+        TclsConnection(planted).Execute("update All_Table set ID=9223372036854775807 where ID=3");
+        const QByteArray before = Hash(books.Db.File());
+        const QStringList files = QDir(folder).entryList(QDir::Files);
+        QVERIFY_THROWS_EXCEPTION(TclsDatabaseError, RestoreBackup(books.Db.File(), planted, "甲", "pa"));
+        QCOMPARE(Hash(books.Db.File()), before);
+        QCOMPARE(QDir(folder).entryList(QDir::Files), files); // not even a safety copy
+        AddSampleRecords(books.Db.File(), "乙", 1);
+        QVERIFY(books.Db.Count("select max(ID) from All_Table") < MaxRowNumber);
+        QVERIFY(QFile::remove(books.Db.File()));
+        QVERIFY_THROWS_EXCEPTION(TclsDatabaseError, RestoreBackup(books.Db.File(), planted, "甲", "pa"));
+        QVERIFY(!QFile::exists(books.Db.File()));
+    }
+
+    // On books a group shares, replacing them whole is the administrator's:
+    // a member is told who may, and the books' owner or root does it with
+    // lumora --restore-books, keeping what it replaced.
+    void theWholeBooksAreTheAdministrators()
+    {
+        if (::geteuid() != 0)
+            QSKIP("a member's account of its own needs root");
+        TBooks books;
+        const gid_t household = 47113;
+        for (const QString &folder : {books.Db.Dir(), BackupFolder(books.Db.File())}) {
+            QCOMPARE(::chown(QFile::encodeName(folder).constData(), 0, household), 0);
+            QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 02770), 0);
+        }
+        QCOMPARE(::chown(QFile::encodeName(books.Db.File()).constData(), 0, household), 0);
+        QCOMPARE(::chmod(QFile::encodeName(books.Db.File()).constData(), 0660), 0);
+        {
+            QFile damage(books.Db.File());
+            QVERIFY(damage.open(QIODevice::ReadWrite));
+            damage.write(QByteArray(100, 'x'));
+        }
+        const QByteArray damaged = Hash(books.Db.File());
+        const QString member = RunAs(47115, household, [&] {
+            const TRestoreResult tried = RestoreBackup(books.Db.File(), books.Backup, "甲", "pa");
+            QString text =
+                tried.Status == TRestoreStatus::AdminOnly ? "admin only, " + tried.Owner : "not refused";
+            try {
+                RestoreWholeBooksAsAdmin(books.Db.File(), books.Backup);
+            } catch (const TclsDatabaseError &error) {
+                text += QStringLiteral("; ") + QString::fromUtf8(error.what());
+            }
+            return text;
+        });
+        QVERIFY2(member.startsWith("admin only, root; 只有 root 才能恢复整个数据库。"), qPrintable(member));
+        QCOMPARE(Hash(books.Db.File()), damaged);
+        const TRestoreResult done = RestoreWholeBooksAsAdmin(books.Db.File(), books.Backup);
+        QCOMPARE(done.Status, TRestoreStatus::Restored);
+        QCOMPARE(Hash(done.Replaced), damaged);
+        QCOMPARE(books.Db.Count("select count(*) from All_Table"), 3);
+        QVERIFY(TclsDatabaseUser(books.Db.File()).TakeRestoreNotice("甲").startsWith("数据已于 "));
     }
 
     void loginReadsItsListAgainAfterAFailedStart()

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 class TTestDb
@@ -49,3 +50,8 @@ class TSmallDisk
     QTemporaryDir FMountPoint;
     QString FAt;
 };
+
+// Runs Work in a forked child as the account Uid with Group as its only
+// group (the caller must be root), and returns the text Work returned, or
+// why there was none.
+QString RunAs(unsigned Uid, unsigned Group, const std::function<QString()> &Work);
