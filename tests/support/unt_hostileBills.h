@@ -3,6 +3,7 @@
 // hand. Each is a few kilobytes; read naively, each takes gigabytes.
 #include "import/unt_clsBillFile.h"
 #include "tests/support/unt_testBills.h"
+#include "tests/support/unt_testDb.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -197,11 +198,7 @@ inline TCost Measure(const QByteArray &Bytes, long LimitMb = 0)
         ::_exit(0);
     }
     ::close(out[1]);
-    QByteArray bytes;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
-        bytes.append(buffer, n);
-    ::close(out[0]);
+    const QByteArray bytes = ReadToEnd(out[0]);
     int status = 0;
     ::waitpid(child, &status, 0);
     TCost cost;

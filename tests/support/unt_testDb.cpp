@@ -113,6 +113,16 @@ void AddSampleRecords(const QString &File, const QString &User, int Count)
     TclsDatabaseUser(File).AddRecords(User, QStringLiteral("支出"), dates, names, moneys, memos);
 }
 
+QByteArray ReadToEnd(int Fd)
+{
+    QByteArray bytes;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(Fd, buffer, sizeof buffer)) > 0;)
+        bytes.append(buffer, n);
+    ::close(Fd);
+    return bytes;
+}
+
 QString RunAs(unsigned Uid, unsigned Group, const std::function<QString()> &Work)
 {
     int out[2];
@@ -135,11 +145,7 @@ QString RunAs(unsigned Uid, unsigned Group, const std::function<QString()> &Work
         ::_exit(0);
     }
     ::close(out[1]);
-    QByteArray bytes;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
-        bytes.append(buffer, n);
-    ::close(out[0]);
+    const QByteArray bytes = ReadToEnd(out[0]);
     ::waitpid(child, nullptr, 0);
     return QString::fromUtf8(bytes);
 }

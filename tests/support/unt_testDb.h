@@ -55,3 +55,6 @@ class TSmallDisk
 // group (the caller must be root), and returns the text Work returned, or
 // why there was none.
 QString RunAs(unsigned Uid, unsigned Group, const std::function<QString()> &Work);
+// What a child wrote to the pipe's reading end Fd until it closed it; Fd is
+// closed after.
+QByteArray ReadToEnd(int Fd);
