@@ -76,8 +76,8 @@ CREATE TABLE Budget_Table (
 );
 -- Each user's recurring entries (rent, salary ...). Cycle is "weekly",
 -- "monthly", "quarterly" or "yearly"; End_Date is empty for no end;
--- Last_Date is the latest occurrence saved (empty: none yet), so none is
--- proposed twice. ID is never given out again.
+-- every occurrence up to Last_Date is saved or skipped (empty: none yet), so
+-- none is proposed twice. ID is never given out again.
 CREATE TABLE Recurring_Table (
   ID            INTEGER PRIMARY KEY AUTOINCREMENT,
   User_Name     TEXT NOT NULL,
@@ -91,6 +91,14 @@ CREATE TABLE Recurring_Table (
   Last_Date     TEXT NOT NULL DEFAULT ''
 );
 CREATE INDEX Recurring_Table_User ON Recurring_Table (User_Name);
+-- Occurrences after an entry's Last_Date saved or skipped (Skipped = 1) one
+-- by one, while an earlier one is still open.
+CREATE TABLE Recurring_Handled (
+  Recurring_ID INTEGER NOT NULL,
+  Handled_Date TEXT NOT NULL,
+  Skipped      INTEGER NOT NULL DEFAULT 0,
+  PRIMARY KEY (Recurring_ID, Handled_Date)
+);
 -- Wrong passwords in a row per name (Last_Failure in ms since 1970), so the
 -- wait before the next try survives a restart.
 CREATE TABLE IF NOT EXISTS Password_Failures (
@@ -106,4 +114,4 @@ CREATE TABLE IF NOT EXISTS Restore_Notices (
   Copy_Taken_At TEXT NOT NULL
 );
 -- The layout's version; data/unt_clsSchema.cpp upgrades older files to it.
-PRAGMA user_version = 6;
+PRAGMA user_version = 7;

@@ -27,6 +27,10 @@ int main(int argc, char **argv)
     QStringList raw;
     for (int i = 0; i < argc; ++i)
         raw << QString::fromLocal8Bit(argv[i]);
+    if (const TCommandLine line = ParseCommandLine(raw); line.Action == TCommandLine::TAction::RestoreBooks) {
+        const QCoreApplication core(argc, argv); // for the program's folder, no display
+        return RestoreBooksCommand(line.Text);
+    }
     if (AsksForTextOnly(raw))
         return Answer(ParseCommandLine(raw));
     UseWholeScaleFactors();

@@ -1,12 +1,18 @@
 #include "app/unt_clsStartup.h"
 
+#include "data/unt_clsDatabaseUser.h"
+#include "data/unt_clsRestore.h"
+#include "data/unt_clsConnection.h"
 #include "ui/unt_clsLook.h"
 #include "ui/unt_clsMessages.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
+
+#include <cstdio>
 
 TCommandLine ParseCommandLine(const QStringList &Args)
 {
@@ -22,6 +28,16 @@ TCommandLine ParseCommandLine(const QStringList &Args)
         }
         if (result.Action == TAction::Error)
             continue;
+        if (arg == QLatin1String("--restore-books")) {
+            if (i + 1 >= Args.size() || Args[i + 1].isEmpty())
+                result = {
+                    TAction::Error,
+                    QStringLiteral(
+                        "lumora：--restore-books 后面要写备份文件的路径\n可用的选项请见 lumora --help\n")};
+            else
+                result = {TAction::RestoreBooks, Args[++i]};
+            continue;
+        }
         const QString what =
             arg.startsWith(QLatin1Char('-')) ? QStringLiteral("未知的选项") : QStringLiteral("多余的参数");
         result = {TAction::Error,
@@ -92,6 +108,9 @@ QString HelpText()
                           "选项：\n"
                           "  -h, --help       显示本帮助后退出\n"
                           "  -v, --version    显示版本号后退出\n"
+                          "  --restore-books 备份文件\n"
+                          "                   用备份替换整个账本（只能由账本的所有者或 root 运行），\n"
+                          "                   原来的账本保存在 Database/backup/ 中\n"
                           "\n"
                           "账本保存在程序所在文件夹的 Database/pondo.sjk 中，"
                           "每天第一次登录时备份到 Database/backup/。\n"
@@ -167,4 +186,27 @@ void SetUpApplication()
     LoadQtTranslations();
     ApplyProgramFont();
     KeepProgramFont();
+}
+
+int RestoreBooksCommand(const QString &Copy)
+{
+    const QString books = TclsDatabaseUser::DefaultDatabaseFile();
+    try {
+        const TRestoreResult result = RestoreWholeBooksAsAdmin(books, Copy);
+        const QString text =
+            QStringLiteral("lumora：数据库“%1”已整个恢复到 %2 的备份。\n原来的数据库文件保存为“%3”。"
+                           "每个用户下次登录时都会得到通知。\n")
+                .arg(QDir::toNativeSeparators(books),
+                     result.TakenAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                     result.Replaced.isEmpty() ? QStringLiteral("（无）")
+                                               : QDir::toNativeSeparators(result.Replaced));
+        std::fputs(text.toLocal8Bit().constData(), stdout);
+        return 0;
+    } catch (const std::exception &error) {
+        std::fputs((QStringLiteral("lumora：") + QString::fromUtf8(error.what()) + QLatin1Char('\n'))
+                       .toLocal8Bit()
+                       .constData(),
+                   stderr);
+        return 1;
+    }
 }

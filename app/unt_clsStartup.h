@@ -6,9 +6,10 @@
 #include <QStringList>
 
 struct TCommandLine {
-    enum class TAction { Run, Help, Version, Error };
+    enum class TAction { Run, Help, Version, Error, RestoreBooks };
     TAction Action = TAction::Run;
-    // What to print: the help, the version, or the error (for standard error).
+    // What to print: the help, the version, or the error (for standard
+    // error); for RestoreBooks the copy to restore from.
     QString Text;
 };
 
@@ -20,6 +21,10 @@ TCommandLine ParseCommandLine(const QStringList &Args);
 // the options Qt takes for itself.
 bool AsksForTextOnly(const QStringList &Args);
 QString VersionText();
+// lumora --restore-books COPY: the household administrator replaces the
+// whole books by a copy (see RestoreWholeBooksAsAdmin). Says what happened
+// on the terminal; the process's exit code.
+int RestoreBooksCommand(const QString &Copy);
 QString HelpText();
 
 // The request a second start sends to the running copy: "show", and on a

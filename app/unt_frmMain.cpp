@@ -7,7 +7,6 @@
 #include "find/unt_frmFind.h"
 #include "panels/unt_TShape.h"
 #include "panels/unt_clsButtonCreator.h"
-#include "panels/unt_frmTrash.h"
 #include "ui/unt_clsLook.h"
 #include "ui/unt_clsWidgets.h"
 
@@ -24,7 +23,6 @@
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QScreen>
-#include <QShortcut>
 #include <QStandardPaths>
 #include <QThread>
 #include <QTreeWidget>
@@ -232,6 +230,7 @@ void TfrmMain::SetupAfterLogin()
     const QDate today = Clock::Today();
     FOut->Date->setDate(today);
     FIn->Date->setDate(today);
+    FEntryDay = today;
     FBrowse->SetRange(QDate(today.year(), today.month(), 1), today);
     Database = std::make_unique<TclsDatabaseUser>();
     QStringList outNames, inNames;
@@ -308,54 +307,6 @@ void TfrmMain::SelectPanel(QRadioButton *Sender)
         pnlIn->show();
     else
         pnlInAndOut->show();
-}
-
-void TfrmMain::ConnectMoreMenu()
-{
-    FOutputs.ConnectMenu(FBrowse->MoreMenu());
-    FOutputs.BindMoreItem("mnuInAndOut_More_Trash", [this] {
-        // Restored records show at once in a range already on screen.
-        if (ShowTrash(FSession) > 0 && FBrowse->HasRange())
-            InAndOut_View();
-    });
-    SetupImport();
-    SetupRecurring();
-    FOutputs.BindMoreItem("mnuInAndOut_More_Find", [this] { OpenFind(); });
-    // Anywhere in the window, once a user is logged in.
-    auto *find = new QShortcut(QKeySequence::Find, this);
-    connect(find, &QShortcut::activated, this, [this] {
-        if (GuardFlag == 1)
-            RunGuarded(this, [this] { OpenFind(); });
-    });
-}
-
-TfrmFind *TfrmMain::FindWindow() const
-{
-    return FFind;
-}
-
-void TfrmMain::OpenFind()
-{
-    if (!FFind) {
-        auto *find = new TfrmFind(FSession, FOutputs,
-                                  {[this](qint64 Id, const QString &Name, double Money, const QString &Memo) {
-                                       FBrowse->RecordChanged(Id, Name, Money, Memo);
-                                   },
-                                   [this](const QList<qint64> &Ids) { FBrowse->RecordsRemoved(Ids); }},
-                                  this);
-        FFind = find;
-        CenterOnScreen(find);
-        find->show();
-        try {
-            find->Load();
-        } catch (...) {
-            find->close();
-            throw;
-        }
-    }
-    FFind->showNormal();
-    FFind->raise();
-    FFind->activateWindow();
 }
 
 void TfrmMain::WhileButtonBusy(const QString &Key, const std::function<void()> &Work)

@@ -43,6 +43,9 @@ class TfrmMain : public QWidget
                                              [this](const QDate &From, const QDate &To) {
                                                  FBrowse->SetRange(From, To);
                                                  InAndOut_View();
+                                             },
+                                             [this](const QString &Name, const QDate &From, const QDate &To) {
+                                                 FindCategory(Name, From, To);
                                              }}};
     TPanelHost PanelHost();
     // Adopted by the window where its panels are made (see BuildShell).
@@ -142,6 +145,8 @@ class TfrmMain : public QWidget
     // The 查找记录 window (More menu, Ctrl+F): opened, or raised when open.
     void OpenFind();
     TfrmFind *FindWindow() const;
+    // The find window showing one category's records of a range.
+    void FindCategory(const QString &Name, const QDate &From, const QDate &To);
 
     // Bills into the pending rows: the More menu's item and file drops.
     void mnuInAndOut_More_ImportClick();
@@ -153,7 +158,7 @@ class TfrmMain : public QWidget
     void StartRecurring();
     // Proposes what is due and tells the user (a box of Parent, else of the
     // window); returns the number of rows put into the pending lists.
-    int ProposeRecurring(QWidget *Parent = nullptr);
+    int ProposeRecurring(QWidget *Parent = nullptr, qint64 Changed = 0);
 
   protected:
     void closeEvent(QCloseEvent *Event) override;
@@ -178,6 +183,7 @@ class TfrmMain : public QWidget
     void RecurringDayTick();
     QTimer *FRecurringDay = nullptr;
     QDate FRecurringChecked;
+    QDate FEntryDay; // the day the entry panels' dates were last set to
     bool AskZipPassword(bool Again, QString &Password);
     // The bill's rows; Mapping gets the layout key and the columns the user
     // chose for a bill of no known layout.

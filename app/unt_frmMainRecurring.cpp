@@ -4,10 +4,12 @@
 #include "app/unt_frmMain.h"
 #include "data/unt_clsClock.h"
 #include "panels/unt_frmRecurring.h"
+#include "panels/unt_panelEntry.h"
 #include "panels/unt_recurringDue.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDateEdit>
 #include <QMenu>
 #include <QRadioButton>
 #include <QTimer>
@@ -43,7 +45,9 @@ void TfrmMain::mnuInAndOut_More_RecurringClick()
 {
     ShowRecurring(
         FSession,
-        [this](QWidget *Dialog) { RunGuarded(Dialog, [this, Dialog] { ProposeRecurring(Dialog); }); },
+        [this](QWidget *Dialog, qint64 Changed) {
+            RunGuarded(Dialog, [this, Dialog, Changed] { ProposeRecurring(Dialog, Changed); });
+        },
         [this] { return PendingProposals(*FOut, *FIn); });
 }
 
@@ -53,14 +57,18 @@ void TfrmMain::StartRecurring()
     RunGuarded(this, [this] { ProposeRecurring(); });
 }
 
-int TfrmMain::ProposeRecurring(QWidget *Parent)
+int TfrmMain::ProposeRecurring(QWidget *Parent, qint64 Changed)
 {
     // Set first: a store that fails is reported once for the day, not at
     // every look at the clock.
     FRecurringChecked = Clock::Today();
-    const TProposed proposed = ProposeDueRecurring(FSession, *FOut, *FIn, FRecurringChecked);
-    if (proposed.Rows == 0)
-        return 0;
+    // A changed entry's waiting rows were planned by what it was: they go,
+    // and what it is now proposes its own.
+    const QSet<QDate> replaced = Changed != 0 ? WithdrawProposals(*FOut, *FIn, Changed) : QSet<QDate>();
+    const TProposed proposed =
+        ProposeDueRecurring(FSession, *FOut, *FIn, FRecurringChecked, Changed, replaced);
+    if (proposed.Message.isEmpty())
+        return proposed.Rows;
     QRadioButton *target = proposed.OutRows > 0 ? rdoOut : rdoIn;
     target->setChecked(true);
     SelectPanel(target);
@@ -70,7 +78,18 @@ int TfrmMain::ProposeRecurring(QWidget *Parent)
 
 void TfrmMain::RecurringDayTick()
 {
-    if (!Database || Clock::Today() == FRecurringChecked)
+    if (!Database)
+        return;
+    // The entry panels' dates that still say what was today move to the new
+    // day; a date the user chose stays.
+    const QDate today = Clock::Today();
+    if (FEntryDay.isValid() && today != FEntryDay) {
+        for (TEntryPanel *panel : {FOut, FIn})
+            if (panel->Date->date() == FEntryDay)
+                panel->Date->setDate(today);
+        FEntryDay = today;
+    }
+    if (today == FRecurringChecked)
         return;
     // A dialog or a box is open: the new day's rows wait until it closes.
     if (QApplication::activeModalWidget())

@@ -45,7 +45,7 @@ int main(int argc, char **argv)
     TModalAnswerer answers;
     answers.OnDialog = [](QWidget *Dialog) { static_cast<QDialog *>(Dialog)->reject(); };
     const double detail = MedianMs(5, [&] { f.Main->mnuInAndOut_More_ShowRecordClick(); });
-    TfrmMain::SetTemplateFolder(QStringLiteral(LUMORA_BINARY_DIR "/Database"));
+    TfrmMain::SetTemplateFolder(QStringLiteral(":/templates"));
     ReportRows rows;
     const double reportRows = MedianMs(5, [&] { f.Main->InAndOut_GetReportRows(rows); });
     QTemporaryDir out;

@@ -17,6 +17,7 @@
 #include <QDateEdit>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMenu>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -40,7 +41,7 @@ int RunOne(const QString &Op, const QString &File)
 {
     UsePrivateRuntimeDir();
     TclsDatabaseUser::SetDefaultDatabaseFile(File);
-    TfrmMain::SetTemplateFolder(QStringLiteral(LUMORA_BINARY_DIR "/Database"));
+    TfrmMain::SetTemplateFolder(QStringLiteral(":/templates"));
     double ms = 0;
     if (Op == QLatin1String("query")) {
         ms = MedianMs(5, [&] { BenchSample::PlainRangeRead(File); });
@@ -121,6 +122,13 @@ int RunOne(const QString &Op, const QString &File)
                     ->setDate(Last.addDays(-(60000 / PerDayOf(File))));
                 ms = MedianMs(5, [&] { trigger("mnuInAndOut_More_SaveAsExcel_1"); });
             }
+            // An export that was refused (a template missing, say) is fast
+            // and would pass for a figure.
+            if ((Op.startsWith(QLatin1String("text")) || Op == QLatin1String("excel")) &&
+                QFileInfo(target).size() <= 0) {
+                std::fprintf(stderr, "%s: the export wrote nothing\n", qPrintable(Op));
+                return 1;
+            }
         }
     }
     std::printf("%.2f %ld\n", ms, PeakKb());
@@ -148,6 +156,11 @@ void RunAll(const QString &File, QCoreApplication &App)
         QProcess child;
         child.start(App.applicationFilePath(), {"--one", op, File});
         child.waitForFinished(-1);
+        if (child.exitCode() != 0) {
+            std::printf("%-30s %10s   (%s)\n", caption, "failed",
+                        qPrintable(QString::fromLocal8Bit(child.readAllStandardError()).trimmed()));
+            continue;
+        }
         const QStringList parts = QString::fromLatin1(child.readAllStandardOutput()).split(' ');
         const double ms = parts.value(0).toDouble();
         if (base == 0)

@@ -84,7 +84,7 @@ int main(int argc, char **argv)
                        QStringList outNames, inNames;
                        store.GetCategoryDays(User, TrendReadStart(First), Last, days);
                        store.GetProgramNames(User, outNames, inNames);
-                       dialog.SetData(std::move(days), First, Last, outNames + inNames);
+                       dialog.SetData(std::move(days), First, Last, outNames, inNames);
                        dialog.chtTrend->grab();
                    }),
           base);

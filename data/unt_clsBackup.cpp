@@ -1,21 +1,27 @@
 #include "data/unt_clsBackup.h"
 
+#include "data/unt_clsBooksFile.h"
 #include "data/unt_clsClock.h"
 #include "data/unt_clsSharedFiles.h"
+#include "data/sqlite/unt_clsSqliteBackend.h"
 #include "data/unt_clsConnection.h"
+#include "data/unt_clsSystemWords.h"
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
 #include <QRegularExpression>
 #include <QSet>
+#include <QThread>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 namespace
 {
@@ -54,7 +60,7 @@ TCopyOutcome MakeVerifiedCopy(const QString &Source, const QString &Folder, cons
             QFile::remove(final + QStringLiteral("-journal"));
             if (::rename(QFile::encodeName(partial).constData(), QFile::encodeName(final).constData()) != 0) {
                 outcome.Status = TCopyStatus::Failed;
-                outcome.Error = QString::fromLocal8Bit(strerror(errno));
+                outcome.Error = SystemWords(errno);
             }
         }
     }
@@ -132,7 +138,9 @@ qint64 NextCopySequence(const QString &Folder)
     const QDir dir(Folder);
     for (const QString &name : dir.entryList({QStringLiteral("pondo-*.sjk")}, QDir::Files | QDir::NoSymLinks))
         last = std::max(last, ReadCopyStamp(dir.filePath(name)).Sequence);
-    return last + 1;
+    // A planted copy may claim the last number there is: the next one
+    // must not wrap round to the first.
+    return last < std::numeric_limits<qint64>::max() ? last + 1 : last;
 }
 
 TBackupResult MakeDailyBackup(const QString &DatabaseFile, const QDate &Today, const TBackupOptions &Options)
@@ -145,15 +153,34 @@ TBackupResult MakeDailyBackup(const QString &DatabaseFile, const QDate &Today, c
     auto made = [&] { return dir.exists(name) && !IsLink(dir.filePath(name)); };
     if (made())
         return result;
+    // Books that are not what they should be are not copied at all, and
+    // are not called damaged either: the message says what they are.
+    result.Error = DatabaseFileProblem(DatabaseFile);
+    if (!result.Error.isEmpty())
+        return result;
     result.Error = UsableBackupFolder(DatabaseFile);
     if (!result.Error.isEmpty())
         return result;
-    // The others leave the copy to the one already at work.
+    // Another copy of the program at work on today's copy is waited for;
+    // one that holds the lock for longer than a copy takes, or a lock that
+    // cannot be had at all, is said: the copy is not made.
     TCopyLock lock(DatabaseFile);
-    if (!lock.Take(0)) {
-        if (lock.Busy())
+    QElapsedTimer waited;
+    waited.start();
+    bool taken;
+    while (!(taken = lock.Take(0)) && lock.Busy() && waited.elapsed() < Options.Limits.DeadlineMs &&
+           !(Options.Limits.Cancel && Options.Limits.Cancel->load()))
+        QThread::msleep(50);
+    if (!taken) {
+        if (made())
             return result;
-        result.Error = QStringLiteral("无法写入备份文件“%1”：备份文件夹不能写入。").arg(dir.filePath(name));
+        result.Busy = lock.Busy();
+        result.Error =
+            lock.Busy()
+                ? QStringLiteral("另一个程序一直占用着备份的锁文件“%1”，今天的备份没有做成，"
+                                 "下次启动时再试。")
+                      .arg(QDir::toNativeSeparators(folder + QStringLiteral("/.backup.lock")))
+                : QStringLiteral("无法写入备份文件“%1”：%2。").arg(dir.filePath(name), lock.Problem());
         return result;
     }
     RemoveCopyLeftovers(DatabaseFile);
@@ -211,8 +238,7 @@ QString MakeSafetyCopy(const QString &DatabaseFile, const QString &What, const Q
     limits.DeadlineMs = 10000;
     TCopyLock lock(DatabaseFile);
     if (error.isEmpty() && !lock.Take(int(limits.DeadlineMs)))
-        error =
-            lock.Busy() ? QStringLiteral("另一份程序正在备份数据库") : QStringLiteral("备份文件夹不能写入");
+        error = lock.Busy() ? QStringLiteral("另一份程序正在备份数据库") : lock.Problem();
     if (error.isEmpty()) {
         const TCopyStamp stamp{now, NextCopySequence(folder), QStringLiteral("before-") + What, true,
                                SourceHash};
@@ -263,17 +289,16 @@ void ClearCopyLeftovers(const QString &DatabaseFile)
 }
 
 TCopyLock::TCopyLock(const QString &DatabaseFile)
-    : FLock(BackupFolder(DatabaseFile) + QStringLiteral("/.backup.lock"))
+    : FDatabaseFile(DatabaseFile), FLock(BackupFolder(DatabaseFile) + QStringLiteral("/.backup.lock"))
 {
-    FLock.setStaleLockTime(0); // stale only when its process is gone
 }
 
 bool TCopyLock::Take(int WaitMs)
 {
-    return FLock.tryLock(WaitMs);
+    return FLock.Take(WaitMs, BooksMode(FDatabaseFile));
 }
 
-bool TCopyLock::Busy() const
+QString TCopyLock::Problem() const
 {
-    return FLock.error() == QLockFile::LockFailedError;
+    return FLock.Problem().isEmpty() ? QStringLiteral("备份文件夹不能写入") : FLock.Problem();
 }

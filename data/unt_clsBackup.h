@@ -6,9 +6,9 @@
 // taken, and gets its name only after integrity_check said "ok"; nothing
 // older is removed before that. A damaged live database is never copied.
 #include "data/unt_clsBackupFile.h"
+#include "data/unt_clsSharedFiles.h"
 
 #include <QDate>
-#include <QLockFile>
 #include <QString>
 
 struct TBackupOptions {
@@ -53,9 +53,13 @@ class TCopyLock
   public:
     explicit TCopyLock(const QString &DatabaseFile);
     bool Take(int WaitMs);
-    bool Busy() const; // held by another copy of the program
+    bool Busy() const { return FLock.Busy(); } // held by another copy of the program
+    // Why the lock could not be had when not Busy, in Chinese.
+    QString Problem() const;
+
   private:
-    QLockFile FLock;
+    QString FDatabaseFile;
+    TSharedLock FLock;
 };
 QString BackupFolder(const QString &DatabaseFile);
 // The sequence number the next copy in Folder takes.

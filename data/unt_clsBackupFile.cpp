@@ -1,5 +1,7 @@
 #include "data/unt_clsBackupFile.h"
 
+#include "data/unt_clsBooksFile.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
@@ -14,27 +16,48 @@ const int PagesPerStep = 1024;
 class TRawDb
 {
   public:
+    // Every file opened here is the books or one of their copies: opened as
+    // itself or not at all (see DatabaseFileProblem).
     TRawDb(const QString &File, int Flags)
     {
-        FRc = sqlite3_open_v2(QFile::encodeName(File).constData(), &FDb, Flags, nullptr);
+        TFileIdentity id;
+        FProblem = DatabaseFileProblem(File, &id);
+        if (!FProblem.isEmpty()) {
+            FRc = SQLITE_CANTOPEN;
+            return;
+        }
+        FRc = sqlite3_open_v2(QFile::encodeName(ResolvedFolderPath(File)).constData(), &FDb,
+                              Flags | SQLITE_OPEN_NOFOLLOW, nullptr);
+        if (FRc == SQLITE_OK && !SameFile(File, id)) {
+            FProblem = SwappedText(File);
+            FRc = SQLITE_CANTOPEN;
+        }
     }
     ~TRawDb() { sqlite3_close_v2(FDb); }
     TRawDb(const TRawDb &) = delete;
     TRawDb &operator=(const TRawDb &) = delete;
     bool Ok() const { return FRc == SQLITE_OK; }
     sqlite3 *Handle() const { return FDb; }
-    QString Error() const { return QString::fromUtf8(FDb ? sqlite3_errmsg(FDb) : sqlite3_errstr(FRc)); }
+    QString Error() const
+    {
+        if (!FProblem.isEmpty())
+            return FProblem;
+        return QString::fromUtf8(FDb ? sqlite3_errmsg(FDb) : sqlite3_errstr(FRc));
+    }
     // Files the program writes are never reached through a link, and their
     // changes are journalled in memory: a journal file beside them would be
     // one more name in a shared folder.
     static TRawDb Writable(const QString &File)
     {
-        TRawDb db(File, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW);
+        TRawDb db(File, SQLITE_OPEN_READWRITE);
         if (db.Ok() && !db.Run("PRAGMA journal_mode=MEMORY"))
             db.FRc = SQLITE_CANTOPEN;
         return db;
     }
-    TRawDb(TRawDb &&Other) noexcept : FDb(Other.FDb), FRc(Other.FRc) { Other.FDb = nullptr; }
+    TRawDb(TRawDb &&Other) noexcept : FDb(Other.FDb), FRc(Other.FRc), FProblem(std::move(Other.FProblem))
+    {
+        Other.FDb = nullptr;
+    }
     // Runs Sql; the first column of each row goes to Rows.
     bool Run(const char *Sql, QStringList *Rows = nullptr)
     {
@@ -52,6 +75,7 @@ class TRawDb
   private:
     sqlite3 *FDb = nullptr;
     int FRc = SQLITE_OK;
+    QString FProblem;
 };
 } // namespace
 

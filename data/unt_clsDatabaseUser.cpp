@@ -5,15 +5,14 @@
 #include "data/unt_clsConnection.h"
 #include "data/unt_clsPassword.h"
 #include "data/unt_clsPasswordWait.h"
+#include "data/unt_clsUserNames.h"
 #include "data/unt_clsUserTables.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QHash>
 
-using Base64::DecodeText;
-using Base64::EncodeText;
+using Base64::DecodeText, Base64::EncodeText;
 
 namespace
 {
@@ -130,24 +129,23 @@ bool TclsDatabaseUser::PasswordMatches(const QString &UserName, const QString &P
 
 QString TclsDatabaseUser::NameKey(const QString &UserName)
 {
-    return UserName.trimmed()
-        .normalized(QString::NormalizationForm_KC)
-        .toCaseFolded()
-        .normalized(QString::NormalizationForm_KC);
+    return UserNames::Key(UserName);
 }
 
 bool TclsDatabaseUser::AddUser(const QString &UserName, const QString &Password)
 {
     const QString name = EncodeText(UserName.trimmed());
     const QString key = NameKey(UserName);
-    if (key.isEmpty()) // blanks alone could be created but never chosen
+    if (key.isEmpty() || !UserNames::Problem(UserName.trimmed()).isEmpty()) // see UserNames::Problem
         return false;
+    const QString look = UserNames::Skeleton(UserName);
     TclsConnection db(FDatabaseFile);
     // Names stored before keep working as they are; only a new one is
     // compared the forgiving way.
     auto taken = [&] {
         for (auto rs = db.Query("select User_Name from Users_Table"); !rs.Eof(); rs.MoveNext())
-            if (NameKey(DecodeText(rs.Field(0))) == key)
+            if (const QString stored = DecodeText(rs.Field(0));
+                NameKey(stored) == key || UserNames::Skeleton(stored) == look)
                 return true;
         return false;
     };

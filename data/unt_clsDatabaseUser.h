@@ -43,7 +43,9 @@ class TclsDatabaseUser
     // The password as it is in these books, counted like a login's.
     bool PasswordMatches(const QString &UserName, const QString &Password);
     // The name is trimmed; false when it equals an existing name once both
-    // are NFKC-normalised and case-folded ("Alice", "ａｌｉｃｅ ").
+    // are NFKC-normalised and case-folded ("Alice", "ａｌｉｃｅ "), or looks
+    // like one (UserNames::Skeleton), or has characters nobody sees
+    // (UserNames::Problem).
     bool AddUser(const QString &UserName, const QString &Password);
     static QString NameKey(const QString &UserName);
     bool ChangePassword(const QString &UserName, const QString &OldPassword, const QString &NewPassword);

@@ -24,7 +24,25 @@ qint64 Cents(double Money)
 
 QString FoldText(const QString &Text)
 {
-    return Text.normalized(QString::NormalizationForm_KC).toCaseFolded();
+    // Most memos are Chinese characters, digits and plain letters, which
+    // compatibility forms and case folding leave as they are but for the
+    // capitals: those skip the costly general way, which a find index of
+    // years of memos that all differ would take hundreds of thousands of
+    // times.
+    const bool plain = std::all_of(Text.begin(), Text.end(), [](QChar C) {
+        const char16_t c = C.unicode();
+        return (c >= 0x20 && c < 0x7F) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF);
+    });
+    if (!plain)
+        return Text.normalized(QString::NormalizationForm_KC).toCaseFolded();
+    const auto capital = [](QChar C) { return C.unicode() >= 'A' && C.unicode() <= 'Z'; };
+    if (std::none_of(Text.begin(), Text.end(), capital))
+        return Text;
+    QString folded = Text;
+    for (QChar &c : folded)
+        if (capital(c))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    return folded;
 }
 
 QStringList FindWords(const QString &Text)
@@ -56,6 +74,40 @@ qint64 AmountWordCents(const QString &Word)
         return -1;
     places = places.leftJustified(2, QLatin1Char('0'));
     return whole.toLongLong() * 100 + places.toLongLong();
+}
+
+bool AmountWordRange(const QString &Word, qint64 &Low, qint64 &High)
+{
+    Low = AmountWordCents(Word);
+    if (Low < 0)
+        return false;
+    const qsizetype point = Word.indexOf(QLatin1Char('.'));
+    QString places = point < 0 ? QString() : Word.mid(point + 1);
+    while (places.size() > 2 && places.endsWith(QLatin1Char('0')))
+        places.chop(1);
+    High = Low + (places.size() >= 2 ? 0 : places.size() == 1 ? 9 : 99);
+    return true;
+}
+
+bool TDateWord::Matches(const QDate &Date) const
+{
+    return (Year == 0 || Date.year() == Year) && Date.month() == Month && (Day == 0 || Date.day() == Day);
+}
+
+bool DateWord(const QString &Word, TDateWord &Date)
+{
+    static const QRegularExpression form(
+        QStringLiteral("^(?:([0-9]{4})[-/])?([0-9]{1,2})(?:[-/]([0-9]{1,2}))?$"));
+    const QRegularExpressionMatch match = form.match(Word);
+    // A lone number is an amount: a month needs its year or its day.
+    if (!match.hasMatch() || (match.captured(1).isEmpty() && match.captured(3).isEmpty()))
+        return false;
+    Date.Year = match.captured(1).toInt();
+    Date.Month = match.captured(2).toInt();
+    Date.Day = match.captured(3).toInt();
+    // 2024 for a day of any year lets 02-29 be one.
+    return Date.Month >= 1 && Date.Month <= 12 &&
+           (Date.Day == 0 || QDate(Date.Year ? Date.Year : 2024, Date.Month, Date.Day).isValid());
 }
 
 qint64 AmountBoundCents(const QString &Text)
@@ -152,12 +204,25 @@ TFindResult TFindIndex::Run(const TFindQuery &Query) const
         const QStringList round = words.mid(from, WordsPerRound);
         const quint64 all = round.size() == 64 ? ~quint64(0) : (quint64(1) << round.size()) - 1;
         std::vector<quint64> masks(size_t(FRecords.TextCount()), 0);
-        std::vector<std::pair<qint64, quint64>> amounts;
+        struct TAmountWord {
+            qint64 Low, High;
+            quint64 Bit;
+        };
+        std::vector<TAmountWord> amounts;
+        std::vector<std::pair<TDateWord, quint64>> dates;
         for (int w = 0; w < round.size(); ++w) {
-            MarkTexts(round[w], quint64(1) << w, masks);
-            if (const qint64 cents = AmountWordCents(round[w]); cents >= 0)
-                amounts.emplace_back(cents, quint64(1) << w);
+            const quint64 bit = quint64(1) << w;
+            MarkTexts(round[w], bit, masks);
+            qint64 low = 0, high = 0;
+            TDateWord date;
+            if (AmountWordRange(round[w], low, high))
+                amounts.push_back({low, high, bit});
+            else if (DateWord(round[w], date))
+                dates.emplace_back(date, bit);
         }
+        // A date word asks for each day's date once: records come in day order.
+        qint32 dateDay = -1;
+        quint64 dayBits = 0;
         for (qsizetype i = 0; i < n; ++i) {
             if (!match[size_t(i)])
                 continue;
@@ -165,9 +230,20 @@ TFindResult TFindIndex::Run(const TFindQuery &Query) const
             quint64 found = masks[r.Name] | masks[r.Memo];
             if (found != all && !amounts.empty()) {
                 const qint64 cents = Cents(r.Money);
-                for (const auto &[amount, bit] : amounts)
-                    if (cents == amount)
-                        found |= bit;
+                for (const TAmountWord &amount : amounts)
+                    if (cents >= amount.Low && cents <= amount.High)
+                        found |= amount.Bit;
+            }
+            if (found != all && !dates.empty()) {
+                if (r.Day != dateDay) {
+                    dateDay = r.Day;
+                    dayBits = 0;
+                    const QDate day = FRecords.From().addDays(r.Day);
+                    for (const auto &[date, bit] : dates)
+                        if (date.Matches(day))
+                            dayBits |= bit;
+                }
+                found |= dayBits;
             }
             match[size_t(i)] = found == all;
         }

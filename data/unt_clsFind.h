@@ -37,6 +37,16 @@ QStringList FindWords(const QString &Text);
 // A word that is an amount (digits with at most one point, at most two
 // places that are not zero) in cents; -1 when it is none.
 qint64 AmountWordCents(const QString &Word);
+// The amounts a number word begins, in cents: 58 is 58.00 to 58.99, 58.2 is
+// 58.20 to 58.29, 58.20 only itself; false when the word is no amount.
+bool AmountWordRange(const QString &Word, qint64 &Low, qint64 &High);
+// A date word: a day ("2026-11-30"), a month ("2026-11") or a day of any
+// year ("11-30"); fields a word leaves open are 0. False for no date word.
+struct TDateWord {
+    int Year = 0, Month = 0, Day = 0;
+    bool Matches(const QDate &Date) const;
+};
+bool DateWord(const QString &Word, TDateWord &Date);
 // An amount bound typed as in the entry panels, in cents; -1 when blank or
 // not an amount the entry panels would take.
 qint64 AmountBoundCents(const QString &Text);

@@ -109,3 +109,21 @@ bool TclsFindStore::SearchExists(const QString &UserName, const QString &Name)
                      {EncodeText(UserName), EncodeText(Name)})
                 .Eof();
 }
+
+void TclsFindStore::DeleteSearch(const QString &UserName, const QString &Name)
+{
+    TclsConnection db(FDatabaseFile);
+    db.Execute("delete from Saved_Searches where User_Name=? and Search_Name=?",
+               {EncodeText(UserName), EncodeText(Name)});
+}
+
+void TclsFindStore::RenameSearch(const QString &UserName, const QString &Name, const QString &NewName)
+{
+    TclsConnection db(FDatabaseFile);
+    TclsTransaction transaction(db);
+    db.Execute("delete from Saved_Searches where User_Name=? and Search_Name=?",
+               {EncodeText(UserName), EncodeText(NewName)});
+    db.Execute("update Saved_Searches set Search_Name=? where User_Name=? and Search_Name=?",
+               {EncodeText(NewName), EncodeText(UserName), EncodeText(Name)});
+    transaction.Commit();
+}

@@ -28,6 +28,9 @@ class TclsFindStore
     bool LoadSearch(const QString &UserName, const QString &Name, TFindQuery &Query);
     void SaveSearch(const QString &UserName, const QString &Name, const TFindQuery &Query);
     bool SearchExists(const QString &UserName, const QString &Name);
+    void DeleteSearch(const QString &UserName, const QString &Name);
+    // A search of the new name is replaced.
+    void RenameSearch(const QString &UserName, const QString &Name, const QString &NewName);
 
   private:
     QString FDatabaseFile;

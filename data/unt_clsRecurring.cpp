@@ -95,7 +95,7 @@ QDate NextOccurrence(const TRecurringEntry &Entry, const QDate &After)
 }
 
 TDueOccurrences DueOccurrences(const TRecurringEntry &Entry, const QDate &After, const QDate &Today,
-                               int Limit)
+                               int Limit, const QSet<QDate> &Except)
 {
     TDueOccurrences due;
     QDate until = Today;
@@ -107,6 +107,8 @@ TDueOccurrences DueOccurrences(const TRecurringEntry &Entry, const QDate &After,
         const QDate date = Occurrence(Entry.Start, Entry.Cycle, index);
         if (!date.isValid() || date > until)
             break;
+        if (Except.contains(date))
+            continue;
         if (due.Dates.size() < Limit)
             due.Dates << date;
         else
@@ -115,16 +117,30 @@ TDueOccurrences DueOccurrences(const TRecurringEntry &Entry, const QDate &After,
     return due;
 }
 
-TDueRound CollectDue(const QList<TRecurringEntry> &Entries, const QHash<qint64, QDate> &Pending,
-                     const QDate &Today, int Limit)
+QDate NextOpenOccurrence(const TRecurringEntry &Entry, const QSet<QDate> &Pending)
+{
+    QDate date = NextOccurrence(Entry, Entry.Last);
+    while (date.isValid() && (Entry.Handled.contains(date) || Pending.contains(date)))
+        date = NextOccurrence(Entry, date);
+    return date;
+}
+
+void CompactHandled(TRecurringEntry &Entry)
+{
+    for (QDate next = NextOccurrence(Entry, Entry.Last); next.isValid() && Entry.Handled.contains(next);
+         next = NextOccurrence(Entry, next))
+        Entry.Last = next;
+    if (Entry.Last.isValid())
+        Entry.Handled.removeIf([&](const QDate &Date) { return Date <= Entry.Last; });
+}
+
+TDueRound CollectDue(const QList<TRecurringEntry> &Entries, const TPendingDates &Pending, const QDate &Today,
+                     int Limit)
 {
     TDueRound round;
     for (const TRecurringEntry &entry : Entries) {
-        QDate after = entry.Last;
-        const QDate pending = Pending.value(entry.ID);
-        if (pending.isValid() && (!after.isValid() || pending > after))
-            after = pending;
-        const TDueOccurrences due = DueOccurrences(entry, after, Today, Limit);
+        const TDueOccurrences due =
+            DueOccurrences(entry, entry.Last, Today, Limit, entry.Handled + Pending.value(entry.ID));
         for (const QDate &date : due.Dates)
             round.Rows << TDueRow{entry.ID, date, entry.Type, entry.Name, entry.Money, entry.Memo};
         if (!due.Dates.isEmpty())

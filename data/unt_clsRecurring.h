@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -24,8 +25,14 @@ struct TRecurringEntry {
     TRecurringCycle Cycle = TRecurringCycle::Monthly;
     QDate Start;
     QDate End;  // invalid: no end
-    QDate Last; // the latest occurrence saved (or handled); invalid: none yet
+    QDate Last; // every occurrence up to it saved or skipped; invalid: none yet
+    // Occurrences after Last saved or skipped one by one (an earlier one
+    // still open, deleted from a pending list without skipping it).
+    QSet<QDate> Handled;
 };
+
+// Per entry, the occurrences waiting in the pending lists.
+using TPendingDates = QHash<qint64, QSet<QDate>>;
 
 // Occurrence Index (0 for the start) of a cycle that begins on Start. Each is
 // counted from the start itself, so a month without the start's day uses its
@@ -43,9 +50,17 @@ struct TDueOccurrences {
 };
 
 // The occurrences after After (invalid: from the start) up to Today and the
-// entry's end, at most Limit of them.
+// entry's end, but for those in Except, at most Limit of them.
 TDueOccurrences DueOccurrences(const TRecurringEntry &Entry, const QDate &After, const QDate &Today,
-                               int Limit);
+                               int Limit, const QSet<QDate> &Except = {});
+
+// The first occurrence neither handled nor in Pending; invalid when the
+// entry has ended by then.
+QDate NextOpenOccurrence(const TRecurringEntry &Entry, const QSet<QDate> &Pending);
+
+// Last moved over the handled occurrences that follow it, and those dropped
+// from Handled (with any at or before Last).
+void CompactHandled(TRecurringEntry &Entry);
 
 constexpr int MaxDuePerEntry = 400;
 
@@ -64,8 +79,8 @@ struct TDueRound {
     QList<TDueEntryLeft> Left;   // entries that had more due than the limit
 };
 
-// What is due for Entries by Today. An entry's occurrences start after the
-// later of its saved Last and Pending's date for it (rows already proposed
-// and not yet saved), so nothing is proposed twice.
-TDueRound CollectDue(const QList<TRecurringEntry> &Entries, const QHash<qint64, QDate> &Pending,
-                     const QDate &Today, int Limit = MaxDuePerEntry);
+// What is due for Entries by Today: each entry's occurrences after its Last,
+// but for those handled and those in Pending (rows already proposed and not
+// yet saved), so nothing is proposed twice.
+TDueRound CollectDue(const QList<TRecurringEntry> &Entries, const TPendingDates &Pending, const QDate &Today,
+                     int Limit = MaxDuePerEntry);

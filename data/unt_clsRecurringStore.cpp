@@ -69,6 +69,14 @@ QList<TRecurringEntry> Entries(const QString &File, const QString &User)
             continue;
         entries << entry;
     }
+    QHash<qint64, QSet<QDate>> handled;
+    for (auto rs = db.Query("select Recurring_ID,Handled_Date from Recurring_Handled where Recurring_ID in "
+                            "(select ID from Recurring_Table where User_Name=?)",
+                            {EncodeText(User)});
+         !rs.Eof(); rs.MoveNext())
+        handled[rs.FieldInt64(0)].insert(StoredDate(rs.Field(1)));
+    for (TRecurringEntry &entry : entries)
+        entry.Handled = handled.value(entry.ID);
     return entries;
 }
 
@@ -102,19 +110,60 @@ bool DeleteEntry(const QString &File, const QString &User, qint64 ID)
     TclsConnection db(File);
     if (!IsUsers(db, User, ID))
         return false;
+    TclsTransaction transaction(db);
+    db.Execute("delete from Recurring_Handled where Recurring_ID=?", {ID});
     db.Execute("delete from Recurring_Table where ID=? and User_Name=?", {ID, EncodeText(User)});
+    transaction.Commit();
     return true;
 }
 
-void SaveHandled(TclsConnection &Db, const QString &User, const QHash<qint64, QDate> &Latest)
+namespace
 {
-    const QString user = EncodeText(User);
-    for (auto it = Latest.constBegin(); it != Latest.constEnd(); ++it) {
-        if (!it.value().isValid())
-            continue;
-        // Plain text comparison: the dates are stored as yyyy-mm-dd.
-        Db.Execute("update Recurring_Table set Last_Date=? where ID=? and User_Name=? and Last_Date<?",
-                   {DateText(it.value()), it.key(), user, DateText(it.value())});
-    }
+void Remember(TclsConnection &Db, const QString &User, qint64 ID, const QList<QDate> &Dates, bool Skipped)
+{
+    auto rs = Db.Query("select Cycle,Start_Date,End_Date,Last_Date from Recurring_Table where ID=? and "
+                       "User_Name=?",
+                       {ID, EncodeText(User)});
+    TRecurringEntry entry;
+    if (rs.Eof() || !CycleFromKey(rs.Field(0), entry.Cycle))
+        return;
+    entry.Start = StoredDate(rs.Field(1));
+    entry.End = StoredDate(rs.Field(2));
+    entry.Last = StoredDate(rs.Field(3));
+    for (auto handled = Db.Query("select Handled_Date from Recurring_Handled where Recurring_ID=?", {ID});
+         !handled.Eof(); handled.MoveNext())
+        entry.Handled.insert(StoredDate(handled.Field(0)));
+    for (const QDate &date : Dates)
+        if (date.isValid() && (!entry.Last.isValid() || date > entry.Last) && !entry.Handled.contains(date)) {
+            entry.Handled.insert(date);
+            Db.Execute("insert into Recurring_Handled (Recurring_ID,Handled_Date,Skipped) values (?,?,?)",
+                       {ID, DateText(date), Skipped ? 1 : 0});
+        }
+    // The occurrences handled in a row from the oldest open one need no
+    // row each: Last stands for them.
+    const QDate last = entry.Last;
+    CompactHandled(entry);
+    if (entry.Last == last)
+        return;
+    Db.Execute("update Recurring_Table set Last_Date=? where ID=? and User_Name=?",
+               {DateText(entry.Last), ID, EncodeText(User)});
+    // Plain text comparison: the dates are stored as yyyy-mm-dd.
+    Db.Execute("delete from Recurring_Handled where Recurring_ID=? and Handled_Date<=?",
+               {ID, DateText(entry.Last)});
+}
+} // namespace
+
+void SaveHandled(TclsConnection &Db, const QString &User, const QHash<qint64, QList<QDate>> &Saved)
+{
+    for (auto it = Saved.constBegin(); it != Saved.constEnd(); ++it)
+        Remember(Db, User, it.key(), it.value(), false);
+}
+
+void SkipOccurrence(const QString &File, const QString &User, qint64 ID, const QDate &Date)
+{
+    TclsConnection db(File);
+    TclsTransaction transaction(db);
+    Remember(db, User, ID, {Date}, true);
+    transaction.Commit();
 }
 } // namespace RecurringStore

@@ -17,8 +17,10 @@ qint64 AddEntry(const QString &File, const QString &User, const TRecurringEntry 
 bool UpdateEntry(const QString &File, const QString &User, const TRecurringEntry &Entry);
 bool DeleteEntry(const QString &File, const QString &User, qint64 ID);
 
-// Inside the transaction that saves pending rows: remembers for each entry
-// the latest occurrence proposed, so it is never proposed again. A date
-// older than the one already remembered is ignored.
-void SaveHandled(TclsConnection &Db, const QString &User, const QHash<qint64, QDate> &Latest);
+// Inside the transaction that saves pending rows: remembers the occurrences
+// saved, so none is proposed again. Dates already remembered, and entries
+// that are not the user's, are ignored.
+void SaveHandled(TclsConnection &Db, const QString &User, const QHash<qint64, QList<QDate>> &Saved);
+// Remembers one occurrence as skipped: never proposed again, nothing saved.
+void SkipOccurrence(const QString &File, const QString &User, qint64 ID, const QDate &Date);
 } // namespace RecurringStore

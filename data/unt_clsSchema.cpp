@@ -56,6 +56,11 @@ const std::vector<TSchemaStep> &SchemaSteps()
          QStringLiteral(
              "CREATE TABLE IF NOT EXISTS Restore_Notices (User_Name TEXT NOT NULL, Restored_At TEXT "
              "NOT NULL, Copy_Taken_At TEXT NOT NULL)")},
+        // 6 -> 7: occurrences of recurring entries saved or skipped out of
+        // turn, after the entry's Last_Date.
+        {QStringLiteral(
+            "CREATE TABLE Recurring_Handled (Recurring_ID INTEGER NOT NULL, Handled_Date TEXT NOT "
+            "NULL, Skipped INTEGER NOT NULL DEFAULT 0, PRIMARY KEY (Recurring_ID, Handled_Date))")},
     };
     return Steps;
 }

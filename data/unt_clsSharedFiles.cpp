@@ -1,15 +1,20 @@
 #include "data/unt_clsSharedFiles.h"
 
 #include "data/unt_clsBackup.h"
+#include "data/unt_clsSystemWords.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <QThread>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+
+#include <QElapsedTimer>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,14 +25,11 @@ QByteArray Native(const QString &Path)
     return QFile::encodeName(Path);
 }
 
-QString SystemWords(int Code)
-{
-    return QString::fromLocal8Bit(std::strerror(Code));
-}
-
 // Mode's bits and group on an open file: nothing can be swapped in between.
 QString Apply(int Fd, const TBooksMode &Mode)
 {
+    if (Mode.Owner != uid_t(-1) && ::geteuid() == 0 && ::fchown(Fd, Mode.Owner, gid_t(-1)) != 0)
+        return SystemWords(errno);
     if (Mode.Group != gid_t(-1)) {
         struct stat info {
         };
@@ -51,6 +53,7 @@ TBooksMode BooksMode(const QString &DatabaseFile)
         mode.Mode = (info.st_mode & 0664) | S_IRUSR | S_IWUSR;
         mode.Group = info.st_gid;
         mode.Known = true;
+        mode.Owner = info.st_uid;
     } else if (::stat(Native(QFileInfo(DatabaseFile).absolutePath()).constData(), &info) == 0) {
         // No books yet: what the folder gives the group it shares.
         mode.Mode = (info.st_mode & S_IWGRP) ? 0660 : 0600;
@@ -165,7 +168,16 @@ QString UsableBackupFolder(const QString &DatabaseFile)
     if (!S_ISDIR(info.st_mode))
         return QStringLiteral("“%1”不是文件夹，无法在其中保存备份。").arg(shown);
     const TBooksMode books = BooksMode(DatabaseFile);
-    const bool ownGroup = books.Known ? info.st_gid == books.Group : info.st_gid == ::getegid();
+    // Without the books (missing, say) the group they are shared through is
+    // the one of their folder, which the backup folder takes when made: a
+    // member's own primary group is no measure.
+    struct stat home {
+    };
+    const bool ownGroup =
+        books.Known ? info.st_gid == books.Group
+                    : (::stat(Native(QFileInfo(DatabaseFile).absolutePath()).constData(), &home) == 0 &&
+                       info.st_gid == home.st_gid) ||
+                          info.st_gid == ::getegid();
     if (info.st_uid != ::geteuid() && !ownGroup)
         return QStringLiteral(
                    "备份文件夹“%1”既不属于您，也不属于账本所属的用户组。为了安全，程序不在其中写入，"
@@ -194,4 +206,63 @@ void RemoveCopyLeftovers(const QString &DatabaseFile)
              backups.entryList({QStringLiteral("*.part"), QStringLiteral("*.part-journal")},
                                QDir::Files | QDir::Hidden | QDir::System))
             backups.remove(name);
+}
+
+TSharedLock::~TSharedLock()
+{
+    if (FFd >= 0)
+        ::close(FFd); // the lock goes with the handle
+}
+
+bool TSharedLock::Take(int WaitMs, const TBooksMode &Mode)
+{
+    FBusy = false;
+    FProblem.clear();
+    if (FFd >= 0)
+        return true;
+    const QByteArray name = Native(FFile);
+    const QString shown = QDir::toNativeSeparators(FFile);
+    const int flags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | flags, 0600);
+    if (fd >= 0) {
+        if (!Apply(fd, Mode).isEmpty()) {
+        } // a lock others cannot open is still a lock for this account
+    } else if (errno == EEXIST) {
+        fd = ::open(name.constData(), O_RDWR | flags);
+        // flock needs no write access: another member's lock of their own mode still serves.
+        if (fd < 0 && (errno == EACCES || errno == EPERM))
+            fd = ::open(name.constData(), O_RDONLY | flags);
+    }
+    if (fd < 0) {
+        FProblem = QStringLiteral("无法打开锁文件“%1”：%2").arg(shown, SystemWords(errno));
+        return false;
+    }
+    struct stat info {
+    };
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        FProblem = QStringLiteral("锁文件“%1”不是普通文件（可能是别人放的），为了安全程序不使用它。"
+                                  "请让管理员删除它。")
+                       .arg(shown);
+        return false;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            FFd = fd;
+            return true;
+        }
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            FProblem = QStringLiteral("无法锁定“%1”：%2").arg(shown, SystemWords(errno));
+            ::close(fd);
+            return false;
+        }
+        if (clock.elapsed() >= WaitMs) {
+            FBusy = true;
+            ::close(fd);
+            return false;
+        }
+        QThread::msleep(20);
+    }
 }

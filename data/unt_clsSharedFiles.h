@@ -13,6 +13,9 @@ struct TBooksMode {
     mode_t Mode = 0600;
     gid_t Group = gid_t(-1); // -1: leave the group as the folder gives it
     bool Known = false;
+    // The books' owner: root restoring or copying them gives what it makes
+    // beside them to that account, not to itself.
+    uid_t Owner = uid_t(-1);
 };
 TBooksMode BooksMode(const QString &DatabaseFile);
 
@@ -41,3 +44,28 @@ QString UsableBackupFolder(const QString &DatabaseFile);
 // books and in the backup folder (*.part, their journals). Call it while no
 // copy is being made: at start, under the copies' lock.
 void RemoveCopyLeftovers(const QString &DatabaseFile);
+
+// A lock in a shared folder that any member could have prepared: taken with
+// flock on a file opened without blocking (a pipe there would wait for a
+// writer for ever) and without following a link; only a regular file is a
+// lock, and whatever it holds does not matter. The kernel lets it go with
+// the process, so none is ever stale.
+class TSharedLock
+{
+  public:
+    explicit TSharedLock(const QString &File) : FFile(File) {}
+    ~TSharedLock();
+    TSharedLock(const TSharedLock &) = delete;
+    TSharedLock &operator=(const TSharedLock &) = delete;
+    // Tries for WaitMs (0: once); false when another process holds it
+    // (Busy) or the file is no lock (Problem says why, in Chinese).
+    bool Take(int WaitMs, const TBooksMode &Mode);
+    bool Busy() const { return FBusy; }
+    QString Problem() const { return FProblem; }
+
+  private:
+    QString FFile;
+    int FFd = -1;
+    bool FBusy = false;
+    QString FProblem;
+};

@@ -7,99 +7,97 @@
 
 #include <algorithm>
 
+namespace
+{
+constexpr size_t RecentSlots = 4096;
+}
+
 void TTextPool::Clear()
 {
     FStored.clear();
     FEntries.clear();
-    FSlots.clear();
-}
-
-QByteArrayView TTextPool::Stored(const TEntry &Entry) const
-{
-    return QByteArrayView(FStored.constData() + Entry.At, Entry.Size);
+    FTexts.clear();
+    FBytes.clear();
+    FRecent.clear();
 }
 
 quint32 TTextPool::Intern(QByteArrayView Stored)
 {
-    // Open addressing over one vector: no allocation per text, which is
-    // what ten years of memos that all differ would otherwise cost.
-    if (FSlots.size() < 2 * (FEntries.size() + 1))
-        Grow();
-    const size_t mask = FSlots.size() - 1;
-    for (size_t slot = qHash(Stored, FSeed) & mask;; slot = (slot + 1) & mask) {
-        const quint32 taken = FSlots[slot];
-        if (taken == 0) {
-            TEntry entry;
-            entry.At = quint32(FStored.size());
-            entry.Size = quint32(Stored.size());
-            FStored.append(Stored);
-            FEntries.push_back(std::move(entry));
-            FSlots[slot] = quint32(FEntries.size());
-            return quint32(FEntries.size() - 1);
-        }
-        if (this->Stored(FEntries[taken - 1]) == Stored)
-            return taken - 1;
+    if (FRecent.empty()) {
+        FRecent.assign(RecentSlots, 0);
+        FSeed = QHashSeed::globalSeed();
     }
+    quint32 &recent = FRecent[qHash(Stored, FSeed) & (RecentSlots - 1)];
+    if (recent != 0 && this->Stored(FEntries[recent - 1]) == Stored)
+        return recent - 1;
+    TEntry entry;
+    entry.At = quint32(FStored.size());
+    entry.Size = quint32(Stored.size());
+    FStored.append(Stored);
+    FEntries.push_back(entry);
+    recent = quint32(FEntries.size());
+    return recent - 1;
 }
 
 quint32 TTextPool::Add(const QString &Text)
 {
     TEntry entry;
     entry.Added = entry.HasText = true;
-    entry.Text = Text;
-    FEntries.push_back(std::move(entry));
+    FEntries.push_back(entry);
+    TextSlot(quint32(FEntries.size() - 1)) = Text;
     return quint32(FEntries.size() - 1);
 }
 
-void TTextPool::Grow()
+QString &TTextPool::TextSlot(quint32 Index) const
 {
-    if (FSlots.empty())
-        FSeed = QHashSeed::globalSeed();
-    FSlots.assign(std::max<size_t>(64, FSlots.size() * 2), 0);
-    const size_t mask = FSlots.size() - 1;
-    for (size_t e = 0; e < FEntries.size(); ++e) {
-        if (FEntries[e].Added)
-            continue; // no stored form to be found by
-        size_t slot = qHash(Stored(FEntries[e]), FSeed) & mask;
-        while (FSlots[slot] != 0)
-            slot = (slot + 1) & mask;
-        FSlots[slot] = quint32(e + 1);
-    }
+    if (FTexts.size() <= Index)
+        FTexts.resize(std::max(FEntries.size(), size_t(Index) + 1));
+    return FTexts[Index];
+}
+
+QByteArray &TTextPool::BytesSlot(quint32 Index) const
+{
+    if (FBytes.size() <= Index)
+        FBytes.resize(std::max(FEntries.size(), size_t(Index) + 1));
+    return FBytes[Index];
 }
 
 const QByteArray &TTextPool::Bytes(quint32 Index) const
 {
     const TEntry &entry = FEntries.at(Index);
+    QByteArray &bytes = BytesSlot(Index);
     if (!entry.HasBytes) {
         if (entry.Added) {
-            entry.Bytes = Base64::ToGB18030(entry.Text);
+            bytes = Base64::ToGB18030(TextSlot(Index));
         } else {
-            entry.Bytes = Base64::DecodeBytes(Stored(entry));
+            bytes = Base64::DecodeBytes(Stored(entry));
             // Bytes that are no GB18030 would break a fixed-width line:
             // such a damaged value gives the bytes of what it reads as.
             bool damaged = false;
+            QString &text = TextSlot(Index);
             if (!entry.HasText) {
                 if (entry.Size != 0)
-                    entry.Text = Gb18030::Decode(entry.Bytes, &damaged);
+                    text = Gb18030::Decode(bytes, &damaged);
                 entry.HasText = true;
-            } else if (std::any_of(entry.Bytes.begin(), entry.Bytes.end(), [](char c) { return c & 0x80; })) {
-                Gb18030::Decode(entry.Bytes, &damaged);
+            } else if (std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; })) {
+                Gb18030::Decode(bytes, &damaged);
             }
             if (damaged)
-                entry.Bytes = Base64::ToGB18030(entry.Text);
+                bytes = Base64::ToGB18030(text);
         }
         entry.HasBytes = true;
     }
-    return entry.Bytes;
+    return bytes;
 }
 
 const QString &TTextPool::Text(quint32 Index) const
 {
     const TEntry &entry = FEntries.at(Index);
+    QString &text = TextSlot(Index);
     if (!entry.HasText) {
         if (entry.Size != 0)
-            entry.Text = Gb18030::Decode(Base64::DecodeBytes(Stored(entry)));
+            text = Gb18030::Decode(Base64::DecodeBytes(Stored(entry)));
         entry.HasText = true;
     }
-    return entry.Text;
+    return text;
 }

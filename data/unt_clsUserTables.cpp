@@ -34,12 +34,21 @@ const QList<TUserTable> &PerUserTables()
         {QStringLiteral("Budget_Table"), QStringLiteral("User_Name")},
         {QStringLiteral("Recurring_Table"), QStringLiteral("User_Name"), QStringLiteral("ID"),
          QStringLiteral("recurring")},
+        {QStringLiteral("Recurring_Handled"),
+         {},
+         QStringLiteral("Recurring_ID"),
+         QStringLiteral("recurring")},
     };
     return Tables;
 }
 
 namespace
 {
+QString NoRoomText()
+{
+    return QStringLiteral("这个备份中的记录编号已经超出了数据库能够给出的范围，不能用来恢复。");
+}
+
 QString Quoted(const QString &Name)
 {
     return QLatin1Char('"') + QString(Name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
@@ -127,6 +136,10 @@ int Renumber(TclsConnection &Db, const QString &Schema, const QString &EncodedNa
                             {EncodedName});
          !rs.Eof(); rs.MoveNext())
         clashes << rs.FieldInt64(0);
+    // Checked before (CheckMemberRows); kept here too, since a number past
+    // the end would wrap round to a negative one.
+    if (top > MaxRowNumber - clashes.size())
+        throw TclsDatabaseError(NoRoomText().toStdString(), 0);
     for (const qint64 old : clashes)
         Db.Execute("insert or replace into temp.Member_Renumber (Numbering,Old,New) values (?,?,?)",
                    {Numbering, old, ++top});
@@ -202,4 +215,54 @@ int ReplaceMemberRows(TclsConnection &Db, const QString &Schema, const QString &
     }
     Db.Execute("delete from temp.Member_Renumber");
     return renumbered;
+}
+
+QString CheckMemberRows(TclsConnection &Db, const QString &Schema, const QString &EncodedName)
+{
+    const QString main = QStringLiteral("main");
+    const bool all = EncodedName.isEmpty();
+    const TclsSqlValues name = all ? TclsSqlValues{} : TclsSqlValues{EncodedName};
+    if (all && Has(Db, Schema, QStringLiteral("sqlite_sequence")) &&
+        Db.Query(QStringLiteral("select count(*) from %1 where seq>%2")
+                     .arg(Of(Schema, QStringLiteral("sqlite_sequence")))
+                     .arg(MaxRowNumber)
+                     .toUtf8()
+                     .constData())
+                .FieldInt64(0) > 0)
+        return NoRoomText();
+    for (const TUserTable &t : PerUserTables()) {
+        if (t.NumberColumn.isEmpty() || (!all && !t.FromCopy) || !Has(Db, Schema, t.Table))
+            continue;
+        const QString owned = all ? QStringLiteral("1") : Owned(Db, Schema, t);
+        const QString bad =
+            QStringLiteral("select count(*) from %1 where (%2) and (typeof(%3)<>'integer' or %3<1 or %3>%4)")
+                .arg(Of(Schema, t.Table), owned, Quoted(t.NumberColumn))
+                .arg(MaxRowNumber);
+        if (Db.Query(bad.toUtf8().constData(), name).FieldInt64(0) > 0)
+            return QStringLiteral("这个备份中“%1”的数据有无效的记录编号（不是 1 到 %2 之间的整数），"
+                                  "备份可能被人改过，不能用来恢复。")
+                .arg(t.Table)
+                .arg(MaxRowNumber);
+        // What the live books have given out already, any member's.
+        if (!all && Has(Db, main, t.Table)) {
+            qint64 top = Db.Query(QStringLiteral("select coalesce(max(%1),0) from %2")
+                                      .arg(Quoted(t.NumberColumn), Of(main, t.Table))
+                                      .toUtf8()
+                                      .constData())
+                             .FieldInt64(0);
+            if (Has(Db, main, QStringLiteral("sqlite_sequence")))
+                if (auto rs = Db.Query("select seq from main.sqlite_sequence where name=?", {t.Table});
+                    !rs.Eof())
+                    top = std::max(top, rs.FieldInt64(0));
+            const qint64 rows = Db.Query(QStringLiteral("select count(*) from %1 where %2")
+                                             .arg(Of(Schema, t.Table), owned)
+                                             .toUtf8()
+                                             .constData(),
+                                         name)
+                                    .FieldInt64(0);
+            if (top > MaxRowNumber - rows)
+                return NoRoomText();
+        }
+    }
+    return {};
 }

@@ -53,3 +53,17 @@ void DeleteFollowers(TclsConnection &Db, const QString &Numbering, qint64 Number
 // Runs inside the caller's transaction. Returns how many of the member's
 // rows were given a new number.
 int ReplaceMemberRows(TclsConnection &Db, const QString &Schema, const QString &EncodedName);
+
+// The largest number a restored row may carry. A household's books never
+// come near it (a thousand records a second for eight thousand years), and
+// it leaves the books' numbering almost all of its room: a copy may have
+// been planted by another member, and a number at the end of the range
+// would leave every member's next record without one.
+inline constexpr qint64 MaxRowNumber = qint64(1) << 48;
+
+// Empty when the member's rows in the attached copy Schema may be taken:
+// every number a whole number from 1 to MaxRowNumber, and room left below
+// it for the rows that must be given new numbers. Else a Chinese text
+// saying why the copy is refused. Only reads. An empty EncodedName checks
+// every row of the copy, for a copy that is to become the whole books.
+QString CheckMemberRows(TclsConnection &Db, const QString &Schema, const QString &EncodedName);

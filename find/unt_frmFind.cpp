@@ -7,9 +7,11 @@
 #include "ui/unt_clsLook.h"
 #include "ui/unt_clsSession.h"
 #include "ui/unt_clsWidgets.h"
+#include "ui/unt_clsWindowSize.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
@@ -52,11 +54,22 @@ TfrmFind::TfrmFind(TclsSession &Session, TclsOutputs &Outputs, TFindFollow Follo
     setObjectName(QStringLiteral("frmFind"));
     setWindowTitle(QStringLiteral("查找记录"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(640, 440);
+    resize(640, 440);
     PinProgramLook(this);
-    UseFixedDialogButtons(this);
+    UseSizableWindowButtons(this);
     BuildControls();
     ConnectControls();
+    BuildSavedMenu();
+    // Larger, the list takes the room; the fields keep their row.
+    auto *anchors = new TclsAnchors(this, size());
+    for (const char *name : {"lblFind_Saved", "cboFind_Saved", "btnFind_Save"})
+        anchors->Add(findChild<QWidget *>(QLatin1String(name)), 1, 0);
+    anchors->Add(edtFind_Text, 0, 0, 1, 0);
+    anchors->Add(lvwFind, 0, 0, 1, 1);
+    anchors->Add(lblFind_Summary, 0, 1);
+    for (QWidget *button : {btnFind_Delete, btnFind_Export, btnFind_Close})
+        anchors->Add(button, 1, 1);
+    KeepWindowSize(this, QStringLiteral("frmFind"));
     FStaleCheck = new QTimer(this);
     FStaleCheck->setInterval(StaleCheckMs);
     connect(FStaleCheck, &QTimer::timeout, this, [this] { RunGuarded(this, [this] { ReloadIfStale(); }); });
@@ -122,6 +135,7 @@ void TfrmFind::BuildControls()
                                });
     lvwFind = MakeModelListView(this, QStringLiteral("lvwFind"), 12, 92, 616, 304, FModel);
     lvwFind->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lvwFind->header()->setStretchLastSection(true); // the memo takes a wider window's room
 
     lblFind_Summary = MakeLabel(this, QStringLiteral("lblFind_Summary"), QString(), 13, 410, Maroon);
     btnFind_Delete = MakeButton(this, QStringLiteral("btnFind_Delete"), QStringLiteral("删除(&D)"), 389, 405);
@@ -287,6 +301,7 @@ void TfrmFind::Refresh()
     // The pickers' dates are the filter whatever they are.
     query.From = dtpFind_Date1->date();
     query.To = dtpFind_Date2->date();
+    ForgetShownNameIfChanged();
     FResult = FIndex.Run(query);
     FModel->Reset(int(FResult.Rows.size()));
     lblFind_Summary->setText(SummaryText());

@@ -15,6 +15,7 @@ class QComboBox;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QTimer;
 class QTreeView;
@@ -52,12 +53,16 @@ class TfrmFind : public QWidget
     void btnFind_ExportClick();
     void btnFind_SaveClick();
     void cboFind_SavedSelect(int Index);
+    // The saved search shown in cboFind_Saved (its menu, or Delete there).
+    void DeleteSavedSearch();
+    void RenameSavedSearch();
     // The amount bound's check when the user leaves it, as the entry panels
     // check an amount: a bad one is refused with their words and cleared.
     void CheckBound(QLineEdit *Edit);
 
   protected:
     void closeEvent(QCloseEvent *Event) override;
+    bool eventFilter(QObject *Watched, QEvent *Event) override;
     void keyPressEvent(QKeyEvent *Event) override;
     bool event(QEvent *Event) override;
 
@@ -67,6 +72,9 @@ class TfrmFind : public QWidget
     void ReadRecords();
     void FillNames();
     void FillSaved(const QString &Current = QString());
+    void BuildSavedMenu();
+    QString AskSearchName(const QString &Name, const QString &Label, const QString &Value);
+    void ForgetShownNameIfChanged();
     void SaveLastSearch();
     bool Say(const QString &Text, TMessageStyle Style);
     QList<qint64> SelectedIds() const;
@@ -86,8 +94,9 @@ class TfrmFind : public QWidget
     TFindIndex FIndex;
     TFindResult FResult;
     quint64 FGeneration = 0;
-    TFindQuery FLastSaved; // the last search as the books hold it
-    QDate FFirst, FLast;   // the user's first and last record dates
+    TFindQuery FLastSaved;   // the last search as the books hold it
+    TFindQuery FShownSearch; // what the name shown in cboFind_Saved stands for
+    QDate FFirst, FLast;     // the user's first and last record dates
     bool FApplying = false, FChecking = false;
     QLineEdit *edtFind_Text = nullptr, *edtFind_Min = nullptr, *edtFind_Max = nullptr;
     QDateEdit *dtpFind_Date1 = nullptr, *dtpFind_Date2 = nullptr;
@@ -98,4 +107,5 @@ class TfrmFind : public QWidget
     QPushButton *btnFind_Save = nullptr, *btnFind_Delete = nullptr, *btnFind_Export = nullptr,
                 *btnFind_Close = nullptr;
     QTimer *FStaleCheck = nullptr;
+    QMenu *FSavedMenu = nullptr;
 };

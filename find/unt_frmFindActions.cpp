@@ -1,5 +1,4 @@
-// What the user does with results: correct one, delete some, export them,
-// and keep the search itself under a name.
+// What the user does with results: correct one, delete some, export them.
 #include "data/unt_clsAmount.h"
 #include "data/unt_clsFindStore.h"
 #include "find/unt_frmFind.h"
@@ -11,7 +10,6 @@
 #include "ui/unt_clsWidgets.h"
 
 #include <QComboBox>
-#include <QInputDialog>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QTreeView>
@@ -134,6 +132,7 @@ void TfrmFind::DeleteInStore(const QList<qint64> &Ids)
 
 void TfrmFind::btnFind_ExportClick()
 {
+    const TclsOutputs::TOwnedBy owned(FOutputs, this);
     QString type;
     const QString file = FOutputs.AskExportFileOfTypes({QStringLiteral("txt"), QStringLiteral("xls")},
                                                        QStringLiteral("查找结果"), type);
@@ -169,62 +168,5 @@ void TfrmFind::btnFind_ExportClick()
             line[c][0] = cells[c];
         AlignRow1(line, 0);
         return JoinRow(line, 0);
-    });
-}
-
-void TfrmFind::FillSaved(const QString &Current)
-{
-    const QStringList names =
-        TclsFindStore(FSession.Database->DatabaseFile()).SearchNames(FSession.CurrentUser);
-    cboFind_Saved->clear();
-    cboFind_Saved->addItem(QString());
-    cboFind_Saved->addItems(names);
-    cboFind_Saved->setCurrentIndex(std::max(0, int(names.indexOf(Current)) + (Current.isEmpty() ? 0 : 1)));
-}
-
-void TfrmFind::btnFind_SaveClick()
-{
-    QInputDialog ask(this);
-    ask.setObjectName(QStringLiteral("dlgFind_SaveName"));
-    ask.setWindowTitle(FSession.AppTitle.isEmpty() ? ApplicationTitle() : FSession.AppTitle);
-    ask.setLabelText(QStringLiteral("请为这个查找起一个名字："));
-    ask.setTextValue(cboFind_Saved->currentText());
-    ask.setOkButtonText(QStringLiteral("确定"));
-    ask.setCancelButtonText(QStringLiteral("取消"));
-    PrepareFixedDialog(&ask);
-    FSession.ActiveDialog = &ask;
-    const int answer = ask.exec();
-    FSession.ActiveDialog = nullptr;
-    const QString name = ask.textValue().trimmed();
-    if (answer != QDialog::Accepted || name.isEmpty())
-        return;
-    TclsFindStore store(FSession.Database->DatabaseFile());
-    if (store.SearchExists(FSession.CurrentUser, name) &&
-        !Say(QStringLiteral("已有名为“%1”的查找，您想替换它吗？").arg(name), TMessageStyle::Question))
-        return;
-    store.SaveSearch(FSession.CurrentUser, name, Query());
-    FillSaved(name);
-}
-
-void TfrmFind::cboFind_SavedSelect(int Index)
-{
-    if (Index <= 0)
-        return;
-    TFindQuery query;
-    if (TclsFindStore(FSession.Database->DatabaseFile())
-            .LoadSearch(FSession.CurrentUser, cboFind_Saved->itemText(Index), query))
-        SetQuery(query);
-}
-
-void TfrmFind::SaveLastSearch()
-{
-    // Books opened read-only keep nothing; the search is only lost.
-    // An unchanged search is not written again.
-    if (!FSession.Database || FSession.Database->ReadOnly() || Query() == FLastSaved)
-        return;
-    RunGuarded(this, [this] {
-        const TFindQuery query = Query();
-        TclsFindStore(FSession.Database->DatabaseFile()).SaveSearch(FSession.CurrentUser, QString(), query);
-        FLastSaved = query;
     });
 }

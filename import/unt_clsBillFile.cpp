@@ -1,5 +1,6 @@
 #include "import/unt_clsBillFile.h"
 
+#include "data/unt_clsSystemWords.h"
 #include "reports/workbook/unt_clsWorkbook.h"
 
 #include <QFile>
@@ -123,24 +124,44 @@ int ColumnOf(QStringView Reference)
     return column - 1;
 }
 
-// The text of an <si> or <is> element: its <t> parts, phonetic runs left out.
-QString ReadRichText(QXmlStreamReader &Xml)
+// One more element inside the others; a file nested deeper than any sheet
+// is refused before the reader's stack of open elements grows with it.
+void Enter(int &Depth)
+{
+    if (++Depth > BillTable::MaxXmlDepth)
+        throw TclsImportError(Damaged);
+}
+
+// The text of an <si> or <is> element, entered at Depth: its <t> parts,
+// phonetic runs left out. Returns at the element's end.
+QString ReadRichText(QXmlStreamReader &Xml, int Depth)
 {
     QString text;
-    const QString end = Xml.name().toString();
+    const int outer = Depth;
+    int skipping = 0; // inside a phonetic run, this deep
     while (!Xml.atEnd()) {
         Xml.readNext();
-        if (Xml.isStartElement() && Xml.name() == QLatin1String("rPh"))
-            Xml.skipCurrentElement();
-        else if (Xml.isStartElement() && Xml.name() == QLatin1String("t"))
-            text += Xml.readElementText();
-        else if (Xml.isEndElement() && Xml.name() == end)
-            break;
+        if (Xml.isStartElement()) {
+            Enter(Depth);
+            if (skipping == 0 && Xml.name() == QLatin1String("rPh"))
+                skipping = Depth;
+            else if (skipping == 0 && Xml.name() == QLatin1String("t")) {
+                text += Xml.readElementText();
+                --Depth;
+                if (text.size() > BillTable::MaxTableChars)
+                    throw TclsImportError(BillTable::TooMuchTextText());
+            }
+        } else if (Xml.isEndElement()) {
+            if (Depth == skipping)
+                skipping = 0;
+            if (--Depth < outer)
+                break;
+        }
     }
     return text;
 }
 
-// The system's reason in Chinese for what a user meets; the rest as the system says it.
+// The system's reason in words of what a user does here; the rest in general words.
 QString SystemError(int Error)
 {
     switch (Error) {
@@ -157,7 +178,7 @@ QString SystemError(int Error)
     case EWOULDBLOCK:
         return QStringLiteral("文件正被其他程序占用。");
     default:
-        return QString::fromLocal8Bit(std::strerror(Error));
+        return SystemWords(Error) + QStringLiteral("。");
     }
 }
 
@@ -187,9 +208,21 @@ QStringList ReadSharedStrings(const QByteArray &Xml)
     if (Xml.isEmpty()) // a workbook of numbers only has none
         return strings;
     QXmlStreamReader xml(Xml);
-    while (!xml.atEnd())
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("si"))
-            strings << ReadRichText(xml);
+    int depth = 0;
+    qint64 chars = 0;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            Enter(depth);
+            if (xml.name() == QLatin1String("si")) {
+                strings << ReadRichText(xml, depth--);
+                if ((chars += strings.constLast().size()) > BillTable::MaxTableChars)
+                    throw TclsImportError(BillTable::TooMuchTextText());
+            }
+        } else if (xml.isEndElement()) {
+            --depth;
+        }
+    }
     if (xml.hasError())
         throw TclsImportError(Damaged);
     return strings;
@@ -212,9 +245,15 @@ TBillTable ReadSheet(const QByteArray &Sheet, const QStringList &Strings)
     QStringList row;
     int column = -1, lastColumn = -1;
     QString type;
+    int depth = 0;
+    qint64 chars = 0; // every cell's, a shared string counted at each use
+    qint64 cells = 0;
     while (!xml.atEnd()) {
         xml.readNext();
+        if (xml.isEndElement())
+            --depth;
         if (xml.isStartElement()) {
+            Enter(depth);
             if (xml.name() == QLatin1String("row")) {
                 row.clear();
                 column = lastColumn = -1;
@@ -233,11 +272,16 @@ TBillTable ReadSheet(const QByteArray &Sheet, const QStringList &Strings)
             } else if (xml.name() == QLatin1String("v") || xml.name() == QLatin1String("is")) {
                 if (column < 0) // a value outside any cell
                     throw TclsImportError(Damaged);
-                QString value = xml.name() == QLatin1String("is") ? ReadRichText(xml) : xml.readElementText();
+                // Both read to the element's end, which the loop then never sees.
+                QString value =
+                    xml.name() == QLatin1String("is") ? ReadRichText(xml, depth) : xml.readElementText();
+                --depth;
                 if (type == QLatin1String("s")) {
                     const int index = value.toInt();
                     value = index >= 0 && index < Strings.size() ? Strings[index] : QString();
                 }
+                if ((chars += value.size()) > BillTable::MaxTableChars)
+                    throw TclsImportError(BillTable::TooMuchTextText());
                 while (row.size() <= column)
                     row << QString();
                 row[column] = value.trimmed();
@@ -249,6 +293,8 @@ TBillTable ReadSheet(const QByteArray &Sheet, const QStringList &Strings)
             for (const QString &cell : std::as_const(row))
                 blank = blank && cell.isEmpty();
             if (!blank) {
+                if ((cells += row.size()) > BillTable::MaxTableCells)
+                    throw TclsImportError(BillTable::TooManyCellsText());
                 if (rows.size() >= BillTable::MaxRows)
                     throw TclsImportError(
                         QStringLiteral("文件超过 %1 行，请分成几个文件导入。").arg(BillTable::MaxRows));
@@ -367,7 +413,9 @@ TBillTable ReadXls(const QByteArray &Bytes)
 {
     try {
         // Our own exports write their rows to Sheet1.
-        TBillTable rows = TclsWorkbook(Bytes, QStringLiteral("Sheet1")).Rows(BillTable::MaxColumns);
+        TBillTable rows =
+            TclsWorkbook(Bytes, QStringLiteral("Sheet1"))
+                .Rows(BillTable::MaxColumns, BillTable::MaxTableChars, BillTable::MaxTableCells);
         for (QStringList &row : rows)
             for (QString &cell : row)
                 cell = cell.trimmed();

@@ -161,6 +161,7 @@ TBillTable ParseCsv(const QString &Text)
     QStringList row;
     QString cell;
     qsizetype recordChars = 0;
+    qint64 cells = 0;
     bool quoted = false;
     bool written = false; // the cell has more than blanks: a quote now is text
     auto endCell = [&] {
@@ -177,8 +178,11 @@ TBillTable ParseCsv(const QString &Text)
         bool blank = true;
         for (const QString &c : std::as_const(row))
             blank = blank && c.isEmpty();
-        if (!blank)
+        if (!blank) {
+            if ((cells += row.size()) > MaxTableCells)
+                throw TclsImportError(TooManyCellsText());
             rows << row;
+        }
         row.clear();
         recordChars = 0;
     };
@@ -254,5 +258,14 @@ TBillTable ParseLayoutText(const QByteArray &Bytes)
             rows << row;
     }
     return rows;
+}
+QString TooManyCellsText()
+{
+    return QStringLiteral("文件中的单元格超过 %1 万个，不像是账单。").arg(MaxTableCells / 10000);
+}
+
+QString TooMuchTextText()
+{
+    return QStringLiteral("文件中的文字展开后超过 %1 万个字符，不像是账单。").arg(MaxTableChars / 10000);
 }
 } // namespace BillTable

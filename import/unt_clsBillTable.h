@@ -26,6 +26,18 @@ inline constexpr qint64 MaxFileBytes = 32LL * 1024 * 1024;
 inline constexpr int MaxColumns = 256;
 inline constexpr int MaxRecordChars = 64 * 1024;
 inline constexpr int MaxRows = 200000;
+// The characters all cells of a workbook may hold, a shared string counted
+// at each use: a few kilobytes can name one long string a million times.
+// Twenty times a household's busiest year of bills.
+inline constexpr qint64 MaxTableChars = 8LL * 1024 * 1024;
+// Elements inside elements: a sheet needs six, and a reader keeps every
+// open one in memory.
+inline constexpr int MaxXmlDepth = 64;
+// The cells of a table, empty ones between others included: each costs
+// memory of its own, and a hundred kilobytes of ZIP unpack to millions.
+inline constexpr qint64 MaxTableCells = 1'000'000;
+QString TooMuchTextText();
+QString TooManyCellsText();
 
 // Refuses empty and binary data; decodes the rest. A BOM tells the
 // encoding; without one, UTF-8 or GB18030, whichever has fewer lines with

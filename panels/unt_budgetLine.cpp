@@ -19,10 +19,10 @@ constexpr int LineLeft = 190, LineRight = 475, LineTop = 349;
 const QColor OverColor(0xD0, 0x20, 0x20);
 } // namespace
 
-QString BudgetLineText(qint64 Used, qint64 Budget, bool &Over)
+QString BudgetLineText(const QString &Name, qint64 Used, qint64 Budget, bool &Over)
 {
     Over = Budget >= 0 && Used > Budget;
-    QString text = QStringLiteral("本月已用 ") + FormatCents(Used);
+    QString text = Name + QStringLiteral("：本月已用 ") + FormatCents(Used);
     if (Budget >= 0)
         text += QStringLiteral(" / 预算 ") + FormatCents(Budget);
     if (Over)
@@ -38,20 +38,13 @@ TBudgetLine::TBudgetLine(TEntryPanel &Panel, TclsSession &Session)
     FLabel->setFixedSize(LineRight - LineLeft, FLabel->fontMetrics().height());
     FLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     connect(Panel.Name, &QComboBox::currentTextChanged, this, [this](const QString &Text) {
-        // The field emptied by Add leaves the line on the category just
-        // added; emptied any other way, the line has nothing to say.
-        if (!Text.trimmed().isEmpty() || !FJustAdded)
-            FCategory = Text.trimmed().isEmpty() ? QString() : Text;
-        FJustAdded = false;
+        FCategory = Text.trimmed().isEmpty() ? QString() : Text;
         Schedule();
     });
     connect(Panel.Date, &QDateEdit::dateChanged, this, [this] { Schedule(); });
     // Add, Delete, 完成 and rows put in by other means all change the list.
     QAbstractItemModel *rows = Panel.List->model();
-    connect(rows, &QAbstractItemModel::rowsInserted, this, [this] {
-        FJustAdded = true;
-        Schedule();
-    });
+    connect(rows, &QAbstractItemModel::rowsInserted, this, [this] { Schedule(); });
     connect(rows, &QAbstractItemModel::rowsRemoved, this, [this] { Schedule(); });
     connect(rows, &QAbstractItemModel::modelReset, this, [this] { Schedule(); });
     connect(rows, &QAbstractItemModel::dataChanged, this, [this] { Schedule(); });
@@ -100,16 +93,26 @@ void TBudgetLine::Update()
         return;
     }
     const QString month = first.toString(QStringLiteral("yyyy-MM"));
+    bool pending = false;
     for (int i = 0; i < FPanel.List->topLevelItemCount(); ++i) {
         const QTreeWidgetItem *row = FPanel.List->topLevelItem(i);
+        if (row->text(3) == FCategory)
+            pending = true;
         if (row->text(1).startsWith(month) && row->text(3) == FCategory)
             used += MoneyCents(ParseMoney(row->text(4)));
     }
+    // A name being typed ("午" on the way to "午饭") is no category yet:
+    // one of the list, one with a budget or one with spending is.
+    if (FPanel.Name->findText(FCategory, Qt::MatchExactly) < 0 && budget < 0 && used == 0 && !pending) {
+        FLabel->clear();
+        FLabel->setToolTip(QString());
+        return;
+    }
     bool over = false;
-    const QString text = BudgetLineText(used, budget, over);
+    const QString text = BudgetLineText(FCategory, used, budget, over);
     // Figures too long for the room are shortened in the middle; the tip
     // always has them whole.
     FLabel->setText(FLabel->fontMetrics().elidedText(text, Qt::ElideMiddle, FLabel->width()));
-    FLabel->setToolTip(QStringLiteral("%1，%2：%3").arg(FCategory, month, text));
+    FLabel->setToolTip(QStringLiteral("%1：%2").arg(month, text));
     SetTextColor(FLabel, over ? OverColor : Maroon);
 }

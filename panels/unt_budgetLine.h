@@ -9,9 +9,9 @@ class QLabel;
 class TEntryPanel;
 class TclsSession;
 
-// "本月已用 X", "本月已用 X / 预算 Y" or "本月已用 X / 预算 Y，超出 Z"; Budget
-// below 0 when the category has none. Over: the budget is exceeded.
-QString BudgetLineText(qint64 Used, qint64 Budget, bool &Over);
+// "NAME：本月已用 X", "NAME：本月已用 X / 预算 Y" or "…，超出 Z"; Budget below 0
+// when the category has none. Over: the budget is exceeded.
+QString BudgetLineText(const QString &Name, qint64 Used, qint64 Budget, bool &Over);
 
 class TBudgetLine : public QObject
 {
@@ -34,6 +34,5 @@ class TBudgetLine : public QObject
     TclsSession &FSession;
     QLabel *FLabel;
     QString FCategory;
-    bool FJustAdded = false;
     bool FScheduled = false;
 };

@@ -1,5 +1,6 @@
 #include "panels/unt_frmAccount.h"
 
+#include "data/unt_clsUserNames.h"
 #include "panels/unt_pageRestore.h"
 #include "ui/unt_clsMessages.h"
 #include "ui/unt_clsRetryWait.h"
@@ -208,6 +209,11 @@ void TfrmAccount::NewUser()
     // A name of blanks only could be created but never chosen at the login.
     if (name.trimmed().isEmpty()) {
         Say(QStringLiteral("用户名不能为空！"), TMessageStyle::Warning);
+        edtNew_UserName->setFocus();
+        return;
+    }
+    if (const QString problem = UserNames::Problem(name.trimmed()); !problem.isEmpty()) {
+        Say(problem, TMessageStyle::Warning);
         edtNew_UserName->setFocus();
         return;
     }

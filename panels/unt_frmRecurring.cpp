@@ -137,16 +137,12 @@ void TfrmRecurring::FillList()
         TclsWaitCursor wait;
         FEntries = RecurringStore::Entries(FDatabaseFile, FUserName);
     }
-    const QHash<qint64, QDate> pending = Pending ? Pending() : QHash<qint64, QDate>();
+    const TPendingDates pending = Pending ? Pending() : TPendingDates();
     const QSignalBlocker quiet(lvwRecurring);
     lvwRecurring->clear();
     for (const TRecurringEntry &entry : std::as_const(FEntries)) {
         // The next date not yet in the books nor waiting in a pending list.
-        QDate after = entry.Last;
-        const QDate waiting = pending.value(entry.ID);
-        if (waiting.isValid() && (!after.isValid() || waiting > after))
-            after = waiting;
-        const QDate next = NextOccurrence(entry, after);
+        const QDate next = NextOpenOccurrence(entry, pending.value(entry.ID));
         QTreeWidgetItem *row =
             MakeRow(lvwRecurring, {entry.Type, entry.Name, entry.Money, entry.Memo, CycleName(entry.Cycle),
                                    next.isValid() ? next.toString(QStringLiteral("yyyy-MM-dd")) : QString()});
@@ -233,7 +229,7 @@ void TfrmRecurring::btnRecurring_AddClick()
         entry.ID = RecurringStore::AddEntry(FDatabaseFile, FUserName, entry);
     }
     if (OnChanged)
-        OnChanged(this);
+        OnChanged(this, 0);
     FillList();
     Select(entry.ID);
 }
@@ -253,7 +249,7 @@ void TfrmRecurring::btnRecurring_ModifyClick()
         RecurringStore::UpdateEntry(FDatabaseFile, FUserName, entry);
     }
     if (OnChanged)
-        OnChanged(this);
+        OnChanged(this, entry.ID);
     FillList();
 }
 
@@ -273,8 +269,8 @@ void TfrmRecurring::btnRecurring_DeleteClick()
     FillList();
 }
 
-void ShowRecurring(TclsSession &Session, const std::function<void(QWidget *)> &OnChanged,
-                   const std::function<QHash<qint64, QDate>()> &Pending)
+void ShowRecurring(TclsSession &Session, const std::function<void(QWidget *, qint64)> &OnChanged,
+                   const std::function<TPendingDates()> &Pending)
 {
     QStringList outNames, inNames;
     {

@@ -23,11 +23,12 @@ class TfrmRecurring : public QDialog
     TfrmRecurring(const QString &DatabaseFile, const QString &UserName, const QStringList &OutNames,
                   const QStringList &InNames, QWidget *Parent = nullptr);
 
-    // Right after an entry was added or changed: its due occurrences go to
-    // the pending lists (the dialog is the parent of what is said then).
-    std::function<void(QWidget *Dialog)> OnChanged;
-    // Per entry, the latest occurrence already waiting in the pending lists.
-    std::function<QHash<qint64, QDate>()> Pending;
+    // Right after an entry was added (Changed 0) or changed: its due
+    // occurrences go to the pending lists, those of a changed one planned
+    // anew (the dialog is the parent of what is said then).
+    std::function<void(QWidget *Dialog, qint64 Changed)> OnChanged;
+    // Per entry, the occurrences already waiting in the pending lists.
+    std::function<TPendingDates()> Pending;
 
     void FillList();
     void btnRecurring_AddClick();
@@ -57,5 +58,5 @@ class TfrmRecurring : public QDialog
 
 // The More menu's "定期收支": the dialog, as the window a second start
 // brings forward.
-void ShowRecurring(TclsSession &Session, const std::function<void(QWidget *)> &OnChanged,
-                   const std::function<QHash<qint64, QDate>()> &Pending);
+void ShowRecurring(TclsSession &Session, const std::function<void(QWidget *, qint64)> &OnChanged,
+                   const std::function<TPendingDates()> &Pending);

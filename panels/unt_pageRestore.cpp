@@ -17,6 +17,29 @@ QString TimeText(const QDateTime &When)
 {
     return When.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
+
+// What a copy taken before a change is, in front of its members.
+QString KindText(const QString &Kind)
+{
+    if (Kind == QLatin1String("before-restore"))
+        return QStringLiteral("恢复前的安全副本");
+    if (Kind == QLatin1String("before-upgrade"))
+        return QStringLiteral("升级前的安全副本");
+    if (Kind == QLatin1String("before-deleteuser"))
+        return QStringLiteral("删除用户前的安全副本");
+    return QString();
+}
+
+QString UsersText(const TBackupEntry &Entry)
+{
+    if (Entry.Damaged)
+        return QStringLiteral("已损坏");
+    const QString users = Entry.Users.join(QStringLiteral("、"));
+    const QString kind = KindText(Entry.Kind);
+    if (kind.isEmpty() || users.isEmpty())
+        return kind.isEmpty() ? users : kind;
+    return kind + QStringLiteral("：") + users;
+}
 } // namespace
 
 TpageRestore::TpageRestore(QWidget *Parent) : QWidget(Parent)
@@ -51,6 +74,22 @@ TpageRestore::TpageRestore(QWidget *Parent) : QWidget(Parent)
     connect(lvwBackups, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem *Row) { ShowUsersOf(Row ? lvwBackups->indexOfTopLevelItem(Row) : -1); });
     connect(cboRestore_UserName, &QComboBox::activated, this, [this] { edtRestore_Password->setFocus(); });
+    connect(cboRestore_UserName, &QComboBox::currentTextChanged, this, [this] { ShowCounts(); });
+}
+
+void TpageRestore::ShowCounts()
+{
+    // The chosen member's records in each copy: the ones a restore gives back.
+    const QString user = cboRestore_UserName->currentText();
+    for (int i = 0; i < lvwBackups->topLevelItemCount() && i < FEntries.size(); ++i) {
+        const TBackupEntry &entry = FEntries[i];
+        QString count;
+        if (!entry.Damaged)
+            count = user.isEmpty()               ? QString::number(entry.Records)
+                    : entry.Users.contains(user) ? QString::number(entry.RecordsOf.value(user))
+                                                 : QStringLiteral("—");
+        lvwBackups->topLevelItem(i)->setText(3, count);
+    }
 }
 
 void TpageRestore::ShowUsersOf(int Index)
@@ -78,11 +117,11 @@ void TpageRestore::Fill(const QString &DatabaseFile)
     lvwBackups->clear();
     cboRestore_UserName->clear();
     for (const TBackupEntry &entry : FEntries) {
-        QTreeWidgetItem *row = MakeRow(
-            lvwBackups, {TimeText(entry.TakenAt),
-                         entry.Damaged ? QStringLiteral("已损坏") : entry.Users.join(QStringLiteral("、")),
-                         entry.Damaged ? QString() : QString::number(entry.Records)});
+        QTreeWidgetItem *row =
+            MakeRow(lvwBackups, {TimeText(entry.TakenAt), UsersText(entry),
+                                 entry.Damaged ? QString() : QString::number(entry.Records)});
         row->setToolTip(1, entry.File);
+        row->setToolTip(2, UsersText(entry));
         if (entry.Damaged) // shown, so the user knows of it, but never chosen
             row->setFlags(row->flags() & ~(Qt::ItemIsSelectable | Qt::ItemIsEnabled));
         lvwBackups->addTopLevelItem(row);
@@ -115,6 +154,11 @@ bool TpageRestore::Restore(const QString &DatabaseFile)
         Say(QStringLiteral("请选定要恢复哪个用户的数据。"), TMessageStyle::Warning);
         return false;
     }
+    if (!Say(QStringLiteral("把“%1”的数据恢复到 %2 的备份？\n“%1”现在的数据将换成备份中的，恢复前会先保存一份"
+                            "安全副本；其他用户的数据和所有密码都不变。")
+                 .arg(user, TimeText(entry.TakenAt)),
+             TMessageStyle::Question))
+        return false;
     FWaitSeconds = 0;
     TRestoreResult result;
     {
@@ -148,6 +192,19 @@ bool TpageRestore::Restore(const QString &DatabaseFile)
     case TRestoreStatus::Damaged:
         Say(QStringLiteral("这个备份已损坏，不能用来恢复。"), TMessageStyle::Warning);
         Fill(DatabaseFile);
+        return false;
+    case TRestoreStatus::AdminOnly:
+        Say(QStringLiteral(
+                "数据库文件已损坏或丢失，只能用备份替换整个数据库。这个数据库由一个用户组的成员共用，"
+                "整个替换会把每个成员的数据和密码都换回备份时的样子，所以只能由管理员来做：\n\n"
+                "请让%1在终端中运行\n"
+                "lumora --restore-books \"%2\"\n\n"
+                "数据库修复以后，您可以在这里只恢复您自己的数据。")
+                .arg(result.Owner == QLatin1String("root")
+                         ? QStringLiteral("管理员（root）")
+                         : QStringLiteral("数据库的所有者（%1）或 root ").arg(result.Owner),
+                     QDir::toNativeSeparators(entry.File)),
+            TMessageStyle::Warning);
         return false;
     case TRestoreStatus::Restored:
         break;

@@ -29,6 +29,7 @@ class TpageRestore : public QWidget
   private:
     bool Say(const QString &Text, TMessageStyle Style);
     void ShowUsersOf(int Index);
+    void ShowCounts();
     QTreeWidget *lvwBackups;
     QComboBox *cboRestore_UserName;
     QLineEdit *edtRestore_Password;

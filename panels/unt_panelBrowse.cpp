@@ -111,7 +111,7 @@ void TBrowsePanel::Build()
               QStringLiteral("统计各个支出项目所占比例(&O)..."));
     AddAction(mnuInAndOut_More, "mnuInAndOut_More_InTotal",
               QStringLiteral("统计各个收入项目所占比例(&I)..."));
-    AddAction(mnuInAndOut_More, "mnuInAndOut_More_Trend", QStringLiteral("收支趋势(&T)..."));
+    AddAction(mnuInAndOut_More, "mnuInAndOut_More_Trend", QStringLiteral("收支趋势(&Q)..."));
     AddAction(mnuInAndOut_More, "mnuInAndOut_More_Budget", QStringLiteral("每月预算(&B)..."));
     mnuInAndOut_More->addSeparator();
     const QString layout1 = QStringLiteral("格式Ⅰ：日期、类别、项目、金额、备注(&1)...");

@@ -10,6 +10,7 @@
 #include "panels/unt_recurringDue.h"
 #include "ui/unt_clsWidgets.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
@@ -17,8 +18,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QScopeGuard>
+#include <QScrollBar>
+#include <QToolButton>
 #include <QTreeWidget>
 
 namespace
@@ -104,6 +108,88 @@ void TEntryPanel::Build()
         field->installEventFilter(this);
     if (Expense)
         new TBudgetLine(*this, FHost.Session); // owned by the panel
+    BuildSkip();
+}
+
+void TEntryPanel::BuildSkip()
+{
+    const QString p = Prefix();
+    ListMenu = new QMenu(List);
+    ListMenu->setObjectName(QStringLiteral("mnu%1_List").arg(p));
+    SkipAction = ListMenu->addAction(QStringLiteral("跳过本次(&S)"));
+    SkipAction->setObjectName(QStringLiteral("mnu%1_List_Skip").arg(p));
+    connect(SkipAction, &QAction::triggered, this,
+            [this] { RunGuarded(FHost.Session.Window(), [this] { Skip(); }); });
+    List->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(List, &QWidget::customContextMenuRequested, this, [this](const QPoint &At) {
+        if (QTreeWidgetItem *row = List->itemAt(At))
+            List->setCurrentItem(row);
+        SkipAction->setEnabled(SelectedProposal() != nullptr);
+        ListMenu->popup(List->viewport()->mapToGlobal(At));
+    });
+    auto *button = new QToolButton(List->viewport());
+    button->setObjectName(QStringLiteral("btn%1_Skip").arg(p));
+    button->setText(QStringLiteral("跳过本次"));
+    button->setToolTip(QStringLiteral("这一次不记账，以后也不再放入"));
+    button->setAutoRaise(true);
+    button->setCursor(Qt::PointingHandCursor);
+    // Drawn as a link on the selected row: as low as the row, in its colours.
+    button->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 0 6px; background: transparent; "
+                                         "color: palette(highlighted-text); text-decoration: underline; }"));
+    button->hide();
+    SkipButton = button;
+    connect(button, &QToolButton::clicked, this,
+            [this] { RunGuarded(FHost.Session.Window(), [this] { Skip(); }); });
+    connect(List, &QTreeWidget::itemSelectionChanged, this, [this] { PlaceSkipButton(); });
+    connect(List->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { PlaceSkipButton(); });
+    connect(List->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { PlaceSkipButton(); });
+    // Rows put in or taken out above the selected one move it.
+    connect(List->model(), &QAbstractItemModel::rowsInserted, this, [this] { PlaceSkipButton(); });
+    connect(List->model(), &QAbstractItemModel::rowsRemoved, this, [this] { PlaceSkipButton(); });
+}
+
+QTreeWidgetItem *TEntryPanel::SelectedProposal() const
+{
+    const QList<QTreeWidgetItem *> selected = List->selectedItems();
+    qint64 id = 0;
+    QDate date;
+    return !selected.isEmpty() && ProposedOf(selected.first(), id, date) ? selected.first() : nullptr;
+}
+
+void TEntryPanel::PlaceSkipButton()
+{
+    QTreeWidgetItem *row = SelectedProposal();
+    if (!row) {
+        SkipButton->hide();
+        return;
+    }
+    // At the right end of the row, inside it, so the row keeps its height.
+    const QRect rect = List->visualItemRect(row);
+    const int width = SkipButton->fontMetrics().horizontalAdvance(SkipButton->text()) + 14;
+    const int right = qMin(List->viewport()->width(), rect.right() + 1);
+    SkipButton->setGeometry(qMax(0, right - width), rect.top(), width, rect.height());
+    SkipButton->show();
+    SkipButton->raise();
+}
+
+void TEntryPanel::Skip()
+{
+    QTreeWidgetItem *row = SelectedProposal();
+    if (!row)
+        return;
+    SkipProposed(FHost.Session, row);
+    List->selectionModel()->clear();
+    ShowTotal();
+}
+
+void TEntryPanel::showEvent(QShowEvent *Event)
+{
+    QWidget::showEvent(Event);
+    // Rows put in while the panel was hidden (due recurring entries at
+    // login) were measured before the list had its place: measured again,
+    // they are as tall as the rows added on screen.
+    List->doItemsLayout();
+    PlaceSkipButton();
 }
 
 bool TEntryPanel::eventFilter(QObject *Watched, QEvent *Event)
@@ -186,9 +272,20 @@ void TEntryPanel::Delete()
                           TMessageStyle::Warning);
         return;
     }
-    if (!FHost.Session.Say(QStringLiteral("您确定要删除指定的记录吗？"), TMessageStyle::Question))
-        return;
-    delete selected.first();
+    qint64 entry = 0;
+    QDate date;
+    if (ProposedOf(selected.first(), entry, date)) {
+        // One question: a proposal deleted is either skipped or proposed
+        // again, never lost without a word.
+        if (FHost.Session.Say(SkipQuestion(selected.first()), TMessageStyle::Question))
+            SkipProposed(FHost.Session, selected.first());
+        else
+            delete selected.first();
+    } else {
+        if (!FHost.Session.Say(QStringLiteral("您确定要删除指定的记录吗？"), TMessageStyle::Question))
+            return;
+        delete selected.first();
+    }
     // Qt moves the selection to a neighbour; a second Delete must never
     // remove a row the user did not choose.
     List->selectionModel()->clear();
@@ -218,9 +315,8 @@ bool TEntryPanel::Finish()
         FHost.Session.Database->AddRecords(
             FHost.Session.CurrentUser, Type(), dates, names, amounts, memos,
             WithRecurringHandled(PendingOriginsHook(list, FHost.Session.CurrentUser, Type(), names),
-                                 FHost.Session.CurrentUser, RecurringProposed));
+                                 FHost.Session.CurrentUser, ProposedIn(list)));
     });
-    RecurringProposed.clear();
     list->clear();
     ShowTotal();
     FHost.Session.Say(

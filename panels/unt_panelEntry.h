@@ -3,19 +3,21 @@
 // collected by Add and saved together by Finish.
 #include "panels/unt_panelHost.h"
 
-#include <QDate>
-#include <QHash>
 #include <QWidget>
 
 #include <functional>
 
+class QAbstractButton;
+class QAction;
 class QComboBox;
 class QDateEdit;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPlainTextEdit;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 class TEntryPanel : public QWidget
 {
@@ -41,15 +43,21 @@ class TEntryPanel : public QWidget
     void ShowTotal();
     // The names editor saves both lists: the combo of either panel.
     std::function<QComboBox *(bool Expense)> NameCombo;
-    // Recurring entries whose occurrences were put into this list, each with
-    // the latest one: Finish remembers them with the records, deleted rows
-    // included, and forgets them once saved.
-    QHash<qint64, QDate> RecurringProposed;
+    // The selected row, when a recurring entry proposed it: remembered as
+    // skipped and taken out ("跳过本次").
+    void Skip();
+    QMenu *ListMenu = nullptr;
+    QAction *SkipAction = nullptr;
+    QAbstractButton *SkipButton = nullptr; // over the selected proposed row
 
   protected:
     bool eventFilter(QObject *Watched, QEvent *Event) override;
+    void showEvent(QShowEvent *Event) override;
 
   private:
     bool KeyEvent(QObject *Watched, QKeyEvent *Event);
+    void BuildSkip();
+    void PlaceSkipButton();
+    QTreeWidgetItem *SelectedProposal() const;
     TPanelHost FHost;
 };

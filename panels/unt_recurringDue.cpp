@@ -9,13 +9,12 @@
 
 namespace
 {
-void KeepLater(QHash<qint64, QDate> &Dates, qint64 ID, const QDate &Date)
+// Column 0's user role holds an imported row's origin.
+constexpr int ProposedRole = Qt::UserRole + 1;
+
+void TagProposed(QTreeWidgetItem *Row, qint64 EntryID, const QDate &Date)
 {
-    auto it = Dates.find(ID);
-    if (it == Dates.end())
-        Dates.insert(ID, Date);
-    else if (Date > it.value())
-        it.value() = Date;
+    Row->setData(0, ProposedRole, QVariantList{EntryID, Date});
 }
 
 QString DueMessage(const TDueRound &Round)
@@ -29,27 +28,100 @@ QString DueMessage(const TDueRound &Round)
                     .arg(left.Left);
     return text;
 }
+
+void AddPending(TPendingDates &Pending, const QTreeWidget *List)
+{
+    const QHash<qint64, QList<QDate>> proposed = ProposedIn(List);
+    for (auto it = proposed.constBegin(); it != proposed.constEnd(); ++it)
+        for (const QDate &date : it.value())
+            Pending[it.key()].insert(date);
+}
+
+void Withdraw(TEntryPanel &Panel, qint64 EntryID, QSet<QDate> &Dates)
+{
+    for (int i = Panel.List->topLevelItemCount() - 1; i >= 0; --i) {
+        qint64 id = 0;
+        QDate date;
+        if (ProposedOf(Panel.List->topLevelItem(i), id, date) && id == EntryID) {
+            Dates.insert(date);
+            delete Panel.List->takeTopLevelItem(i);
+        }
+    }
+    Panel.ShowTotal();
+}
 } // namespace
 
-TRecordsAddedHook WithRecurringHandled(TRecordsAddedHook Hook, const QString &User,
-                                       const QHash<qint64, QDate> &Proposed)
+bool ProposedOf(const QTreeWidgetItem *Row, qint64 &EntryID, QDate &Date)
 {
-    return [Hook = std::move(Hook), User, Proposed](TclsConnection &Db, const QList<qint64> &Ids) {
+    const QVariantList tag = Row->data(0, ProposedRole).toList();
+    if (tag.size() != 2)
+        return false;
+    EntryID = tag[0].toLongLong();
+    Date = tag[1].toDate();
+    return true;
+}
+
+QHash<qint64, QList<QDate>> ProposedIn(const QTreeWidget *List)
+{
+    QHash<qint64, QList<QDate>> proposed;
+    for (int i = 0; i < List->topLevelItemCount(); ++i) {
+        qint64 id = 0;
+        QDate date;
+        if (ProposedOf(List->topLevelItem(i), id, date))
+            proposed[id] << date;
+    }
+    return proposed;
+}
+
+TRecordsAddedHook WithRecurringHandled(TRecordsAddedHook Hook, const QString &User,
+                                       const QHash<qint64, QList<QDate>> &Saved)
+{
+    return [Hook = std::move(Hook), User, Saved](TclsConnection &Db, const QList<qint64> &Ids) {
         if (Hook)
             Hook(Db, Ids);
-        RecurringStore::SaveHandled(Db, User, Proposed);
+        RecurringStore::SaveHandled(Db, User, Saved);
     };
 }
 
-QHash<qint64, QDate> PendingProposals(const TEntryPanel &Out, const TEntryPanel &In)
+TPendingDates PendingProposals(const TEntryPanel &Out, const TEntryPanel &In)
 {
-    QHash<qint64, QDate> pending = Out.RecurringProposed;
-    for (auto it = In.RecurringProposed.constBegin(); it != In.RecurringProposed.constEnd(); ++it)
-        KeepLater(pending, it.key(), it.value());
+    TPendingDates pending;
+    AddPending(pending, Out.List);
+    AddPending(pending, In.List);
     return pending;
 }
 
-TProposed ProposeDueRecurring(TclsSession &Session, TEntryPanel &Out, TEntryPanel &In, const QDate &Today)
+QSet<QDate> WithdrawProposals(TEntryPanel &Out, TEntryPanel &In, qint64 EntryID)
+{
+    QSet<QDate> dates;
+    Withdraw(Out, EntryID, dates);
+    Withdraw(In, EntryID, dates);
+    return dates;
+}
+
+void SkipProposed(TclsSession &Session, QTreeWidgetItem *Row)
+{
+    qint64 id = 0;
+    QDate date;
+    if (!ProposedOf(Row, id, date))
+        return;
+    {
+        TclsWaitCursor wait;
+        RecurringStore::SkipOccurrence(Session.Database->DatabaseFile(), Session.CurrentUser, id, date);
+    }
+    delete Row;
+}
+
+QString SkipQuestion(const QTreeWidgetItem *Row)
+{
+    return QStringLiteral(
+               "这一行是定期收支“%1”在 %2 的一次。\r\n\r\n要跳过本次吗？选“是”，这一次以后不再放入；"
+               "选“否”，只从列表中删除，下次还会放入。")
+        .arg(CellText(Row, 3), Row->text(1));
+}
+
+TProposed ProposeDueRecurring(TclsSession &Session, TEntryPanel &Out, TEntryPanel &In, const QDate &Today,
+                              qint64 ReplacedID, const QSet<QDate> &Replaced)
 {
     const QList<TRecurringEntry> entries =
         RecurringStore::Entries(Session.Database->DatabaseFile(), Session.CurrentUser);
@@ -57,16 +129,20 @@ TProposed ProposeDueRecurring(TclsSession &Session, TEntryPanel &Out, TEntryPane
     TProposed proposed;
     if (round.Rows.isEmpty())
         return proposed;
+    int news = 0;
     for (const TDueRow &row : round.Rows) {
         TEntryPanel &panel = row.Type == In.Type() ? In : Out;
-        panel.List->addTopLevelItem(MakeRow(panel.List, {row.Date.toString(QStringLiteral("yyyy-MM-dd")),
-                                                         panel.Type(), row.Name, row.Money, row.Memo}));
-        KeepLater(panel.RecurringProposed, row.EntryID, row.Date);
+        QTreeWidgetItem *item = MakeRow(panel.List, {row.Date.toString(QStringLiteral("yyyy-MM-dd")),
+                                                     panel.Type(), row.Name, row.Money, row.Memo});
+        TagProposed(item, row.EntryID, row.Date);
+        panel.List->addTopLevelItem(item);
         proposed.OutRows += panel.Expense ? 1 : 0;
+        news += row.EntryID == ReplacedID && Replaced.contains(row.Date) ? 0 : 1;
     }
     Out.ShowTotal();
     In.ShowTotal();
     proposed.Rows = int(round.Rows.size());
-    proposed.Message = DueMessage(round);
+    if (news > 0 || proposed.Rows != Replaced.size())
+        proposed.Message = DueMessage(round);
     return proposed;
 }

@@ -123,7 +123,7 @@ void TclsExcelConnection::Execute(const QString &Sql)
         const qsizetype at = ParseHead(Sql, FInsert);
         FHead = Sql.left(at);
     }
-    TInsert insert = FInsert;
+    TInsert &insert = FInsert;
     insert.Values = ParseValues(Sql, FHead.size());
     if (insert.Values.size() != insert.Columns.size())
         BadStatement(Sql);
@@ -134,8 +134,7 @@ void TclsExcelConnection::Execute(const QString &Sql)
         throw TclsWorkbookError(QStringLiteral("只能向一个工作表添加行：“%1”。").arg(FSheet));
     }
     // Every statement of an export names the same columns: match them once.
-    const QString key = insert.Columns.join(QLatin1Char(','));
-    if (key != FLastColumns) {
+    if (insert.Columns != FLastColumns) {
         const QStringList header = FBook->Columns();
         QList<int> indexes;
         for (const QString &name : insert.Columns) {
@@ -147,13 +146,15 @@ void TclsExcelConnection::Execute(const QString &Sql)
                 throw TclsWorkbookError(QStringLiteral("工作表“%1”的第一行中没有列“%2”。").arg(FSheet, name));
             indexes << static_cast<int>(index);
         }
-        FLastColumns = key;
+        FLastColumns = insert.Columns;
         FLastIndexes = indexes;
+        FRow = QStringList(header.size());
     }
-    QStringList row(FBook->Columns().size());
+    // One row's room, kept: a full sheet is sixty thousand statements, and
+    // the cells no statement names stay empty.
     for (qsizetype i = 0; i < FLastIndexes.size(); ++i)
-        row[FLastIndexes[i]] = insert.Values[i];
-    FBook->AppendRow(row);
+        FRow[FLastIndexes[i]] = insert.Values[i];
+    FBook->AppendRow(FRow);
 }
 
 void TclsExcelConnection::Close()

@@ -38,7 +38,8 @@ class TclsExcelConnection
     QByteArray FTemplate;
     QString FSheet;
     std::unique_ptr<TclsWorkbook> FBook;
-    QString FLastColumns;
+    QStringList FLastColumns;
+    QStringList FRow;
     QList<int> FLastIndexes;
 };
 

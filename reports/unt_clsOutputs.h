@@ -26,6 +26,8 @@ struct TclsRange {
     std::function<QDate()> End;
     // Sets the pickers to a range and views it.
     std::function<void(const QDate &From, const QDate &To)> Show;
+    // Shows the records of one category in a range.
+    std::function<void(const QString &Name, const QDate &From, const QDate &To)> ShowCategory;
 };
 
 // The file name an export of the range offers first, e.g.
@@ -86,7 +88,27 @@ class TclsOutputs : public QObject
     static void SetTemplateFolder(const QString &Folder);
     static QString ExcelTemplate(bool Layout2);
 
+    // While one lives, the boxes and the save dialog of an output stand over
+    // Owner (the find window exporting its results), not over the main window.
+    class TOwnedBy
+    {
+      public:
+        TOwnedBy(TclsOutputs &Outputs, QWidget *Owner) : FOutputs(Outputs), FWas(Outputs.FOwner)
+        {
+            Outputs.FOwner = Owner;
+        }
+        ~TOwnedBy() { FOutputs.FOwner = FWas; }
+        TOwnedBy(const TOwnedBy &) = delete;
+        TOwnedBy &operator=(const TOwnedBy &) = delete;
+
+      private:
+        TclsOutputs &FOutputs;
+        QWidget *FWas;
+    };
+
   private:
+    bool Say(const QString &Text, TMessageStyle Style) const;
+    int ExecSaveDialog();
     // The pickers' range; null (the user warned) when it ends before it
     // starts. The browse panel's when it shows the same range and nothing
     // was written since, else read from the store into Own (CollectRange
@@ -107,4 +129,5 @@ class TclsOutputs : public QObject
     QMenu *FMenu = nullptr;
     QFileDialog *FSaveDialog = nullptr;
     QString FLastChosenName, FLastSuggestedName;
+    QWidget *FOwner = nullptr;
 };

@@ -4,7 +4,6 @@
 #include "reports/unt_clsExcelConnection.h"
 #include "reports/unt_clsOutputs.h"
 
-#include <QCoreApplication>
 #include <QFile>
 
 namespace
@@ -37,7 +36,8 @@ QString TclsOutputs::TemplateFolder()
 {
     if (!TemplateFolderOverride.isEmpty())
         return TemplateFolderOverride;
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/Database");
+    // Compiled in: the shared Database/ folder is any member's to write.
+    return QStringLiteral(":/templates");
 }
 
 void TclsOutputs::SetTemplateFolder(const QString &Folder)
@@ -72,12 +72,12 @@ bool TclsOutputs::ExcelRowsFit(bool Layout2, qsizetype Count, const QString &Wha
     const int room = RowsLeftIn(ExcelTemplate(Layout2));
     if (room < 0 || Count <= room)
         return true;
-    FSession.Say(QStringLiteral("%1共 %2 行，超出了 Excel 97-2003 工作表的容量（最多 %3 行）。"
-                                "\r\n\r\n请缩短时间段分几次导出，或导出为文本文件。")
-                     .arg(What)
-                     .arg(Count)
-                     .arg(room),
-                 TMessageStyle::Warning);
+    Say(QStringLiteral("%1共 %2 行，超出了 Excel 97-2003 工作表的容量（最多 %3 行）。"
+                       "\r\n\r\n请缩短时间段分几次导出，或导出为文本文件。")
+            .arg(What)
+            .arg(Count)
+            .arg(room),
+        TMessageStyle::Warning);
     return false;
 }
 
@@ -117,5 +117,5 @@ void TclsOutputs::ExportExcel(const QString &File, bool Layout2, qsizetype Count
         }
         connection.Close();
     }
-    FSession.Say(QStringLiteral("导出成功！\r\n\r\n文件保存位置：\r\n") + File, TMessageStyle::Information);
+    Say(QStringLiteral("导出成功！\r\n\r\n文件保存位置：\r\n") + File, TMessageStyle::Information);
 }

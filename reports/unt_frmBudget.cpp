@@ -19,6 +19,13 @@ namespace
 constexpr int BarColumn = 5, ShareRole = Qt::UserRole + 1;
 const QColor OverColor(0xD0, 0x20, 0x20);
 
+// Black or white, whichever reads better on Background.
+QColor ContrastOf(const QColor &Background)
+{
+    const double light = 0.299 * Background.red() + 0.587 * Background.green() + 0.114 * Background.blue();
+    return light < 150 ? QColor(Qt::white) : QColor(Qt::black);
+}
+
 // The budget's share already used, drawn as a bar with its percentage.
 class TBudgetBar : public QStyledItemDelegate
 {
@@ -31,14 +38,24 @@ class TBudgetBar : public QStyledItemDelegate
         if (!share.isValid())
             return;
         const double used = share.toDouble();
-        const QRect frame = Option.rect.adjusted(4, 3, -4, -3);
+        // As tall as the row leaves room for: the figure stands inside the bar.
+        const QRect frame = Option.rect.adjusted(4, 1, -4, -1);
         Painter->save();
         Painter->fillRect(frame, QColor(0xE8, 0xE8, 0xE8));
         QRect filled = frame;
         filled.setWidth(int(frame.width() * std::clamp(used, 0.0, 1.0)));
         Painter->fillRect(filled, used > 1 ? OverColor : QColor(0x59, 0xA1, 0x4F));
-        Painter->setPen(Qt::black);
-        Painter->drawText(frame, Qt::AlignCenter, QString::number(used * 100, 'f', 0) + QLatin1Char('%'));
+        // The figure in the colour that stands out from what lies under each
+        // part of it: the filled share, and the rest of the bar.
+        const QString figure = QString::number(used * 100, 'f', 0) + QLatin1Char('%');
+        const QColor fill = used > 1 ? OverColor : QColor(0x59, 0xA1, 0x4F);
+        Painter->setClipRect(filled);
+        Painter->setPen(ContrastOf(fill));
+        Painter->drawText(Option.rect, Qt::AlignCenter, figure);
+        Painter->setClipRect(
+            QRect(filled.right() + 1, frame.top(), frame.right() - filled.right(), frame.height()));
+        Painter->setPen(ContrastOf(QColor(0xE8, 0xE8, 0xE8)));
+        Painter->drawText(Option.rect, Qt::AlignCenter, figure);
         Painter->restore();
     }
 };
@@ -187,6 +204,17 @@ void TfrmBudget::btnBudget_SetClick()
             ShowMessage(this, FSession.AppTitle, AmountProblem(check), TMessageStyle::Warning);
             edtBudget_Money->setFocus();
             edtBudget_Money->selectAll();
+            return;
+        }
+    }
+    if (amount.isEmpty()) {
+        // An empty or zero amount takes a budget away: never without a word.
+        const bool has = std::any_of(FRows.cbegin(), FRows.cend(),
+                                     [&name](const TBudgetRow &Row) { return Row.Name == name; });
+        if (!has ||
+            !ShowMessage(this, FSession.AppTitle, QStringLiteral("您确定要取消“%1”的每月预算吗？").arg(name),
+                         TMessageStyle::Question)) {
+            edtBudget_Money->setFocus();
             return;
         }
     }

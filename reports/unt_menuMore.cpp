@@ -43,7 +43,11 @@ void TclsOutputs::mnuInAndOut_More_ShowRecordClick()
     {
         TclsWaitCursor wait;
         QApplication::processEvents();
-        FSession.Database->GetRangeRecords(FSession.CurrentUser, from, to, records);
+        // The range on screen is copied, not read again; the dialog keeps
+        // its own while the panel may change under it.
+        const TRangeRecords *range = ReadRange(records);
+        if (range != &records)
+            records = *range;
     }
     TfrmShowRecord dialog(FSession.Window());
     dialog.setWindowTitle(QStringLiteral("详细显示每天所有收支记录"));

@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
+#include <QScopeGuard>
 
 const TRangeRecords *TclsOutputs::ReadRange(TRangeRecords &Own)
 {
@@ -43,6 +44,30 @@ QString SuggestedExportName(bool Layout2, const QDate &From, const QDate &To)
         .arg(report, From.toString(QStringLiteral("yyyy-MM-dd")), To.toString(QStringLiteral("yyyy-MM-dd")));
 }
 
+bool TclsOutputs::Say(const QString &Text, TMessageStyle Style) const
+{
+    if (!FOwner)
+        return FSession.Say(Text, Style);
+    return ShowMessage(FOwner, FSession.AppTitle.isEmpty() ? ApplicationTitle() : FSession.AppTitle, Text,
+                       Style);
+}
+
+int TclsOutputs::ExecSaveDialog()
+{
+    if (!FOwner)
+        return FSession.ExecDialog(FSaveDialog);
+    // Lent to the owner for this once, so it opens over it; the main window
+    // keeps it for the next export.
+    QWidget *home = FSaveDialog->parentWidget();
+    const Qt::WindowFlags flags = FSaveDialog->windowFlags();
+    FSaveDialog->setParent(FOwner, flags);
+    auto back = qScopeGuard([&] { FSaveDialog->setParent(home, flags); });
+    FSession.ActiveDialog = FSaveDialog;
+    const int result = FSaveDialog->exec();
+    FSession.ActiveDialog = nullptr;
+    return result;
+}
+
 QString TclsOutputs::AskExportFile(const QString &Extension, const QString &Suggested)
 {
     QString chosen;
@@ -62,9 +87,7 @@ QString TclsOutputs::AskExportFileOfTypes(const QStringList &Extensions, const Q
         FSaveDialog->selectFile(Suggested + filters.first().mid(1));
         FLastSuggestedName = Suggested;
     }
-    QString name = FSession.ExecDialog(FSaveDialog) == QDialog::Accepted
-                       ? FSaveDialog->selectedFiles().value(0)
-                       : QString();
+    QString name = ExecSaveDialog() == QDialog::Accepted ? FSaveDialog->selectedFiles().value(0) : QString();
     // A blank name, or one that names a folder, writes nothing.
     const QFileInfo chosen(name);
     if (name.isEmpty() || chosen.fileName().trimmed().isEmpty() || chosen.isDir())
@@ -87,7 +110,7 @@ QString TclsOutputs::AskExportFileOfTypes(const QStringList &Extensions, const Q
     if (!typed)
         name += suffix;
     if (QFileInfo::exists(name) &&
-        !FSession.Say(QStringLiteral("有同名文件存在，您想覆盖它吗？"), TMessageStyle::Question))
+        !Say(QStringLiteral("有同名文件存在，您想覆盖它吗？"), TMessageStyle::Question))
         return {};
     return name;
 }
@@ -124,7 +147,7 @@ void TclsOutputs::ExportText(const QString &File, const QByteArray &Header, qsiz
         TclsWaitCursor wait;
         WriteWholeFile(File, [&](const TWriteChunk &Write) { WriteReportText(Header, Count, Line, Write); });
     }
-    FSession.Say(QStringLiteral("导出成功！\r\n\r\n文件保存位置：\r\n") + File, TMessageStyle::Information);
+    Say(QStringLiteral("导出成功！\r\n\r\n文件保存位置：\r\n") + File, TMessageStyle::Information);
 }
 
 void TclsOutputs::ConnectOutputItems()

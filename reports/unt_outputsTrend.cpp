@@ -21,11 +21,18 @@ void TclsOutputs::ShowTrend()
         FSession.Database->GetProgramNames(FSession.CurrentUser, outNames, inNames);
     }
     TfrmTrend dialog(FSession.Window());
-    dialog.SetData(std::move(days), from, to, outNames + inNames);
-    if (FSession.ExecDialog(&dialog) != QDialog::Accepted || !FRange.Show)
+    dialog.Read = [this](const QDate &From, const QDate &To, TCategoryDays &Days) {
+        FSession.Database->GetCategoryDays(FSession.CurrentUser, TrendReadStart(From), To, Days);
+    };
+    dialog.SetData(std::move(days), from, to, outNames, inNames);
+    if (FSession.ExecDialog(&dialog) != QDialog::Accepted)
         return;
-    // The chosen period in the browse panel, once the dialog is gone.
-    FRange.Show(dialog.ChosenFrom, dialog.ChosenTo);
+    // Once the dialog is gone: one category's records of the chosen period
+    // in the find window, every record of it in the browse panel.
+    if (!dialog.ChosenName.isEmpty() && FRange.ShowCategory)
+        FRange.ShowCategory(dialog.ChosenName, dialog.ChosenFrom, dialog.ChosenTo);
+    else if (FRange.Show)
+        FRange.Show(dialog.ChosenFrom, dialog.ChosenTo);
 }
 
 void TclsOutputs::ShowBudget()

@@ -1,5 +1,6 @@
 #include "reports/unt_reportFiles.h"
 
+#include "data/unt_clsSystemWords.h"
 #include "reports/unt_reportRows.h"
 
 #include <QSaveFile>
@@ -22,13 +23,11 @@ void WriteWholeFile(const QString &FileName, const std::function<void(const TWri
         throw std::runtime_error(
             QStringLiteral("无法写入文件“%1”：\n%2").arg(FileName, Reason).toStdString());
     };
-    // errno still names the cause of the step that just failed, and the
-    // system's words for it beat Qt's, which calls a full disk "Unknown
-    // error" ("未知错误" beside our "磁盘空间不足").
+    // errno still names the cause of the step that just failed, and our
+    // words for it beat Qt's, which calls a full disk "Unknown error".
     auto failFile = [&] {
         const int code = errno;
-        fail(FileErrorText(code != 0 ? QString::fromLocal8Bit(std::strerror(code)) : file.errorString(),
-                           code));
+        fail(FileErrorText(code != 0 ? SystemWords(code) : QString(), code));
     };
     if (!file.open(QIODevice::WriteOnly))
         failFile();
@@ -43,7 +42,7 @@ void WriteWholeFile(const QString &FileName, const std::function<void(const TWri
         failFile();
     if (::fsync(file.handle()) != 0) {
         const int code = errno;
-        fail(FileErrorText(QString::fromLocal8Bit(std::strerror(code)), code));
+        fail(FileErrorText(SystemWords(code), code));
     }
     if (!file.commit())
         failFile();
@@ -74,9 +73,13 @@ QString FileErrorText(const QString &SystemText, int Code)
         words = QStringLiteral("磁盘读写出错。");
         break;
     default:
+        // The commonest causes have their words above; the system's words
+        // (in Chinese too) only for the rest.
         words = QStringLiteral("写入文件出错。");
+        if (!SystemText.isEmpty())
+            words += QStringLiteral("（%1）").arg(SystemText);
     }
-    return words + QStringLiteral("（%1）").arg(SystemText);
+    return words;
 }
 
 void WriteReportText(const QByteArray &Header, qsizetype Count,

@@ -55,11 +55,21 @@ void TTrendChart::SetRows(const QList<TTrendRow> &Rows, TTrendPeriod Period)
     update();
 }
 
+void TTrendChart::SetShown(bool Out, bool In, bool Balance)
+{
+    FShowOut = Out;
+    FShowIn = In;
+    FShowBalance = Balance;
+    FScale = Scale();
+    update();
+}
+
 TTrendChart::TScale TTrendChart::Scale() const
 {
     qint64 low = 0, high = 0;
     for (const TTrendRow &row : FRows)
-        for (qint64 value : {row.Out, row.In, row.Balance()}) {
+        for (qint64 value :
+             {FShowOut ? row.Out : 0, FShowIn ? row.In : 0, FShowBalance ? row.Balance() : 0}) {
             low = std::min(low, value);
             high = std::max(high, value);
         }
@@ -168,7 +178,11 @@ void TTrendChart::paintEvent(QPaintEvent *)
     const std::pair<QColor, QString> legend[] = {{OutColor(), QStringLiteral("支出")},
                                                  {InColor(), QStringLiteral("收入")},
                                                  {BalanceColor(), QStringLiteral("结余")}};
-    for (const auto &[color, text] : legend) {
+    const bool shown[] = {FShowOut, FShowIn, FShowBalance};
+    for (int k = 0; k < 3; ++k) {
+        const auto &[color, text] = legend[k];
+        if (!shown[k])
+            continue;
         if (text == QStringLiteral("结余"))
             painter.fillRect(QRect(x, legendY + swatch / 2, swatch, 2), color);
         else
@@ -199,14 +213,18 @@ void TTrendChart::paintEvent(QPaintEvent *)
         painter.fillRect(QRectF(plot.left() + slot * FHovered, plot.top(), slot, plot.height()),
                          QColor(0xF0, 0xF0, 0xF0));
     for (int i = 0; i < FRows.size(); ++i) {
-        painter.fillRect(BarRect(i, false), OutColor());
-        painter.fillRect(BarRect(i, true), InColor());
+        if (FShowOut)
+            painter.fillRect(BarRect(i, false), OutColor());
+        if (FShowIn)
+            painter.fillRect(BarRect(i, true), InColor());
     }
     // The balance over the bars, smoothed; dots while there is room.
     painter.setRenderHint(QPainter::Antialiasing);
     QPolygonF line;
     for (int i = 0; i < FRows.size(); ++i)
         line << BalancePoint(i);
+    if (!FShowBalance)
+        line.clear();
     painter.setPen(QPen(BalanceColor(), 2));
     painter.drawPolyline(line);
     if (slot >= 8) {

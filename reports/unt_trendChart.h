@@ -13,6 +13,11 @@ class TTrendChart : public QWidget
   public:
     explicit TTrendChart(QWidget *Parent = nullptr);
     void SetRows(const QList<TTrendRow> &Rows, TTrendPeriod Period);
+    // What is drawn: one category of one type has no bars of the other type
+    // and no balance line.
+    void SetShown(bool Out, bool In, bool Balance);
+    bool Shows(bool Income) const { return Income ? FShowIn : FShowOut; }
+    bool ShowsBalance() const { return FShowBalance; }
     const QList<TTrendRow> &Rows() const { return FRows; }
 
     static QColor OutColor() { return {0xE1, 0x57, 0x59}; }
@@ -50,4 +55,5 @@ class TTrendChart : public QWidget
     TTrendPeriod FPeriod = TTrendPeriod::Month;
     TScale FScale;
     int FHovered = -1;
+    bool FShowOut = true, FShowIn = true, FShowBalance = true;
 };

@@ -55,6 +55,7 @@ void Fill(TTrendRow &Row, const TRangeSums &Sums)
     Row.In = Sums.In(Row.From, Row.To);
     const auto [lastFrom, lastTo] = LastYearDates(Row.From, Row.To);
     Row.LastOut = Sums.Out(lastFrom, lastTo);
+    Row.LastIn = Sums.In(lastFrom, lastTo);
 }
 } // namespace
 

@@ -1,6 +1,7 @@
 #pragma once
 // The trend of a range: its expense, income and balance month by month or
-// year by year, beside the expense of the same dates one year earlier.
+// year by year, beside the expense and income of the same dates one year
+// earlier.
 // Everything is summed in whole cents from one read of the books.
 #include "data/unt_clsCategoryDays.h"
 
@@ -15,7 +16,7 @@ enum class TTrendPeriod { Month, Year };
 struct TTrendRow {
     QString Label;  // "2024-03", "2024" or "合计"
     QDate From, To; // the dates of the range the row counts
-    qint64 Out = 0, In = 0, LastOut = 0;
+    qint64 Out = 0, In = 0, LastOut = 0, LastIn = 0;
     qint64 Balance() const { return In - Out; }
 };
 

@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
   qt6-translations-l10n qt6-wayland libqt6svg6
-  libsqlite3-dev sqlite3 libsodium-dev libzip-dev locales
+  libsqlite3-dev sqlite3 libsodium-dev libzip-dev libicu-dev locales
   libpq-dev postgresql
   fonts-arphic-uming
   python3 python3-xlrd

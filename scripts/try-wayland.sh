@@ -19,7 +19,6 @@ work=$(mktemp -d)
 mkdir -p "$work/prog/Database" "$work/run" "$out"
 chmod 700 "$work/run"
 cp "$src/build/Lumora" "$work/prog/"
-cp "$src"/build/Database/*.xls "$work/prog/Database/"
 cp "$books" "$work/prog/Database/pondo.sjk"
 pids=()
 cleanup() {

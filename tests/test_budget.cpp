@@ -149,13 +149,14 @@ class TestBudget : public QObject
         QCOMPARE(total.Used, 165000);
         QVERIFY(!total.Over());
         bool over = true;
-        QCOMPARE(BudgetLineText(1234, -1, over), QStringLiteral("本月已用 12.34"));
+        QCOMPARE(BudgetLineText("午饭", 1234, -1, over), QStringLiteral("午饭：本月已用 12.34"));
         QVERIFY(!over);
-        QCOMPARE(BudgetLineText(1234, 1234, over), QStringLiteral("本月已用 12.34 / 预算 12.34"));
+        QCOMPARE(BudgetLineText("午饭", 1234, 1234, over),
+                 QStringLiteral("午饭：本月已用 12.34 / 预算 12.34"));
         QVERIFY(!over);
-        QCOMPARE(BudgetLineText(1235, 1234, over), QStringLiteral("本月已用 12.35 / 预算 12.34，超出 0.01"));
+        QCOMPARE(BudgetLineText("午饭", 1235, 1234, over),
+                 QStringLiteral("午饭：本月已用 12.35 / 预算 12.34，超出 0.01"));
         QVERIFY(over);
-        QCOMPARE(BudgetLineText(0, 0, over), QStringLiteral("本月已用 0.00 / 预算 0.00"));
     }
 
     void dialogSetsAndShows()
@@ -203,7 +204,14 @@ class TestBudget : public QObject
             // Choosing a category shows its amount; 0 takes the budget away.
             dialog->cboBudget_Name->setCurrentText("房租");
             QCOMPARE(dialog->edtBudget_Money->text(), QStringLiteral("200.50"));
-            set("房租", "0");
+            // An empty or zero amount asks before the budget goes.
+            {
+                TModalAnswerer inner({QMessageBox::No, QMessageBox::Yes});
+                set("房租", "");
+                QCOMPARE(dialog->lvwBudget->topLevelItemCount(), 3);
+                set("房租", "0");
+                QCOMPARE(inner.Texts(), QStringList(2, "您确定要取消“房租”的每月预算吗？"));
+            }
             QCOMPARE(dialog->lvwBudget->topLevelItemCount(), 2);
             {
                 TModalAnswerer inner; // the outer one is busy with this dialog
@@ -237,30 +245,37 @@ class TestBudget : public QObject
         date->setDate(D("2024-03-10"));
         QTRY_COMPARE(label->text(), QString());
         name->setEditText("餐饮");
-        QTRY_COMPARE(label->text(), QStringLiteral("本月已用 100.00 / 预算 150.00"));
+        QTRY_COMPARE(label->text(), QStringLiteral("餐饮：本月已用 100.00 / 预算 150.00"));
         auto add = [&](const QString &Amount) {
             name->setEditText("餐饮");
             money->setText(Amount);
             f.Main->Out_Add();
         };
         add("30");
-        // Add empties the field; the line keeps to the category just added.
+        // Add empties the field, and the line with it.
         QCOMPARE(name->currentText(), QString());
-        QTRY_COMPARE(label->text(), QStringLiteral("本月已用 130.00 / 预算 150.00"));
+        QTRY_COMPARE(label->text(), QString());
+        name->setEditText("餐饮");
+        QTRY_COMPARE(label->text(), QStringLiteral("餐饮：本月已用 130.00 / 预算 150.00"));
         add("40.5");
-        QTRY_COMPARE(label->text(), QStringLiteral("本月已用 170.50 / 预算 150.00，超出 20.50"));
+        name->setEditText("餐饮");
+        QTRY_COMPARE(label->text(), QStringLiteral("餐饮：本月已用 170.50 / 预算 150.00，超出 20.50"));
         QTRY_COMPARE(label->palette().color(QPalette::Active, QPalette::WindowText).rgb(),
                      QColor(0xD0, 0x20, 0x20).rgb());
         // A pending row of another month or category does not count.
         date->setDate(D("2024-04-30"));
-        QTRY_COMPARE(label->text(), QStringLiteral("本月已用 7.00 / 预算 150.00"));
+        QTRY_COMPARE(label->text(), QStringLiteral("餐饮：本月已用 7.00 / 预算 150.00"));
         add("1");
-        QTRY_COMPARE(label->text(), QStringLiteral("本月已用 8.00 / 预算 150.00"));
-        name->setEditText("交通");
-        QTRY_COMPARE(label->text(), QStringLiteral("本月已用 0.00"));
+        name->setEditText("餐饮");
+        QTRY_COMPARE(label->text(), QStringLiteral("餐饮：本月已用 8.00 / 预算 150.00"));
+        name->setEditText("午饭");
+        QTRY_COMPARE(label->text(), QStringLiteral("午饭：本月已用 0.00"));
+        // A name on the way to a category, or none, says nothing.
+        name->setEditText("午");
+        QTRY_COMPARE(label->text(), QString());
         date->setDate(D("2024-03-01"));
         name->setEditText("餐饮");
-        QTRY_COMPARE(label->text(), QStringLiteral("本月已用 170.50 / 预算 150.00，超出 20.50"));
+        QTRY_COMPARE(label->text(), QStringLiteral("餐饮：本月已用 170.50 / 预算 150.00，超出 20.50"));
         // Delete the 40.50 row.
         auto *list = f.Find<QTreeWidget>("lvwOut_List");
         list->setCurrentItem(list->topLevelItem(1));
@@ -268,7 +283,7 @@ class TestBudget : public QObject
             TModalAnswerer yes({QMessageBox::Yes});
             f.Main->Out_Delete();
         }
-        QTRY_COMPARE(label->text(), QStringLiteral("本月已用 130.00 / 预算 150.00"));
+        QTRY_COMPARE(label->text(), QStringLiteral("餐饮：本月已用 130.00 / 预算 150.00"));
         QTRY_COMPARE(label->palette().color(QPalette::Active, QPalette::WindowText).rgb(), Maroon.rgb());
         // 完成 stores the rows: the same figures, now from the books.
         {
@@ -276,9 +291,9 @@ class TestBudget : public QObject
             QVERIFY(f.Main->Out_Finish());
         }
         QCOMPARE(list->topLevelItemCount(), 0);
-        QTRY_COMPARE(label->text(), QStringLiteral("本月已用 130.00 / 预算 150.00"));
+        QTRY_COMPARE(label->text(), QStringLiteral("餐饮：本月已用 130.00 / 预算 150.00"));
         date->setDate(D("2024-04-01"));
-        QTRY_COMPARE(label->text(), QStringLiteral("本月已用 8.00 / 预算 150.00"));
+        QTRY_COMPARE(label->text(), QStringLiteral("餐饮：本月已用 8.00 / 预算 150.00"));
     }
 
     void entryLineLeavesRoom()

@@ -150,6 +150,10 @@ class TestDesktop : public QObject
         QCOMPARE(unknown.Action, A::Error);
         QVERIFY(unknown.Text.contains(QStringLiteral("未知的选项“--nope”")));
         QCOMPARE(ParseCommandLine({"lumora", "file.txt"}).Action, A::Error);
+        const TCommandLine restore = ParseCommandLine({"lumora", "--restore-books", "copy.sjk"});
+        QCOMPARE(restore.Action, A::RestoreBooks);
+        QCOMPARE(restore.Text, QStringLiteral("copy.sjk"));
+        QCOMPARE(ParseCommandLine({"lumora", "--restore-books"}).Action, A::Error);
         QVERIFY(AsksForTextOnly({"lumora", "-platform", "x", "--version"}));
         QVERIFY(AsksForTextOnly({"lumora", "--nope"}));
         QVERIFY(!AsksForTextOnly({"lumora"}));

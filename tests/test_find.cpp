@@ -54,6 +54,17 @@ class TestFind : public QObject
     }
 
   private slots:
+    void foldingAsTheGeneralWay()
+    {
+        // The short way for plain memos must give what compatibility forms
+        // and case folding give; the rest goes the general way.
+        for (const QString &text :
+             {QStringLiteral("超市 第123笔 Kfc"), QStringLiteral("ABC xyz ~!@"), QStringLiteral("㐀䶵一龥"),
+              QStringLiteral("ＫＦＣ　１２３，"), QStringLiteral("Straße ǅ"), QStringLiteral("e\u0301 K\u212A"),
+              QStringLiteral("⼀㍻"), QString()})
+            QCOMPARE(FoldText(text), text.normalized(QString::NormalizationForm_KC).toCaseFolded());
+    }
+
     void wordsAcrossMemoAndName()
     {
         TTestDb db;
@@ -87,9 +98,21 @@ class TestFind : public QObject
         QCOMPARE(Memos(index, Words("88.5")), QStringList({"和ＫＦＣ同事"}));
         QCOMPARE(Memos(index, Words("88.50")), QStringList({"和ＫＦＣ同事"}));
         QCOMPARE(Memos(index, Words("８８.５")), QStringList({"和ＫＦＣ同事"}));
-        QCOMPARE(Memos(index, Words("88")), QStringList());
+        // A number finds the amounts it begins: 88 is 88.00-88.99, 88.5
+        // 88.50-88.59, 12.0 12.00-12.09, never 120.00 or 2.00.
+        QCOMPARE(Memos(index, Words("88")), QStringList({"和ＫＦＣ同事"}));
+        QCOMPARE(Memos(index, Words("88.6")), QStringList());
+        QCOMPARE(Memos(index, Words("12.0")), QStringList({"打车 Kfc"}));
+        QCOMPARE(Memos(index, Words("12")), QStringList({"打车 Kfc"}));
         // "2" is the amount 2.00 and the "２" of a memo: one record, once.
         QCOMPARE(Memos(index, Words("2")), QStringList({"地铁２号线"}));
+        // A day, a month, a day of any year; full-width typed too.
+        QCOMPARE(Memos(index, Words("2026-04-11")), QStringList({"kfc 午饭"}));
+        QCOMPARE(Memos(index, Words("2026-4")), QStringList({"kfc 午饭", "燃气费 三月"}));
+        QCOMPARE(Memos(index, Words("０３－０２")), QStringList({"打车 Kfc"}));
+        QCOMPARE(Memos(index, Words("2026-03 kfc")), QStringList({"打车 Kfc", "和ＫＦＣ同事"}));
+        QCOMPARE(Memos(index, Words("2025-03-01")), QStringList());
+        QCOMPARE(Memos(index, Words("02-30")), QStringList());
         QCOMPARE(Memos(index, Words("5000 工资")), QStringList({""}));
 
         QCOMPARE(AmountWordCents("88.5"), 8850);
@@ -278,7 +301,8 @@ class TestFind : public QObject
     {
         TTestDb db;
         // Books of the layout before saved searches: later tables go too.
-        db.Exec("drop table Saved_Searches; drop table Budget_Table; drop table Recurring_Table; "
+        db.Exec("drop table Saved_Searches; drop table Budget_Table; drop table Recurring_Table; drop table "
+                "Recurring_Handled; "
                 "pragma user_version=2;");
         QVERIFY(UpgradeSchema(db.File()));
         TclsFindStore(db.File()).SaveSearch("张三", "a", Words("b"));

@@ -75,7 +75,7 @@ class TestFindGui : public QObject
     {
         UsePrivateRuntimeDir();
         ApplyTestFont();
-        TfrmMain::SetTemplateFolder(QStringLiteral(LUMORA_BINARY_DIR "/Database"));
+        TfrmMain::SetTemplateFolder(QStringLiteral(":/templates"));
     }
 
     void opensFromTheMenuAndCtrlF()
@@ -338,6 +338,36 @@ class TestFindGui : public QObject
         find->cboFind_SavedSelect(1);
         QCOMPARE(Child<QLineEdit>(find, "edtFind_Text")->text(), QStringLiteral("kfc"));
         QCOMPARE(Rows(find), 2);
+        // The name goes once the fields no longer are its search.
+        Type(find, QStringLiteral("kfc 午饭"));
+        QCOMPARE(saved->currentIndex(), 0);
+        saved->setCurrentIndex(1);
+        find->cboFind_SavedSelect(1);
+        QCOMPARE(saved->currentIndex(), 1);
+        // Renamed from its menu, deleted with the Delete key.
+        {
+            TModalAnswerer answers;
+            answers.OnDialog = [](QWidget *Dialog) {
+                auto *ask = qobject_cast<QInputDialog *>(Dialog);
+                if (!ask) {
+                    Dialog->close();
+                    return;
+                }
+                ask->setTextValue(QStringLiteral("午饭"));
+                ask->accept();
+            };
+            Child<QAction>(find, "mnuFind_Saved_Rename")->trigger();
+        }
+        QCOMPARE(saved->count(), 2);
+        QCOMPARE(saved->currentText(), QStringLiteral("午饭"));
+        {
+            TModalAnswerer answers({QMessageBox::Yes});
+            saved->setFocus();
+            QTest::keyClick(saved, Qt::Key_Delete);
+            QCOMPARE(answers.Texts(), QStringList{"您确定要删除名为“午饭”的查找吗？"});
+        }
+        QCOMPARE(saved->count(), 1);
+        QCOMPARE(f.Db.Count("select count(*) from Saved_Searches where Search_Name<>''"), 0);
         // Another user sees none of them.
         TclsDatabaseUser(f.Db.File()).AddRecords("李四", "支出", {"2026-06-04"}, {"x"}, {"1"}, {""});
         f.Main.reset();

@@ -12,6 +12,7 @@
 #include "data/unt_clsRestore.h"
 #include "data/unt_clsConnection.h"
 #include "data/unt_clsTrash.h"
+#include "data/unt_clsUserNames.h"
 #include "data/unt_clsUserTables.h"
 #include "tests/support/unt_testGui.h"
 
@@ -212,6 +213,21 @@ class TestHousehold : public QObject
         QVERIFY(answers.Seen[0].Text.contains(done.TakenAt.toString("yyyy-MM-dd HH:mm:ss")));
     }
 
+    // Books that cannot be opened keep no count: the whole-books restore's
+    // count lives in a file of its own, so a new start waits as well.
+    void theWholeRestoresWaitOutlivesTheProgram()
+    {
+        THousehold h;
+        QVERIFY(QFile::remove(h.Db.File()));
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(RestoreBackup(h.Db.File(), h.Backup, "甲", "x").Status, TRestoreStatus::WrongPassword);
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {"--restore-wait", h.Db.File(), "甲"});
+        QVERIFY(child.waitForFinished());
+        QCOMPARE(child.readAllStandardOutput().trimmed(), QByteArray("1"));
+        QVERIFY(!QFile::exists(h.Db.File()));
+    }
+
     void wrongPasswordsCostTime()
     {
         QCOMPARE(
@@ -285,6 +301,22 @@ class TestHousehold : public QObject
                     .arg(Enc("Carol "), db.Text("select User_Password from Users_Table limit 1")));
         QVERIFY(store.CheckLogin("Carol ", "p"));
         QVERIFY(!store.AddUser("carol", "p"));
+        // Characters nobody sees are refused outright; letters of other
+        // scripts and accents that make "alice" look like "alice" are the
+        // same name.
+        for (const char16_t *name :
+             {u"ali\u200Bce", u"al\u034Fice", u"alice\u200F", u"\u202Ealice", u"ali\u00ADce", u"alic\u2060e",
+              u"\u200B", u"\u3164", u"\u2800", u"a\tb"})
+            QVERIFY2(!UserNames::Problem(QString::fromUtf16(name)).isEmpty() &&
+                         !store.AddUser(QString::fromUtf16(name), "q"),
+                     qPrintable(QString::fromUtf16(name)));
+        for (const char16_t *name : {u"a\u0301lice", u"\u0430lice", u"al\u0131ce", u"ALİCE"})
+            QVERIFY2(UserNames::Problem(QString::fromUtf16(name)).isEmpty() &&
+                         !store.AddUser(QString::fromUtf16(name), "q"),
+                     qPrintable(QString::fromUtf16(name)));
+        QVERIFY(store.AddUser(QStringLiteral("Алиса"), "p"));
+        QVERIFY(store.AddUser(QStringLiteral("张 三"), "p"));
+        QCOMPARE(store.GetUserNames().size(), 5);
     }
 
     void aDeletedMemberLeavesNoRowAnywhere()
@@ -337,6 +369,11 @@ int main(int argc, char **argv)
         std::printf(
             "%d\n",
             TclsDatabaseUser(QString::fromLocal8Bit(argv[2])).SecondsToWait(QString::fromUtf8(argv[3])));
+        return 0;
+    }
+    if (argc == 4 && qstrcmp(argv[1], "--restore-wait") == 0) {
+        QCoreApplication app(argc, argv);
+        std::printf("%d\n", RestoreWaitSeconds(QString::fromLocal8Bit(argv[2]), QString::fromUtf8(argv[3])));
         return 0;
     }
     QApplication app(argc, argv);

@@ -2,6 +2,7 @@
 // message, quickly and in bounded memory. No windows here.
 #include "import/unt_clsBillFile.h"
 #include "import/unt_clsBillFormats.h"
+#include "tests/support/unt_hostileBills.h"
 #include "tests/support/unt_testBills.h"
 
 #include <QElapsedTimer>
@@ -54,6 +55,16 @@ class TCpuTimer
 constexpr long MemoryAllowanceKb = 1200 * 1024;
 #else
 constexpr long MemoryAllowanceKb = 400 * 1024;
+#endif
+
+// What a bill may cost: 200 MB and 5 s, the sanitizer's own share aside
+// (it also maps terabytes of shadow, so the children get no address limit).
+#ifdef __SANITIZE_ADDRESS__
+constexpr double BillPeakMb = 600, BillCpuSeconds = 15;
+constexpr long ChildLimitMb = 0;
+#else
+constexpr double BillPeakMb = 200, BillCpuSeconds = 5;
+constexpr long ChildLimitMb = 4096;
 #endif
 
 long PeakKb()
@@ -194,6 +205,28 @@ class TestImportFiles : public QObject
         QVERIFY(timer.elapsed() < 1000);
         // The peak stays a small multiple of the largest input above.
         QVERIFY2(PeakKb() - before < MemoryAllowanceKb, qPrintable(QString::number(PeakKb() - before)));
+    }
+
+    // Small bills that declare huge ones: loops in the compound file's
+    // chains, a shared string in every cell, elements nested millions deep,
+    // millions of cells in a ZIP.
+    // Each is refused within 200 MB and 5 s of the processor.
+    void billsThatDeclareHugeOnesStayWithinBounds()
+    {
+        for (const HostileBills::TShape &shape : HostileBills::Shapes()) {
+            const QByteArray bytes = shape.Make();
+            QVERIFY(bytes.size() < 256 * 1024);
+            const HostileBills::TCost cost = HostileBills::Measure(bytes, ChildLimitMb);
+            const QString seen = QStringLiteral("%1: %2 MB, %3 s, %4")
+                                     .arg(shape.Name)
+                                     .arg(cost.PeakMb)
+                                     .arg(cost.CpuSeconds)
+                                     .arg(cost.Outcome);
+            QVERIFY2(cost.PeakMb >= 0 && cost.PeakMb < BillPeakMb && cost.CpuSeconds < BillCpuSeconds,
+                     qPrintable(seen));
+            // Refused with a message of its own, not read and not out of memory.
+            QVERIFY2(cost.Outcome.contains("损坏") || cost.Outcome.contains("万个"), qPrintable(seen));
+        }
     }
 
     // Cell references steer where a value lands: any that is not letters

@@ -76,8 +76,29 @@ class TestInput : public QObject
             // the year over 2020-02-29, or a whole date typed and Enter.
             QTest::keyClick(picker, Qt::Key_A, Qt::ControlModifier);
             QTest::keyClicks(picker, "2019");
+            QTest::keyClick(picker, Qt::Key_Return);
             QCOMPARE(picker->date(), QDate(2020, 2, 29));
             QVERIFY(picker->Refusals() > 0);
+            // A month the old 31st does not fit, typed on: the typed date,
+            // with or without separators; left at the month, refused.
+            const int refusedBefore = picker->Refusals();
+            for (const char *typed : {"20261116", "2026-11-16", "2025-02-28"}) {
+                picker->setFocus();
+                picker->setDate(QDate(2026, 10, 31));
+                QTest::keyClick(picker, Qt::Key_A, Qt::ControlModifier);
+                QTest::keyClicks(picker, typed);
+                QTest::keyClick(picker, Qt::Key_Return);
+                QCOMPARE(picker->date(),
+                         QDate::fromString(QString::fromLatin1(typed).remove('-'), "yyyyMMdd"));
+            }
+            QCOMPARE(picker->Refusals(), refusedBefore);
+            picker->setFocus();
+            picker->setDate(QDate(2026, 10, 31));
+            EditOf(picker)->setCursorPosition(6);
+            QTest::keyClicks(picker, "11");
+            QTest::keyClick(picker, Qt::Key_Return);
+            QCOMPARE(picker->date(), QDate(2026, 10, 31));
+            QCOMPARE(picker->Refusals(), refusedBefore + 1);
             picker->setDate(QDate(2026, 6, 1));
             const int refusals = picker->Refusals();
             QTest::keyClick(picker, Qt::Key_A, Qt::ControlModifier);

@@ -146,10 +146,21 @@ class TestRecurring : public QObject
         QVERIFY(round.Left.isEmpty());
         // Rows already waiting are not proposed again; a later day adds only
         // what came due since.
-        round = CollectDue({rent, salary, paper, later}, round.Latest, QDate(2026, 3, 6));
+        TPendingDates pending;
+        for (const TDueRow &row : round.Rows)
+            pending[row.EntryID].insert(row.Date);
+        round = CollectDue({rent, salary, paper, later}, pending, QDate(2026, 3, 6));
         QCOMPARE(round.Rows.size(), 1);
         QCOMPARE(round.Rows.first().Date, QDate(2026, 3, 6));
         QCOMPARE(round.Rows.first().EntryID, 3);
+        // One taken out of the pending list (neither saved nor skipped) is
+        // proposed again; one saved or skipped out of turn is not.
+        pending[1].remove(QDate(2026, 1, 31));
+        paper.Handled = {QDate(2026, 2, 27), QDate(2026, 3, 6)};
+        round = CollectDue({rent, salary, paper, later}, pending, QDate(2026, 3, 6));
+        QCOMPARE(round.Rows.size(), 1);
+        QCOMPARE(round.Rows.first().Date, QDate(2026, 1, 31));
+        QCOMPARE(NextOpenOccurrence(paper, {QDate(2026, 2, 20)}), QDate(2026, 3, 13));
     }
 
     void storeKeepsEachUsersEntries()
@@ -202,24 +213,42 @@ class TestRecurring : public QObject
             db.File(), QStringLiteral("李四"),
             Entry(QStringLiteral("房租"), TRecurringCycle::Monthly, QDate(2026, 1, 31)));
         TclsConnection connection(db.File());
+        const QHash<qint64, QList<QDate>> both = {{id, {QDate(2026, 1, 31), QDate(2026, 2, 28)}},
+                                                  {others, {QDate(2026, 1, 31), QDate(2026, 2, 28)}}};
         {
             TclsTransaction transaction(connection);
-            RecurringStore::SaveHandled(connection, user,
-                                        {{id, QDate(2026, 2, 28)}, {others, QDate(2026, 2, 28)}});
+            RecurringStore::SaveHandled(connection, user, both);
             // Not committed: nothing is remembered.
         }
         QVERIFY(RecurringStore::Entries(db.File(), user).first().Last.isNull());
         {
             TclsTransaction transaction(connection);
-            RecurringStore::SaveHandled(connection, user,
-                                        {{id, QDate(2026, 2, 28)}, {others, QDate(2026, 2, 28)}});
+            RecurringStore::SaveHandled(connection, user, both);
             transaction.Commit();
         }
         QCOMPARE(RecurringStore::Entries(db.File(), user).first().Last, QDate(2026, 2, 28));
         QVERIFY(RecurringStore::Entries(db.File(), QStringLiteral("李四")).first().Last.isNull());
         // An older date (a second copy of the program saving late) is ignored.
-        RecurringStore::SaveHandled(connection, user, {{id, QDate(2026, 1, 31)}});
+        RecurringStore::SaveHandled(connection, user, {{id, {QDate(2026, 1, 31)}}});
         QCOMPARE(RecurringStore::Entries(db.File(), user).first().Last, QDate(2026, 2, 28));
+        // April saved while March is open: kept apart, until March is
+        // skipped and both are behind Last.
+        RecurringStore::SaveHandled(connection, user, {{id, {QDate(2026, 4, 30)}}});
+        TRecurringEntry entry = RecurringStore::Entries(db.File(), user).first();
+        QCOMPARE(entry.Last, QDate(2026, 2, 28));
+        QCOMPARE(entry.Handled, QSet<QDate>{QDate(2026, 4, 30)});
+        RecurringStore::SkipOccurrence(db.File(), user, id, QDate(2026, 3, 31));
+        entry = RecurringStore::Entries(db.File(), user).first();
+        QCOMPARE(entry.Last, QDate(2026, 4, 30));
+        QVERIFY(entry.Handled.isEmpty());
+        QCOMPARE(db.Count("select count(*) from Recurring_Handled"), 0);
+        // Another member's entry cannot be skipped; a deleted entry leaves
+        // nothing behind.
+        RecurringStore::SkipOccurrence(db.File(), user, others, QDate(2026, 4, 30));
+        RecurringStore::SaveHandled(connection, user, {{id, {QDate(2026, 6, 30)}}});
+        QCOMPARE(db.Count("select count(*) from Recurring_Handled"), 1);
+        QVERIFY(RecurringStore::DeleteEntry(db.File(), user, id));
+        QCOMPARE(db.Count("select count(*) from Recurring_Handled"), 0);
     }
 };
 

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDateEdit>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -133,22 +134,91 @@ class TestRecurringGui : public QObject
         QCOMPARE(Column(f, "lvwIn_List", 1), QStringList({"2026-03-15"}));
     }
 
-    void deletedPendingRowCountsAsHandled()
+    // 跳过本次 from the list's menu; a Delete asks once: skipped, or
+    // proposed again; an empty list after that has nothing to save.
+    void skippedOnceNeverAgainDeletedComesBack()
     {
         TMainFixture f;
         Clock::SetToday(QDate(2026, 3, 6));
         AddEntry(f, Rent, TRecurringCycle::Monthly, QDate(2026, 1, 31));
         QCOMPARE(Login(f), QStringList{Told(2)});
         auto *list = f.Find<QTreeWidget>("lvwOut_List");
+        auto *skip = f.Main->findChild<QAction *>("mnuOut_List_Skip");
+        QVERIFY(skip);
         list->setCurrentItem(list->topLevelItem(1));
+        QVERIFY(f.Main->findChild<QWidget *>("btnOut_Skip")->isVisible());
+        skip->trigger();
+        QCOMPARE(Column(f, "lvwOut_List", 1), QStringList{"2026-01-31"});
+        list->setCurrentItem(list->topLevelItem(0));
+        {
+            TModalAnswerer answers({QMessageBox::No});
+            f.Main->Out_Delete();
+            QCOMPARE(answers.Texts(),
+                     QStringList{"这一行是定期收支“房租”在 2026-01-31 的一次。\r\n\r\n要跳过本次吗？选“是”，"
+                                 "这一次以后不再放入；选“否”，只从列表中删除，下次还会放入。"});
+        }
+        QCOMPARE(list->topLevelItemCount(), 0);
+        QCOMPARE(Login(f), QStringList{Told(1)});
+        QCOMPARE(Column(f, "lvwOut_List", 1), QStringList{"2026-01-31"});
+        list = f.Find<QTreeWidget>("lvwOut_List");
+        list->setCurrentItem(list->topLevelItem(0));
         {
             TModalAnswerer answers({QMessageBox::Yes});
             f.Main->Out_Delete();
         }
-        Finish(f, "Out");
-        QCOMPARE(f.Db.Text("select Program_Date from All_Table"), QStringLiteral("2026-01-31"));
         QCOMPARE(Login(f), QStringList());
-        QCOMPARE(f.Find<QTreeWidget>("lvwOut_List")->topLevelItemCount(), 0);
+        QCOMPARE(f.Db.Count("select count(*) from All_Table"), 0);
+        QCOMPARE(f.Db.Text("select Last_Date from Recurring_Table"), QStringLiteral("2026-02-28"));
+        // A row saved while an earlier one is deleted: the earlier one comes back.
+        Clock::SetToday(QDate(2026, 5, 1));
+        QCOMPARE(Login(f), QStringList{Told(2)});
+        list = f.Find<QTreeWidget>("lvwOut_List");
+        list->setCurrentItem(list->topLevelItem(0));
+        {
+            TModalAnswerer answers({QMessageBox::No});
+            f.Main->Out_Delete();
+        }
+        Finish(f, "Out");
+        QCOMPARE(Login(f), QStringList{Told(1)});
+        QCOMPARE(Column(f, "lvwOut_List", 1), QStringList{"2026-03-31"});
+    }
+
+    // 修改 plans the entry's waiting rows anew: the wrong ones go, the
+    // corrected dates come (and only up to a new end); saved ones stay.
+    void aChangedEntryIsPlannedAnew()
+    {
+        TMainFixture f;
+        Clock::SetToday(QDate(2026, 12, 9));
+        AddEntry(f, QStringLiteral("买菜"), TRecurringCycle::Weekly, QDate(2026, 10, 16));
+        AddEntry(f, Rent, TRecurringCycle::Monthly, QDate(2026, 11, 30));
+        QCOMPARE(Login(f), QStringList{Told(9)});
+        const auto change = [&](const QDate &Start, const QDate &End) {
+            TModalAnswerer answers;
+            InDialog(
+                f,
+                [&](TfrmRecurring *Dialog) {
+                    Dialog->lvwRecurring->setCurrentItem(Dialog->lvwRecurring->topLevelItem(0));
+                    Dialog->dtpRecurring_Start->setDate(Start);
+                    Dialog->chkRecurring_End->setChecked(End.isValid());
+                    if (End.isValid())
+                        Dialog->dtpRecurring_End->setDate(End);
+                    Dialog->btnRecurring_Modify->click();
+                },
+                answers);
+            return answers.Texts();
+        };
+        QCOMPARE(change(QDate(2026, 11, 16), {}), QStringList{Told(4)});
+        QCOMPARE(Column(f, "lvwOut_List", 1),
+                 QStringList({"2026-11-30", "2026-11-16", "2026-11-23", "2026-11-30", "2026-12-07"}));
+        QCOMPARE(change(QDate(2026, 10, 1), QDate(2026, 10, 31)), QStringList{Told(5)});
+        QCOMPARE(Column(f, "lvwOut_List", 1), QStringList({"2026-11-30", "2026-10-01", "2026-10-08",
+                                                           "2026-10-15", "2026-10-22", "2026-10-29"}));
+        Finish(f, "Out");
+        // Saved stays saved: a later start proposes only what is new.
+        QCOMPARE(change(QDate(2026, 11, 16), {}), QStringList{Told(4)});
+        QCOMPARE(f.Db.Count("select count(*) from All_Table"), 6);
+        QCOMPARE(Column(f, "lvwOut_List", 1),
+                 QStringList({"2026-11-16", "2026-11-23", "2026-11-30", "2026-12-07"}));
     }
 
     void unsavedRowsComeBackAtTheNextLogin()
@@ -229,8 +299,13 @@ class TestRecurringGui : public QObject
         TModalAnswerer answers;
         QTest::qWait(50);
         QCOMPARE(answers.Seen.size(), 0); // the same day: nothing new
+        // The expense date still on the old day follows; one the user chose stays.
+        QCOMPARE(f.Find<QDateEdit>("dtpOut_Date")->date(), QDate(2026, 3, 10));
+        f.Find<QDateEdit>("dtpIn_Date")->setDate(QDate(2026, 3, 1));
         Clock::SetToday(QDate(2026, 3, 17));
         QTRY_COMPARE(answers.Texts(), QStringList{Told(1)});
+        QCOMPARE(f.Find<QDateEdit>("dtpOut_Date")->date(), QDate(2026, 3, 17));
+        QCOMPARE(f.Find<QDateEdit>("dtpIn_Date")->date(), QDate(2026, 3, 1));
         QTest::qWait(50);
         QCOMPARE(answers.Seen.size(), 1);
         QCOMPARE(Column(f, "lvwOut_List", 1), QStringList({"2026-03-10", "2026-03-17"}));
@@ -267,7 +342,8 @@ class TestRecurringGui : public QObject
                 for (int i = 1; i <= 6; ++i)
                     listed << row->text(i);
                 SaveShot(Dialog, "recurring-dialog");
-                // A change that brings nothing new due says nothing.
+                // A change that brings no new date says nothing; the
+                // waiting rows take the new amount.
                 Dialog->edtRecurring_Money->setText(QStringLiteral("8500"));
                 Dialog->btnRecurring_Modify->click();
                 listed << Dialog->lvwRecurring->topLevelItem(0)->text(3);
@@ -282,7 +358,7 @@ class TestRecurringGui : public QObject
         QCOMPARE(listed,
                  QStringList({"收入", "工资", "8000.00", "公司", "每月", "2026-03-31", "8500.00", "0"}));
         QCOMPARE(Column(f, "lvwIn_List", 1), QStringList({"2026-01-31", "2026-02-28"}));
-        QCOMPARE(Column(f, "lvwIn_List", 4), QStringList({"8000.00", "8000.00"}));
+        QCOMPARE(Column(f, "lvwIn_List", 4), QStringList({"8500.00", "8500.00"}));
         QCOMPARE(f.Db.Count("select count(*) from Recurring_Table"), 0);
     }
 };

@@ -448,7 +448,7 @@ class TestReports : public QObject
         QFETCH(int, records);
         QFETCH(int, diskKb);
         QFETCH(int, freeKb);
-        TfrmMain::SetTemplateFolder(QStringLiteral(LUMORA_BINARY_DIR "/Database"));
+        TfrmMain::SetTemplateFolder(QStringLiteral(":/templates"));
         TMainFixture f;
         TSmallDisk disk(diskKb);
         if (!disk.Ok)

@@ -6,6 +6,7 @@
 #include "data/unt_clsDatabaseUser.h"
 #include "data/unt_clsRestore.h"
 #include "data/unt_clsConnection.h"
+#include "data/unt_clsUserTables.h"
 #include "panels/unt_frmAccount.h"
 #include "tests/support/unt_testGui.h"
 
@@ -14,6 +15,9 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -77,14 +81,15 @@ int RestoreThroughDialog(const QString &Password, QStringList *Rows = nullptr, c
         return -1;
     pages->setCurrentIndex(3);
     auto *list = In<QTreeWidget>(&account, "lvwBackups");
-    for (int i = 0; Rows && i < list->topLevelItemCount(); ++i)
-        *Rows << list->topLevelItem(i)->text(1) + "|" + list->topLevelItem(i)->text(2) + "|" +
-                     list->topLevelItem(i)->text(3);
     if (list->topLevelItemCount() > 0)
         list->setCurrentItem(list->topLevelItem(0));
     auto *users = In<QComboBox>(&account, "cboRestore_UserName");
     if (!User.isEmpty())
         users->setCurrentIndex(users->findText(User));
+    // 记录数 is the chosen member's.
+    for (int i = 0; Rows && i < list->topLevelItemCount(); ++i)
+        *Rows << list->topLevelItem(i)->text(1) + "|" + list->topLevelItem(i)->text(2) + "|" +
+                     list->topLevelItem(i)->text(3);
     In<QLineEdit>(&account, "edtRestore_Password")->setText(Password);
     In<QPushButton>(&account, "btnOk")->click();
     return account.result();
@@ -112,9 +117,9 @@ class TestRestore : public QObject
         QCOMPARE(rows.size(), 1);
         QVERIFY(rows[0].startsWith("2026-05-01 "));
         QVERIFY(rows[0].endsWith("|甲|3"));
-        QCOMPARE(answers.Seen.size(), 1);
-        QVERIFY(answers.Seen[0].Text.startsWith("您输入的密码不对！"));
-        QCOMPARE(answers.Seen[0].Icon, QMessageBox::Critical);
+        QCOMPARE(answers.Seen.size(), 2);
+        QVERIFY(answers.Seen[1].Text.startsWith("您输入的密码不对！"));
+        QCOMPARE(answers.Seen[1].Icon, QMessageBox::Critical);
         QCOMPARE(books.Db.Count("select count(*) from All_Table"), 5);
         QCOMPARE(books.Db.Count("select count(*) from Users_Table"), 2);
         QVERIFY(
@@ -124,13 +129,23 @@ class TestRestore : public QObject
     void memberRestoreTakesASafetyCopyAndLeavesTheOthers()
     {
         TBooks books;
+        AddSampleRecords(books.Db.File(), "乙", 2);
+        {
+            // Asked first: No leaves everything as it is.
+            TModalAnswerer answers({QMessageBox::No});
+            QCOMPARE(RestoreThroughDialog("pa"), int(QDialog::Rejected));
+            QCOMPARE(answers.Seen.size(), 1);
+            QVERIFY(answers.Seen[0].Text.startsWith("把“甲”的数据恢复到 2026-05-01 "));
+            QVERIFY(answers.Seen[0].Text.contains(" 的备份？"));
+            QCOMPARE(books.Db.Count("select count(*) from All_Table"), 7);
+        }
         const QByteArray before = Hash(books.Db.File());
         TModalAnswerer answers;
         QCOMPARE(RestoreThroughDialog("pa"), int(QDialog::Accepted));
-        QCOMPARE(answers.Seen.size(), 1);
-        QVERIFY(answers.Seen[0].Text.startsWith("数据已恢复到 2026-05-01 "));
-        QVERIFY(answers.Seen[0].Text.contains("只恢复了“甲”的数据"));
-        QCOMPARE(books.Db.Count("select count(*) from All_Table"), 3);
+        QCOMPARE(answers.Seen.size(), 2);
+        QVERIFY(answers.Seen[1].Text.startsWith("数据已恢复到 2026-05-01 "));
+        QVERIFY(answers.Seen[1].Text.contains("只恢复了“甲”的数据"));
+        QCOMPARE(books.Db.Count("select count(*) from All_Table"), 5);
         QCOMPARE(TclsDatabaseUser(books.Db.File()).GetUserNames(), (QStringList{"乙", "甲"}));
         QCOMPARE(books.Db.Count("select count(*) from sqlite_master where name='Backup_Info'"), 0);
         const QDir folder(BackupFolder(books.Db.File()));
@@ -139,7 +154,19 @@ class TestRestore : public QObject
         QCOMPARE(safety.size(), 1);
         QCOMPARE(Hash(folder.filePath(safety[0])).size(), before.size());
         QCOMPARE(QueryReadOnly(folder.filePath(safety[0]), "select count(*) from All_Table"),
-                 QStringLiteral("5"));
+                 QStringLiteral("7"));
+        // The safety copy is listed as such, with each member's own count.
+        {
+            TModalAnswerer no({QMessageBox::No});
+            QStringList rows;
+            RestoreThroughDialog("pa", &rows, "乙");
+            QCOMPARE(rows.size(), 2);
+            const QString users = rows[0].section('|', 1, 1);
+            QVERIFY(users == QStringLiteral("恢复前的安全副本：甲、乙") ||
+                    users == QStringLiteral("恢复前的安全副本：乙、甲"));
+            QCOMPARE(rows[0].section('|', 2), QStringLiteral("2"));
+            QCOMPARE(rows[1].section('|', 1), QStringLiteral("甲|—"));
+        }
         QVERIFY(folder.entryList({"*.part*"}, QDir::Files | QDir::Hidden).isEmpty());
         QVERIFY(QDir(books.Db.Dir()).entryList({"*.part*"}, QDir::Files | QDir::Hidden).isEmpty());
         QVERIFY(TclsDatabaseUser(books.Db.File()).CheckLogin("甲", "pa"));
@@ -194,6 +221,69 @@ class TestRestore : public QObject
         TModalAnswerer answers;
         QCOMPARE(RestoreThroughDialog("pa"), int(QDialog::Accepted));
         QCOMPARE(books.Db.Count("select count(*) from All_Table"), 3);
+    }
+
+    // A copy is any member's to plant: rows numbered at the end of the range
+    // are refused before anything is written, for a member's books and for
+    // the whole books, and the books go on giving numbers.
+    void aPlantedCopyAtTheEndOfTheNumbersIsRefused()
+    {
+        TBooks books;
+        const QString folder = BackupFolder(books.Db.File());
+        const QString planted = folder + "/pondo-2026-05-02.sjk";
+        QVERIFY(QFile::copy(books.Backup, planted));
+        TclsConnection(planted).Execute("update All_Table set ID=9223372036854775807 where ID=3");
+        const QByteArray before = Hash(books.Db.File());
+        const QStringList files = QDir(folder).entryList(QDir::Files);
+        QVERIFY_THROWS_EXCEPTION(TclsDatabaseError, RestoreBackup(books.Db.File(), planted, "甲", "pa"));
+        QCOMPARE(Hash(books.Db.File()), before);
+        QCOMPARE(QDir(folder).entryList(QDir::Files), files); // not even a safety copy
+        AddSampleRecords(books.Db.File(), "乙", 1);
+        QVERIFY(books.Db.Count("select max(ID) from All_Table") < MaxRowNumber);
+        QVERIFY(QFile::remove(books.Db.File()));
+        QVERIFY_THROWS_EXCEPTION(TclsDatabaseError, RestoreBackup(books.Db.File(), planted, "甲", "pa"));
+        QVERIFY(!QFile::exists(books.Db.File()));
+    }
+
+    // On books a group shares, replacing them whole is the administrator's:
+    // a member is told who may, and the books' owner or root does it with
+    // lumora --restore-books, keeping what it replaced.
+    void theWholeBooksAreTheAdministrators()
+    {
+        if (::geteuid() != 0)
+            QSKIP("a member's account of its own needs root");
+        TBooks books;
+        const gid_t household = 47113;
+        for (const QString &folder : {books.Db.Dir(), BackupFolder(books.Db.File())}) {
+            QCOMPARE(::chown(QFile::encodeName(folder).constData(), 0, household), 0);
+            QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 02770), 0);
+        }
+        QCOMPARE(::chown(QFile::encodeName(books.Db.File()).constData(), 0, household), 0);
+        QCOMPARE(::chmod(QFile::encodeName(books.Db.File()).constData(), 0660), 0);
+        {
+            QFile damage(books.Db.File());
+            QVERIFY(damage.open(QIODevice::ReadWrite));
+            damage.write(QByteArray(100, 'x'));
+        }
+        const QByteArray damaged = Hash(books.Db.File());
+        const QString member = RunAs(47115, household, [&] {
+            const TRestoreResult tried = RestoreBackup(books.Db.File(), books.Backup, "甲", "pa");
+            QString text =
+                tried.Status == TRestoreStatus::AdminOnly ? "admin only, " + tried.Owner : "not refused";
+            try {
+                RestoreWholeBooksAsAdmin(books.Db.File(), books.Backup);
+            } catch (const TclsDatabaseError &error) {
+                text += QStringLiteral("; ") + QString::fromUtf8(error.what());
+            }
+            return text;
+        });
+        QVERIFY2(member.startsWith("admin only, root; 只有 root 才能恢复整个数据库。"), qPrintable(member));
+        QCOMPARE(Hash(books.Db.File()), damaged);
+        const TRestoreResult done = RestoreWholeBooksAsAdmin(books.Db.File(), books.Backup);
+        QCOMPARE(done.Status, TRestoreStatus::Restored);
+        QCOMPARE(Hash(done.Replaced), damaged);
+        QCOMPARE(books.Db.Count("select count(*) from All_Table"), 3);
+        QVERIFY(TclsDatabaseUser(books.Db.File()).TakeRestoreNotice("甲").startsWith("数据已于 "));
     }
 
     void loginReadsItsListAgainAfterAFailedStart()

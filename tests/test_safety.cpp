@@ -157,11 +157,7 @@ class TestSafety : public QObject
                 ::_exit(0);
             }
             ::close(out[1]);
-            QByteArray bytes;
-            char buffer[4096];
-            for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
-                bytes.append(buffer, n);
-            ::close(out[0]);
+            const QByteArray bytes = ReadToEnd(out[0]);
             ::waitpid(child, nullptr, 0);
             message = QString::fromUtf8(bytes);
         }

@@ -13,6 +13,7 @@
 #include "reports/unt_reportFiles.h"
 #include "tests/support/unt_testGui.h"
 
+#include <QRegularExpression>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -124,6 +125,88 @@ class TestSharedFiles : public QObject
             QVERIFY(!entry.File.endsWith("2026-04-30.sjk"));
         QCOMPARE(RestoreBackup(books.Db.File(), books.Folder + "/pondo-2026-04-30.sjk", "甲", "pa").Status,
                  TRestoreStatus::Damaged);
+    }
+
+    // A link at the books' name (to another member's private books), a pipe
+    // there, or a second name of another file: refused with a message that
+    // names the file, and nothing of the other file is read or copied.
+    void theBooksAreOpenedAsWhatTheyAre()
+    {
+        TBooks victim; // the other member's private books
+        TTestDb shared;
+        const QString before = FileHash(victim.Db.File());
+        auto opening = [&] {
+            try {
+                TclsDatabaseUser(shared.File()).GetUserNames();
+                return QStringLiteral("opened");
+            } catch (const TclsDatabaseError &error) {
+                return QString::fromUtf8(error.what());
+            }
+        };
+        QVERIFY(QFile::remove(shared.File()));
+        Plant(victim.Db.File(), shared.File());
+        QString message = opening();
+        QVERIFY2(message.contains("是一个链接") && message.contains(shared.File()), qPrintable(message));
+        const TBackupResult daily = MakeDailyBackup(shared.File(), QDate(2026, 5, 1));
+        QVERIFY2(!daily.Made && !daily.Damaged && daily.Error.contains("是一个链接"),
+                 qPrintable(daily.Error));
+        QVERIFY(QDir(BackupFolder(shared.File())).entryList({"*.sjk"}, QDir::Files).isEmpty());
+        // The system's words come in Chinese, never as strerror's English.
+        const QString copied = CopyBytesExclusive(shared.File(), shared.Dir() + "/out", {});
+        QVERIFY2(copied.contains("链接") && !copied.contains(QRegularExpression("[A-Za-z]{3}")),
+                 qPrintable(copied));
+        QVERIFY(QFile::remove(shared.File()));
+        QCOMPARE(::mkfifo(QFile::encodeName(shared.File()).constData(), 0660), 0);
+        message = opening();
+        QVERIFY2(message.contains("是一个管道"), qPrintable(message));
+        QVERIFY(QFile::remove(shared.File()));
+        QCOMPARE(::link(QFile::encodeName(victim.Db.File()).constData(),
+                        QFile::encodeName(shared.File()).constData()),
+                 0);
+        message = opening();
+        QVERIFY2(message.contains("硬链接"), qPrintable(message));
+        QCOMPARE(FileHash(victim.Db.File()), before);
+    }
+
+    // A pipe at the copies' lock leaves nobody waiting for a writer, junk
+    // there is just a file to lock, and a lock that cannot be had is said.
+    void theCopiesLockIsARegularFileOrNone()
+    {
+        TBooks books;
+        QDir().mkpath(books.Folder);
+        const QString lock = books.Folder + "/.backup.lock";
+        {
+            QFile junk(lock);
+            QVERIFY(junk.open(QIODevice::WriteOnly));
+            junk.write("4242\nlumora\nsomewhere\n");
+        }
+        const TBackupResult daily = MakeDailyBackup(books.Db.File(), QDate(2026, 5, 1));
+        QVERIFY2(daily.Made, qPrintable(daily.Error));
+        QVERIFY(QFile::remove(lock));
+        QCOMPARE(::mkfifo(QFile::encodeName(lock).constData(), 0666), 0);
+        QElapsedTimer clock;
+        clock.start();
+        const TBackupResult blocked = MakeDailyBackup(books.Db.File(), QDate(2026, 5, 2));
+        QVERIFY(!blocked.Made);
+        QVERIFY2(blocked.Error.contains("锁文件") && blocked.Error.contains(lock), qPrintable(blocked.Error));
+        QVERIFY_THROWS_EXCEPTION(TclsDatabaseError, MakeSafetyCopy(books.Db.File(), "test"));
+        ClearCopyLeftovers(books.Db.File());
+        QVERIFY(clock.elapsed() < 5000);
+    }
+
+    // With the books missing, the backup folder of a setgid household
+    // folder is the household's: its group is the folder's, not the
+    // member's own.
+    void withoutTheBooksTheFoldersGroupCounts()
+    {
+        if (::geteuid() != 0)
+            QSKIP("giving a folder another owner needs root");
+        TBooks books;
+        QDir().mkpath(books.Folder);
+        QCOMPARE(::chown(QFile::encodeName(books.Db.Dir()).constData(), 0, HouseholdGroup), 0);
+        QCOMPARE(::chown(QFile::encodeName(books.Folder).constData(), 47114, HouseholdGroup), 0);
+        QVERIFY(QFile::remove(books.Db.File()));
+        QCOMPARE(UsableBackupFolder(books.Db.File()), QString());
     }
 
     void exclusiveFilesAreNewEveryTime()

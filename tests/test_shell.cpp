@@ -5,10 +5,13 @@
 #include "data/unt_clsDatabaseUser.h"
 #include "panels/unt_frmAccount.h"
 #include "data/unt_clsClock.h"
+#include "find/unt_frmFind.h"
 #include "tests/support/unt_testGui.h"
 
+#include <QAction>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
@@ -30,6 +33,31 @@ private slots:
     {
         UsePrivateRuntimeDir();
         ApplyTestFont();
+    }
+
+    // Each menu's Alt letters (the main window's, its submenus, the lists'
+    // and the find window's) lead to one item each.
+    void everyMenuHasUniqueMnemonics()
+    {
+        TMainFixture f;
+        f.Main->MoreMenu()->findChild<QAction *>("mnuInAndOut_More_Find")->trigger();
+        QVERIFY(f.Main->FindWindow());
+        QList<QMenu *> menus = f.Main->findChildren<QMenu *>();
+        menus += f.Main->FindWindow()->findChildren<QMenu *>();
+        QVERIFY(menus.size() >= 8);
+        for (const QMenu *menu : std::as_const(menus)) {
+            QHash<QChar, QString> seen;
+            for (const QAction *action : menu->actions()) {
+                const QString text = QString(action->text()).remove(QStringLiteral("&&"));
+                const qsizetype at = text.indexOf(QLatin1Char('&'));
+                if (at < 0 || at + 1 >= text.size())
+                    continue;
+                const QChar key = text.at(at + 1).toUpper();
+                QVERIFY2(!seen.contains(key), qPrintable(menu->objectName() + QStringLiteral(": ") +
+                                                         seen.value(key) + QStringLiteral(" / ") + text));
+                seen.insert(key, text);
+            }
+        }
     }
 
     void loginWithoutUsers()

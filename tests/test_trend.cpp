@@ -4,6 +4,7 @@
 #include "app/unt_frmMain.h"
 #include "data/unt_clsAmount.h"
 #include "data/unt_clsDatabaseUser.h"
+#include "find/unt_frmFind.h"
 #include "reports/unt_frmTrend.h"
 #include "reports/unt_trendChart.h"
 #include "reports/unt_trendRows.h"
@@ -12,6 +13,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTreeView>
 #include <QtTest>
@@ -285,6 +287,7 @@ class TestTrend : public QObject
             {{"2023-02-10", "支出", "早饭", "8.00"},
              {"2024-02-10", "支出", "早饭", "10.00"},
              {"2024-02-11", "收入", "工资", "100.00"},
+             {"2023-02-11", "收入", "工资", "80.00"},
              {"2024-03-05", "支出", "午饭", "20.00"},
              {"2024-04-01", "支出", "旧项目", "1.00"}});
         f.Find<QDateEdit>("dtpInAndOut_Date1")->setDate(D("2024-02-01"));
@@ -314,16 +317,24 @@ class TestTrend : public QObject
                     cells << model->index(Row, c).data().toString();
                 return cells;
             };
-            QCOMPARE(row(0), QStringList({"2024-02", "10.00", "100.00", "90.00", "8.00", "+25.0%"}));
-            QCOMPARE(row(3), QStringList({"合计", "31.00", "100.00", "69.00", "8.00", "+287.5%"}));
+            // Income's year before comes after the columns of expenses.
+            QCOMPARE(model->headerData(7, Qt::Horizontal).toString(), QStringLiteral("去年同期收入"));
+            QCOMPARE(model->headerData(8, Qt::Horizontal).toString(), QStringLiteral("收入同比"));
+            QCOMPARE(row(0), QStringList({"2024-02", "10.00", "100.00", "90.00", "8.00", "+25.0%", "80.00",
+                                          "+25.0%"}));
+            QCOMPARE(row(3),
+                     QStringList({"合计", "31.00", "100.00", "69.00", "8.00", "+287.5%", "80.00", "+25.0%"}));
             // A category met in the records but gone from the lists is offered too.
             QVERIFY(trend->cboTrend_Name->findText("旧项目") > 0);
             QCOMPARE(trend->cboTrend_Name->itemText(0), QStringLiteral("全部项目"));
             trend->cboTrend_Name->setCurrentText("午饭");
-            QCOMPARE(row(3), QStringList({"合计", "20.00", "0.00", "-20.00", "0.00", "—"}));
+            QCOMPARE(row(3), QStringList({"合计", "20.00", "0.00", "-20.00", "0.00", "—", "0.00", "—"}));
+            // An expense category has no income bars and no balance line.
+            QVERIFY(trend->chtTrend->Shows(false) && !trend->chtTrend->Shows(true));
+            QVERIFY(!trend->chtTrend->ShowsBalance());
             trend->rdoTrend_Year->setChecked(true);
             QCOMPARE(model->rowCount(), 2);
-            QCOMPARE(row(0), QStringList({"2024", "20.00", "0.00", "-20.00", "0.00", "—"}));
+            QCOMPARE(row(0), QStringList({"2024", "20.00", "0.00", "-20.00", "0.00", "—", "0.00", "—"}));
             QCOMPARE(trend->chtTrend->Rows().size(), 1);
             trend->rdoTrend_Month->setChecked(true);
             trend->cboTrend_Name->setCurrentIndex(0);
@@ -337,6 +348,29 @@ class TestTrend : public QObject
         QCOMPARE(f.Find<QDateEdit>("dtpInAndOut_Date2")->date(), D("2024-03-31"));
         QCOMPARE(f.Find<QLabel>("lblInAndOut_OutMoney1")->text(), QStringLiteral("支出合计：20.00"));
         QCOMPARE(answers.Seen.size(), 0);
+        // Another range from the dialog's own pickers; a double-click with one
+        // category shows that category's records of the period.
+        answers.OnDialog = [&](QWidget *Dialog) {
+            auto *trend = qobject_cast<TfrmTrend *>(Dialog);
+            if (!trend) {
+                Dialog->close();
+                return;
+            }
+            trend->dtpTrend_Date1->setDate(D("2024-02-01"));
+            trend->dtpTrend_Date2->setDate(D("2024-04-30"));
+            trend->btnTrend_View->click();
+            QCOMPARE(trend->lvwTrend->model()->rowCount(), 4);
+            trend->cboTrend_Name->setCurrentText("早饭");
+            emit trend->lvwTrend->doubleClicked(trend->lvwTrend->model()->index(0, 1));
+        };
+        f.Main->MoreMenu()->findChild<QAction *>("mnuInAndOut_More_Trend")->trigger();
+        TfrmFind *find = f.Main->FindWindow();
+        QVERIFY(find);
+        QCOMPARE(find->Query().Name, QStringLiteral("早饭"));
+        QCOMPARE(find->Result().Rows.size(), size_t(1));
+        QCOMPARE(find->findChild<QDateEdit *>("dtpFind_Date1")->date(), D("2024-02-01"));
+        QCOMPARE(find->findChild<QDateEdit *>("dtpFind_Date2")->date(), D("2024-02-29"));
+        find->close();
     }
 
     void reversedRangeIsRefused()

@@ -30,7 +30,7 @@ bool TDatePicker::CommitTyped()
     if (!FTyping)
         return true;
     FTyping = false;
-    if (TextIsDate()) {
+    if (TextIsDate() && !FDayStandIn) {
         FLastWhole = QDate::fromString(lineEdit()->text(), displayFormat());
         setDate(FLastWhole);
         return true;
@@ -50,7 +50,7 @@ void TDatePicker::Settle()
     // makes the whole date on screen the one a later refusal goes back to:
     // after the year was typed over and Tab pressed, 2019-12-09 is what the
     // user saw last, not the date of the last Enter.
-    if (FTyping && TextIsDate()) {
+    if (FTyping && TextIsDate() && !FDayStandIn) {
         FTyping = false;
         FLastWhole = QDate::fromString(lineEdit()->text(), displayFormat());
     }
@@ -66,6 +66,7 @@ void TDatePicker::Refuse()
 {
     // Back to the last whole date, shown in red until the next key.
     FTyping = false;
+    FDayStandIn = false;
     FRefusedSinceCommit = true;
     if (FLastWhole.isValid())
         setDate(FLastWhole);
@@ -76,6 +77,28 @@ void TDatePicker::Refuse()
     setPalette(palette);
     QToolTip::showText(mapToGlobal(QPoint(0, height())), QStringLiteral("日期无效，请重新输入。"), this);
     QApplication::beep();
+}
+
+bool TDatePicker::StandInDay(const QStringList &Typed, int TypedAt)
+{
+    if (Typed.size() != 3 || Typed[0].size() != 4 || Typed[1].size() != 2)
+        return false;
+    bool yearOk = false, monthOk = false, dayOk = false;
+    const int year = Typed[0].toInt(&yearOk), month = Typed[1].toInt(&monthOk), day = Typed[2].toInt(&dayOk);
+    const QDate first(year, month, 1);
+    if (!yearOk || !monthOk || !dayOk || !first.isValid() || day <= first.daysInMonth() ||
+        first < minimumDate() || first > maximumDate())
+        return false;
+    QLineEdit *edit = lineEdit();
+    // Year typed: on to the month; month typed: on to the day, as Qt moves on
+    // after a section's last digit.
+    const int typedSection = TypedAt < 5 ? 0 : 1;
+    FTyping = true;
+    setDate(first);
+    FDayStandIn = true;
+    FTypedAt = typedSection == 0 ? 5 : 8;
+    edit->setCursorPosition(FTypedAt);
+    return true;
 }
 
 void TDatePicker::SelectSectionAtCursor()
@@ -128,13 +151,17 @@ void TDatePicker::keyPressEvent(QKeyEvent *Event)
         QDateEdit::keyPressEvent(Event);
         FTypedAt = edit->cursorPosition();
         const QStringList want = expected.split(QLatin1Char('-')), now = edit->text().split(QLatin1Char('-'));
-        if (edit->text() == before) {
-            Refuse(); // Qt would not take the digit
-        } else if (want != now) {
-            // Qt changed what was typed to make the date possible
-            // (2019-02-29 became 2019-02-28): that is a guess.
-            FTypedAt = -1;
-            Refuse();
+        const int daySection = int(before.lastIndexOf(QLatin1Char('-'))) + 1;
+        if (from >= daySection)
+            FDayStandIn = false;
+        if (edit->text() == before || want != now) {
+            // Qt would not take the digit, or changed what was typed to make
+            // the date possible (2019-02-29 became 2019-02-28): a guess. A
+            // month or year that only the old day does not fit (11 typed
+            // over the month of a 31st) is taken, with the 1st standing in
+            // for the day until the day is typed.
+            if (from >= daySection || !StandInDay(want, from))
+                Refuse();
         }
         return;
     }

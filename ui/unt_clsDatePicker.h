@@ -37,10 +37,17 @@ class TDatePicker : public QDateEdit
     void SelectSectionAtCursor();
     void Settle();
     void Unmark();
+    // Takes Typed (the text as typed at TypedAt, in sections) with the 1st
+    // for a day the typed month or year does not have; false when that is
+    // not the only thing wrong.
+    bool StandInDay(const QStringList &Typed, int TypedAt);
     int FTypedAt = -1;
     int FRefusals = 0;
     bool FMarked = false;
     bool FTyping = false;
+    // The day on screen is the 1st put in for one the typed month lacks: the
+    // date is not whole until the day is typed.
+    bool FDayStandIn = false;
     bool FRefusedSinceCommit = false;
     QDate FLastWhole;
 };

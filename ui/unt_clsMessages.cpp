@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -62,6 +63,15 @@ Run(QWidget *Parent, const QString &Title, const QString &Text, TMessageStyle St
     TCenteredBox box(IconOf(Style), Title, Text, Parent);
     for (const auto &[button, caption] : Buttons)
         box.addButton(button)->setText(caption);
+    // A short text makes a box so narrow that the window manager cuts its
+    // title down to "L...a": the box is kept wide enough for the title and
+    // the title bar's buttons.
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout())) {
+        const int title = QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(Title);
+        grid->addItem(
+            new QSpacerItem(std::max(260, title + 160), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+            grid->rowCount(), 0, 1, grid->columnCount());
+    }
     box.setDefaultButton(Default);
     box.setEscapeButton(Escape);
     box.exec();

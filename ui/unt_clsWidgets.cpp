@@ -131,7 +131,10 @@ QTreeWidgetItem *MakeRow(QTreeWidget *List, const QStringList &Cells)
     item->setIcon(0, RowIcon());
     for (int i = 0; i < Cells.size(); ++i) {
         SetCell(item, i + 1, Cells[i]);
-        const auto alignment = Qt::Alignment(List->headerItem()->textAlignment(i + 1));
+        // Every cell centred in the row's height, so a right-aligned amount
+        // stands on the same line as the texts beside it.
+        const auto alignment =
+            (Qt::Alignment(List->headerItem()->textAlignment(i + 1)) & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter;
         item->setTextAlignment(i + 1, alignment);
         // An amount of ten digits and more is cut short by its column; the
         // whole figure shows when the pointer rests on it.

@@ -1,5 +1,7 @@
 #include "data/sqlite/unt_clsSqliteBackend.h"
 
+#include "data/unt_clsBooksFile.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -185,8 +187,19 @@ class TSqliteBackend final : public TclsBackend
         // books. A connection lives and dies on one thread (the backup job
         // opens its own), so SQLite's per-call locking is only cost: a long
         // range read takes two mutex calls for every column of every record.
-        const int rc = sqlite3_open_v2(File.toUtf8().constData(), &FDb,
-                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+        // The books are opened as what they are, never through a link, and
+        // never when they are a pipe, a device or someone else's file.
+        TFileIdentity id;
+        if (const QString problem = DatabaseFileProblem(path, &id); !problem.isEmpty())
+            throw TclsDatabaseError(problem.toStdString(), SQLITE_CANTOPEN, TDbFault::Missing);
+        const int rc =
+            sqlite3_open_v2(QFile::encodeName(ResolvedFolderPath(path)).constData(), &FDb,
+                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW, nullptr);
+        if (rc == SQLITE_OK && !SameFile(path, id)) {
+            sqlite3_close(FDb);
+            FDb = nullptr;
+            throw TclsDatabaseError(SwappedText(path).toStdString(), SQLITE_CANTOPEN, TDbFault::Missing);
+        }
         if (rc != SQLITE_OK) {
             const std::string message = MessageFor(QStringLiteral("无法打开数据库文件“%1”：").arg(path),
                                                    ReasonFor(rc, FDb ? sqlite3_system_errno(FDb) : 0, path),

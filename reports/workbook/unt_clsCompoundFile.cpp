@@ -6,6 +6,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <vector>
 
 namespace
 {
@@ -113,29 +114,45 @@ class TReader
         return FFile.mid(at, FSector);
     }
 
+    // A chain is walked once: a sector met a second time is a loop, which
+    // a crafted file uses to make a few kilobytes read as gigabytes.
     template <class TGet> QByteArray Chain(const QList<quint32> &Table, quint32 Start, TGet Get) const
     {
         QByteArray data;
-        qsizetype guard = Table.size() + 1;
+        std::vector<bool> seen(size_t(Table.size()), false);
         for (quint32 s = Start; s != EndOfChain; s = Table.value(s, FreeSect)) {
-            if (s >= quint32(Table.size()) || --guard < 0)
+            if (s >= quint32(Table.size()) || seen[s])
                 Damaged();
+            seen[s] = true;
             data += Get(s);
         }
         return data;
     }
 
+    // Sectors the file really has: every table and chain is bounded by
+    // them, whatever the header declares.
+    quint32 SectorsInFile() const { return quint32((FFile.size() + FSector - 1) / FSector - 1); }
+
     void ReadFat()
     {
-        QList<quint32> fatSectors;
+        const quint32 sectors = SectorsInFile();
         const quint32 fatCount = U32(FFile, 44);
+        // More FAT sectors than the file has sectors, or one listed twice,
+        // is no file a program wrote.
+        if (fatCount > sectors)
+            Damaged();
+        QList<quint32> fatSectors;
+        std::vector<bool> seen(sectors, false);
+        auto take = [&](quint32 S) {
+            if (S >= sectors || seen[S])
+                Damaged();
+            seen[S] = true;
+        };
         for (int i = 0; i < 109 && quint32(fatSectors.size()) < fatCount; ++i)
             fatSectors << U32(FFile, 76 + 4 * i);
         quint32 difat = U32(FFile, 68);
-        qsizetype guard = FFile.size() / FSector + 1;
         while (difat != EndOfChain && difat != FreeSect && quint32(fatSectors.size()) < fatCount) {
-            if (--guard < 0)
-                Damaged();
+            take(difat);
             const QByteArray sector = SectorAt(difat);
             for (int i = 0; i < FSector / 4 - 1 && quint32(fatSectors.size()) < fatCount; ++i)
                 fatSectors << U32(sector, 4 * i);
@@ -144,8 +161,9 @@ class TReader
         if (quint32(fatSectors.size()) != fatCount)
             Damaged();
         for (const quint32 s : fatSectors) {
+            take(s);
             const QByteArray sector = SectorAt(s);
-            for (int i = 0; i < FSector / 4; ++i)
+            for (int i = 0; i < FSector / 4 && quint32(FFat.size()) < sectors; ++i)
                 FFat << U32(sector, 4 * i);
         }
     }

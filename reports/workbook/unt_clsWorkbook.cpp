@@ -41,8 +41,9 @@ TclsWorkbook::TclsWorkbook(const QByteArray &File, const QString &SheetName)
     ReadHeader(FSheets[FTarget]);
 }
 
-QList<QStringList> TclsWorkbook::Rows(int Columns) const
+QList<QStringList> TclsWorkbook::Rows(int Columns, qint64 MaxChars, qint64 MaxCells) const
 {
+    qint64 chars = 0, cells = 0;
     QList<QByteArray> sst;
     for (qsizetype i = 0; i < FGlobals.size() && sst.isEmpty(); ++i)
         if (FGlobals[i].Type == RecSst)
@@ -77,7 +78,13 @@ QList<QStringList> TclsWorkbook::Rows(int Columns) const
             text = QString::number(rk(U32(d, 6)), 'g', 15);
         if (text.isEmpty())
             continue;
+        if (MaxChars >= 0 && (chars += text.size()) > MaxChars)
+            throw TclsWorkbookError(
+                QStringLiteral("文件中的文字展开后超过 %1 万个字符，不像是账单。").arg(MaxChars / 10000));
         QStringList &row = rows[U16(d, 0)];
+        if (MaxCells >= 0 && (cells += std::max<qsizetype>(1, U16(d, 2) + 1 - row.size())) > MaxCells)
+            throw TclsWorkbookError(
+                QStringLiteral("文件中的单元格超过 %1 万个，不像是账单。").arg(MaxCells / 10000));
         while (row.size() <= U16(d, 2))
             row << QString();
         row[U16(d, 2)] = text;
@@ -188,9 +195,9 @@ void TclsWorkbook::AppendRow(const QStringList &Values)
     }
     ++FNextRow;
     if (++FBlockCount == 32) {
-        FAppended += FBlockRows + FBlockCells;
-        FBlockRows.clear();
-        FBlockCells.clear();
+        FAppended.append(FBlockRows).append(FBlockCells);
+        FBlockRows.resize(0);
+        FBlockCells.resize(0);
         FBlockCount = 0;
     }
 }

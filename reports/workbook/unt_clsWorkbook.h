@@ -28,7 +28,10 @@ class TclsWorkbook
     // Every row of the worksheet as texts (text and number cells), for
     // reading a workbook back in; the first row is row 0, empty rows are
     // left out, columns past Columns are ignored.
-    QList<QStringList> Rows(int Columns = 256) const;
+    // MaxChars and MaxCells (-1: no limit) bound the characters of all
+    // cells together, a shared string counted at each use, and the cells,
+    // empty ones before a cell included; past them TclsWorkbookError.
+    QList<QStringList> Rows(int Columns = 256, qint64 MaxChars = -1, qint64 MaxCells = -1) const;
 
     // A new workbook of one worksheet with a header row, each column Widths
     // characters wide, every cell in the face FontName.

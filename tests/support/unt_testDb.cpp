@@ -12,6 +12,12 @@
 #include <sqlite3.h>
 #include <stdexcept>
 
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+
 void MakeDatabaseFile(const QString &File)
 {
     QFile schema(QStringLiteral(LUMORA_SCHEMA_FILE));
@@ -129,4 +135,41 @@ void AddSampleRecords(const QString &File, const QString &User, int Count)
         memos << QString::number(i);
     }
     TclsDatabaseUser(File).AddRecords(User, QStringLiteral("支出"), dates, names, moneys, memos);
+}
+
+QByteArray ReadToEnd(int Fd)
+{
+    QByteArray bytes;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(Fd, buffer, sizeof buffer)) > 0;)
+        bytes.append(buffer, n);
+    ::close(Fd);
+    return bytes;
+}
+
+QString RunAs(unsigned Uid, unsigned Group, const std::function<QString()> &Work)
+{
+    int out[2];
+    if (::pipe(out) != 0)
+        return QStringLiteral("no pipe");
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(out[0]);
+        const gid_t group = Group;
+        QByteArray text = "setuid failed";
+        if (::setgroups(1, &group) == 0 && ::setgid(Group) == 0 && ::setuid(Uid) == 0) {
+            try {
+                text = Work().toUtf8();
+            } catch (const std::exception &error) {
+                text = QByteArray("exception: ") + error.what();
+            }
+        }
+        (void)!::write(out[1], text.constData(), size_t(text.size()));
+        ::_exit(0);
+    }
+    ::close(out[1]);
+    const QByteArray bytes = ReadToEnd(out[0]);
+    ::waitpid(child, nullptr, 0);
+    return QString::fromUtf8(bytes);
 }

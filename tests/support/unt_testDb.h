@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 class TTestDb
@@ -49,3 +50,11 @@ class TSmallDisk
     QTemporaryDir FMountPoint;
     QString FAt;
 };
+
+// Runs Work in a forked child as the account Uid with Group as its only
+// group (the caller must be root), and returns the text Work returned, or
+// why there was none.
+QString RunAs(unsigned Uid, unsigned Group, const std::function<QString()> &Work);
+// What a child wrote to the pipe's reading end Fd until it closed it; Fd is
+// closed after.
+QByteArray ReadToEnd(int Fd);

@@ -126,6 +126,8 @@ void UsePrivateRuntimeDir()
 {
     static QTemporaryDir dir;
     qputenv("XDG_RUNTIME_DIR", dir.path().toUtf8());
+    // Window sizes kept by one test never reach the desktop's own settings.
+    qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toUtf8());
 }
 
 template QLabel *TMainFixture::Find<QLabel>(const QString &) const;
