@@ -37,6 +37,9 @@ std::array<QByteArray, 5> TReportSource::Row(qsizetype I) const
             row[c] = FSummary[c][I - records];
         return row;
     }
+    if (FLayout == TReportLayout::Layout2 && PlainType(FRecords.TypeText(I)) &&
+        (I + 1 >= records || PlainType(FRecords.TypeText(I + 1))))
+        return PlainRow2(I);
     // Two rows of room, kept between calls: a long range asks for hundreds
     // of thousands of rows.
     ReportRows &rows = FScratch;
@@ -68,6 +71,27 @@ std::array<QByteArray, 5> TReportSource::Row(qsizetype I) const
     }
     }
     return {rows[0][0], rows[1][0], rows[2][0], rows[3][0], rows[4][0]};
+}
+
+std::array<QByteArray, 5> TReportSource::PlainRow2(qsizetype I) const
+{
+    // What ConvertRow2 and FinishRow2 make of an expense or an income that
+    // the next record hands nothing: the item moves into the type's place
+    // and the amount into its own column, made directly.
+    std::array<QByteArray, 5> row = RecordRow1(FRecords, I, &FCells);
+    static const QByteArray blank(Widths2[2], ' ');
+    const QByteArray amount = RightAmount(row[3]);
+    const bool income = FRecords.TypeText(I) == QStringLiteral("收入");
+    row[1] = std::move(row[2]);
+    row[2] = income ? amount : blank;
+    row[3] = income ? blank : amount;
+    row[4] = Pad(row[4], Widths2[4]);
+    qsizetype width = 0;
+    for (const QByteArray &cell : row)
+        width += cell.size();
+    if (width > LineWidth)
+        row[4] = Pad(row[4], int(std::max<qsizetype>(0, row[4].size() - (width - LineWidth))));
+    return row;
 }
 
 QByteArray TReportSource::Line(qsizetype I) const

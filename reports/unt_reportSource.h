@@ -21,6 +21,7 @@ class TReportSource
     QByteArray Line(qsizetype I) const;
 
   private:
+    std::array<QByteArray, 5> PlainRow2(qsizetype I) const;
     const TRangeRecords &FRecords;
     TReportLayout FLayout;
     ReportRows FSummary; // the rows after the records, laid out whole
