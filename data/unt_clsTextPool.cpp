@@ -73,16 +73,13 @@ const QByteArray &TTextPool::Bytes(quint32 Index) const
             bytes = Base64::DecodeBytes(Stored(entry));
             // Bytes that are no GB18030 would break a fixed-width line:
             // such a damaged value gives the bytes of what it reads as.
-            bool damaged = false;
             QString &text = TextSlot(Index);
             if (!entry.HasText) {
                 if (entry.Size != 0)
-                    text = Gb18030::Decode(bytes, &damaged);
+                    text = Gb18030::Decode(bytes, &entry.Damaged);
                 entry.HasText = true;
-            } else if (std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; })) {
-                Gb18030::Decode(bytes, &damaged);
             }
-            if (damaged)
+            if (entry.Damaged)
                 bytes = Base64::ToGB18030(text);
         }
         entry.HasBytes = true;
@@ -96,7 +93,7 @@ const QString &TTextPool::Text(quint32 Index) const
     QString &text = TextSlot(Index);
     if (!entry.HasText) {
         if (entry.Size != 0)
-            text = Gb18030::Decode(Base64::DecodeBytes(Stored(entry)));
+            text = Gb18030::Decode(Base64::DecodeBytes(Stored(entry)), &entry.Damaged);
         entry.HasText = true;
     }
     return text;

@@ -4,7 +4,7 @@
 // lists or as GB18030 bytes for the fixed-width outputs (the stored form's
 // own bytes, so those never go through a converter). A text that repeats
 // within reach of a small table of recent ones is kept once; one that does
-// not costs a copy of its stored bytes and sixteen bytes until it is shown.
+// not costs a copy of its stored bytes and twelve bytes until it is shown.
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -29,6 +29,7 @@ class TTextPool
         quint32 At = 0, Size = 0; // of the stored form in FStored
         bool Added = false;       // given as text, with no stored form
         mutable bool HasText = false, HasBytes = false;
+        mutable bool Damaged = false; // found so when its text was decoded
     };
     QByteArrayView Stored(const TEntry &Entry) const
     {
